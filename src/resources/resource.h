@@ -1,0 +1,32 @@
+#pragma once
+// Resource identifiers. Shared by the .rc scripts and the C++ sources; keep it preprocessor-only,
+// windres reads it too.
+
+// Strings
+#define IDS_DESCRIPTION        1      // the name the display settings list the saver under
+#define IDS_LOAD_FAILED        103    // "%s: Unsupported file format"
+#define IDS_BROWSE_TITLE       104    // "Please select folder containing pictures:"
+#define IDS_APP_NAME           57344  // "Orvantar Screen Saver": application name, registry key
+#define IDS_RANGE_UINT         61714  // "Please enter an integer between %1 and %2."
+#define IDS_POSITIVE_UINT      61719  // "Please enter a positive integer."
+
+// Icon and cursor
+#define IDI_ORVANTA            128
+#define IDC_TRANSPARENT        129
+
+// Dialogs
+#define IDD_ABOUTBOX           100
+#define IDD_SETTINGS           102
+
+// Settings dialog controls
+#define IDC_FOLDER             1000
+#define IDC_PREVIEW_FRAME      1006
+#define IDC_STRETCH            1008
+#define IDC_DELAY_SPIN         1009
+#define IDC_DELAY              1010
+#define IDC_ABOUT              1011
+#define IDC_RANDOM_ORDER       1012
+#define IDC_BROWSE             1013
+#define IDC_SHOW_CAPTION       1014
+#define IDC_SHOW_BMP           1016
+#define IDC_SHOW_JPG           1017

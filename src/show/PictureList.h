@@ -1,0 +1,49 @@
+#pragma once
+// The list of pictures a slide show walks through: built from a folder tree through a directory
+// enumeration interface (FindFirstFileA on Windows, a fake in the tests), then sorted or shuffled.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+struct DirEntry {
+    std::string name;        // the long name as the file system reports it
+    bool isDirectory = false;
+};
+
+class IDirectoryEnumerator {
+public:
+    virtual ~IDirectoryEnumerator() = default;
+    // Calls visit for every entry matching pattern (folder + "\\*.*"), in the file system's
+    // order. Returns false, visiting nothing, when the enumeration cannot start.
+    virtual bool Enumerate(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) = 0;
+};
+
+// Tells whether a byte is the lead byte of a double-byte character in the ANSI code page.
+// Null means a single-byte code page.
+using LeadByteTest = bool (*)(unsigned char);
+
+struct PictureFilter {
+    bool showBmp = true;
+    bool showJpg = true;
+};
+
+// Removes one trailing backslash, if there is one.
+std::string NormalizeFolder(std::string folder);
+// Appends every matching file below folder (no trailing backslash), depth first.
+void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
+                std::vector<std::string>& out);
+// Case-insensitive byte order of the framework string: ASCII A-Z folded, bytes unsigned, a DBCS
+// lead byte and its trail compared as one 16-bit character.
+int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte = nullptr);
+// Stable ascending sort by CompareNoCase.
+void SortPictures(std::vector<std::string>& pictures, LeadByteTest isLeadByte = nullptr);
+// 2n - 2 exchanges of two drawn indices scaled by n - 1, from the process-wide generator.
+void ShufflePictures(std::vector<std::string>& pictures);
+// NormalizeFolder, ScanFolder, then sort or shuffle.
+std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::string& folder,
+                                          const PictureFilter& filter, bool randomOrder,
+                                          LeadByteTest isLeadByte = nullptr);
+
+}  // namespace orv
