@@ -4,6 +4,14 @@
 #include <cstdint>
 #include <string>
 
+// Glue files include <windows.h> through framework/Win32.h, which undefines the macros that would
+// rename the profile operations below; this covers a file that included <windows.h> directly first.
+#ifdef GetProfileString
+#undef GetProfileInt
+#undef GetProfileString
+#undef WriteProfileString
+#endif
+
 namespace orv {
 
 inline constexpr char kConfigSection[] = "Config";

@@ -1,6 +1,6 @@
 #pragma once
 // One move-only owner per handle type. Win32 only.
-#include <windows.h>
+#include "framework/Win32.h"
 
 #include <utility>
 

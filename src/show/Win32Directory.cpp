@@ -1,0 +1,43 @@
+#include "show/Win32Directory.h"
+
+#include "framework/Win32.h"
+
+#include "framework/Unique.h"
+
+namespace {
+
+struct CloseFind {
+    void operator()(HANDLE h) const { ::FindClose(h); }
+};
+
+// FindFirstFileA reports failure as INVALID_HANDLE_VALUE, not null, so the owner cannot take the
+// raw result: it only takes handles that are valid.
+Unique<HANDLE, CloseFind> FindFirst(const std::string& pattern, WIN32_FIND_DATAA& data) {
+    HANDLE h = ::FindFirstFileA(pattern.c_str(), &data);
+    return Unique<HANDLE, CloseFind>(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
+}  // namespace
+
+bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
+                                         const std::function<void(const orv::DirEntry&)>& visit) {
+    WIN32_FIND_DATAA data;
+    auto find = FindFirst(pattern, data);
+    if (!find) return false;
+    orv::DirEntry entry;
+    do {
+        entry.name = data.cFileName;
+        entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // visit may recurse into a subfolder with a find handle of its own; ours stays open.
+        visit(entry);
+    } while (::FindNextFileA(find.get(), &data));
+    return true;
+}
+
+orv::LeadByteTest AnsiLeadByteTest() {
+    CPINFO info;
+    if (::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) return &IsLeadByte;
+    return nullptr;
+}

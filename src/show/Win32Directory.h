@@ -1,0 +1,11 @@
+#pragma once
+// Directory enumeration and code-page facts for the picture list, on Windows.
+#include "show/PictureList.h"
+
+class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
+public:
+    bool Enumerate(const std::string& pattern, const std::function<void(const orv::DirEntry&)>& visit) override;
+};
+
+// IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise.
+orv::LeadByteTest AnsiLeadByteTest();
