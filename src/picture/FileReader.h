@@ -1,0 +1,25 @@
+#pragma once
+// The file layer the BMP reader reads through. Windows opens with CreateFileA (read only, no
+// sharing, existing files only); other hosts use POSIX. Tests put their own readers in its place
+// to make a read fail part-way. Failures are results, never exceptions.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace orv {
+
+class IFileReader {
+public:
+    virtual ~IFileReader() = default;
+    // The file's length in bytes; false when the file layer cannot tell.
+    virtual bool GetLength(uint64_t& length) = 0;
+    // Reads up to count bytes from the current position; read gets how many arrived (fewer only at
+    // the end of the file). False on a read error.
+    virtual bool Read(void* buffer, size_t count, size_t& read) = 0;
+};
+
+// Opens an existing file for reading only; null when it cannot be opened (missing, no access, or
+// on Windows held open by another process).
+std::unique_ptr<IFileReader> OpenFileForReading(const char* path);
+
+}  // namespace orv
