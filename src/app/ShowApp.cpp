@@ -1,5 +1,4 @@
-// Temporary entry point: decides the mode and ends. The application object replaces it.
-#include "framework/Win32.h"
+#include "app/ShowApp.h"
 
 #include <cstdlib>
 #include <string>
@@ -7,9 +6,14 @@
 
 #include "app/CommandLine.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+CShowApp theApp;
+
+CShowApp::CShowApp() = default;
+CShowApp::~CShowApp() = default;
+
+BOOL CShowApp::InitInstance() {
     std::vector<std::string> args;
     for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
     orv::DecideMode(args);
-    return 0;
+    return FALSE;
 }

@@ -1,0 +1,14 @@
+#pragma once
+// The application object: decides the saver's mode from the command line and starts it.
+#include "framework/WinApp.h"
+
+class CShowApp : public CWinApp {
+public:
+    CShowApp();
+    ~CShowApp() override;
+    BOOL InitInstance() override;
+};
+
+// Settings mode: runs the settings dialog owned by owner (null for none) and saves the settings
+// when it ends with OK.
+void RunSettingsDialog(HWND owner);

@@ -1,0 +1,21 @@
+#include "framework/TextFile.h"
+
+#include "framework/Unique.h"
+
+bool ReadFileBounded(const char* path, std::size_t maxBytes, std::string& out) {
+    // Shared as the runtime's fopen shares: another program may have the file open for writing.
+    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    Unique<HANDLE, CloseFileHandle> file(h);
+
+    char chunk[4096];
+    while (maxBytes > 0) {
+        const DWORD want = static_cast<DWORD>(maxBytes < sizeof chunk ? maxBytes : sizeof chunk);
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), chunk, want, &got, nullptr) || got == 0) break;
+        out.append(chunk, got);
+        maxBytes -= got;
+    }
+    return true;
+}

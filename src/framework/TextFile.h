@@ -1,0 +1,8 @@
+#pragma once
+// Reading a small text file whole, bounded. Win32 only.
+#include <cstddef>
+#include <string>
+
+// Appends at most maxBytes bytes of the file at path (an ANSI path) to out. FALSE when the file
+// cannot be opened; a read error part-way keeps what was read before it and returns TRUE.
+bool ReadFileBounded(const char* path, std::size_t maxBytes, std::string& out);

@@ -1,0 +1,125 @@
+#include "framework/WinApp.h"
+
+#include <vector>
+
+#include "app/RegistryProfileStore.h"
+#include "framework/Wnd.h"
+
+namespace {
+
+CWinApp* s_pApp = nullptr;
+
+// Reads give their defaults, writes are dropped: the profile before SetRegistryKey.
+class NullProfileStore final : public orv::IProfileStore {
+public:
+    uint32_t GetProfileInt(const char*, const char*, uint32_t def) override { return def; }
+    std::string GetProfileString(const char*, const char*, const std::string& def) override { return def; }
+    bool WriteProfileInt(const char*, const char*, uint32_t) override { return false; }
+    bool WriteProfileString(const char*, const char*, const std::string&) override { return false; }
+};
+
+}  // namespace
+
+CWinApp::CWinApp(const char* lpszAppName) {
+    if (lpszAppName) m_pszAppName = lpszAppName;
+    s_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (s_pApp == this) s_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return s_pApp; }
+
+HINSTANCE AfxGetInstanceHandle() {
+    if (s_pApp && s_pApp->m_hInstance) return s_pApp->m_hInstance;
+    return ::GetModuleHandleA(nullptr);
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    for (;;) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) break;  // WM_QUIT
+        if (got == -1) return -1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    m_nExitCode = static_cast<int>(msg.wParam);
+    return ExitInstance();
+}
+
+void CWinApp::SetRegistryKey(const char* lpszCompany) {
+    m_pProfile = std::make_unique<RegistryProfileStore>(lpszCompany, m_pszAppName);
+}
+
+orv::IProfileStore& CWinApp::GetProfileStore() {
+    if (!m_pProfile) m_pProfile = std::make_unique<NullProfileStore>();
+    return *m_pProfile;
+}
+
+uint32_t CWinApp::GetProfileInt(const char* section, const char* entry, uint32_t def) {
+    return GetProfileStore().GetProfileInt(section, entry, def);
+}
+
+std::string CWinApp::GetProfileString(const char* section, const char* entry, const std::string& def) {
+    return GetProfileStore().GetProfileString(section, entry, def);
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, uint32_t value) {
+    return GetProfileStore().WriteProfileInt(section, entry, value) ? TRUE : FALSE;
+}
+
+BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const std::string& value) {
+    return GetProfileStore().WriteProfileString(section, entry, value) ? TRUE : FALSE;
+}
+
+void CWinApp::BeginWaitCursor() {
+    HCURSOR hcurPrev = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    if (m_nWaitCursorCount++ == 0) m_hcurWaitCursorRestore = hcurPrev;
+}
+
+void CWinApp::EndWaitCursor() {
+    if (m_nWaitCursorCount == 0) return;
+    if (--m_nWaitCursorCount == 0) ::SetCursor(m_hcurWaitCursorRestore);
+}
+
+std::string AfxLoadString(UINT nID) {
+    // LoadStringA truncates silently; grow until the text fits with room to spare.
+    std::vector<char> buffer(256);
+    for (;;) {
+        const int n = ::LoadStringA(AfxGetInstanceHandle(), nID, buffer.data(), static_cast<int>(buffer.size()));
+        if (n <= 0) return std::string();
+        if (static_cast<size_t>(n) < buffer.size() - 1) return std::string(buffer.data(), static_cast<size_t>(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+int AfxMessageBox(const char* lpszText, UINT nType, UINT /*nIDHelp*/) {
+    HWND hOwner = ::GetActiveWindow();
+    CWinApp* pApp = AfxGetApp();
+    if (!hOwner && pApp && pApp->m_pMainWnd) hOwner = pApp->m_pMainWnd->m_hWnd;
+    const char* title = pApp ? pApp->m_pszAppName.c_str() : "";
+    return ::MessageBoxA(hOwner, lpszText, title, nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
+    return AfxMessageBox(AfxLoadString(nIDPrompt).c_str(), nType, nIDHelp);
+}
+
+// The framework's entry, called by WinMain below.
+int AfxWinMain(HINSTANCE hInstance) {
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp) return -1;
+    pApp->m_hInstance = hInstance;
+    if (pApp->m_pszAppName.empty()) pApp->m_pszAppName = AfxLoadString(kAfxIdsAppTitle);
+
+    if (!pApp->InitInstance()) {
+        // Nothing may lead to a window that has ended (a dialog run inside InitInstance).
+        pApp->m_pMainWnd = nullptr;
+        return pApp->ExitInstance();
+    }
+    return pApp->Run();
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) { return AfxWinMain(hInstance); }
