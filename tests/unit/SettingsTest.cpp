@@ -1,0 +1,162 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeProfileStore.h"
+
+using orv::ClampDelay;
+using orv::LoadDialogSettings;
+using orv::LoadWindowSettings;
+using orv::SaveSettings;
+using orv::SettingsRecord;
+using Op = FakeProfileStore::Op;
+
+namespace {
+
+const std::string kWindowsDir = "C:\\WINDOWS";
+
+const std::vector<std::string> kIntNames = {"DelayBetweenPictures", "StretchPictures", "RandomOrder",
+                                            "DisplayImageDescription", "DisplayBMPFiles", "DisplayJPGFiles"};
+
+std::vector<FakeProfileStore::Access> SevenInOrder(Op intOp, Op stringOp) {
+    std::vector<FakeProfileStore::Access> expected;
+    for (const std::string& name : kIntNames) expected.push_back({intOp, "Config", name});
+    expected.push_back({stringOp, "Config", "Directory"});
+    return expected;
+}
+
+void ExpectRecord(const SettingsRecord& s, uint32_t delay, int32_t stretch, int32_t random, int32_t caption,
+                  int32_t bmp, int32_t jpg, const std::string& folder) {
+    EXPECT_EQ(s.delay, delay);
+    EXPECT_EQ(s.stretch, stretch);
+    EXPECT_EQ(s.randomOrder, random);
+    EXPECT_EQ(s.showCaption, caption);
+    EXPECT_EQ(s.showBmp, bmp);
+    EXPECT_EQ(s.showJpg, jpg);
+    EXPECT_EQ(s.folder, folder);
+}
+
+}  // namespace
+
+TEST(SettingsClampDelay, ZeroRaisedToOneAndAbove120LoweredUnsigned) {
+    struct Case {
+        uint32_t stored;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0, 1},     {1, 1},     {2, 2},     {60, 60},           {119, 119},         {120, 120},
+        {121, 120}, {500, 120}, {0x7FFFFFFFu, 120}, {0x80000000u, 120}, {4294967295u, 120},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ClampDelay(c.stored), c.expected) << c.stored;
+}
+
+TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
+    FakeProfileStore store;
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
+    EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
+}
+
+TEST(SettingsLoad, BothReadersReadTheSevenValuesInFixedOrderFolderLast) {
+    FakeProfileStore window;
+    LoadWindowSettings(window, kWindowsDir);
+    EXPECT_EQ(window.accesses, SevenInOrder(Op::GetInt, Op::GetString));
+
+    FakeProfileStore dialog;
+    LoadDialogSettings(dialog, kWindowsDir);
+    EXPECT_EQ(dialog.accesses, SevenInOrder(Op::GetInt, Op::GetString));
+}
+
+TEST(SettingsLoad, WindowClampsTheDelayDialogShowsItAsStored) {
+    struct Case {
+        uint32_t stored;
+        uint32_t window;
+        uint32_t dialog;
+    };
+    const Case cases[] = {
+        {0, 1, 0},         {1, 1, 1},         {120, 120, 120},
+        {121, 120, 121},   {500, 120, 500},   {4294967295u, 120, 4294967295u},
+    };
+    for (const Case& c : cases) {
+        FakeProfileStore store;
+        store.SetInt("Config", "DelayBetweenPictures", c.stored);
+        EXPECT_EQ(LoadWindowSettings(store, kWindowsDir).delay, c.window) << c.stored;
+        EXPECT_EQ(LoadDialogSettings(store, kWindowsDir).delay, c.dialog) << c.stored;
+    }
+}
+
+TEST(SettingsLoad, StoredFlagsAndFolderPassUnchanged) {
+    FakeProfileStore store;
+    store.SetInt("Config", "DelayBetweenPictures", 30);
+    store.SetInt("Config", "StretchPictures", 0);
+    store.SetInt("Config", "RandomOrder", 7);
+    store.SetInt("Config", "DisplayImageDescription", 0xFFFFFFFFu);
+    store.SetInt("Config", "DisplayBMPFiles", 0);
+    store.SetInt("Config", "DisplayJPGFiles", 2);
+    store.SetString("Config", "Directory", "D:\\Photos\\");
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 30, 0, 7, -1, 0, 2, "D:\\Photos\\");
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 30, 0, 7, -1, 0, 2, "D:\\Photos\\");
+}
+
+TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
+    FakeProfileStore store;
+    store.SetString("Config", "Directory", "");
+    EXPECT_EQ(LoadWindowSettings(store, kWindowsDir).folder, kWindowsDir);
+    EXPECT_EQ(LoadDialogSettings(store, kWindowsDir).folder, kWindowsDir);
+    // A blank is a folder name as far as the store knows; only the empty text is replaced.
+    store.SetString("Config", "Directory", " ");
+    EXPECT_EQ(LoadWindowSettings(store, kWindowsDir).folder, " ");
+}
+
+TEST(SettingsLoad, ValuesOutsideTheConfigSectionAreNotSeen) {
+    FakeProfileStore store;
+    store.SetInt("Other", "DelayBetweenPictures", 50);
+    store.SetString("Other", "Directory", "E:\\");
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
+}
+
+TEST(SettingsSave, WritesSixNumbersThenTheFolder) {
+    FakeProfileStore store;
+    SettingsRecord s;
+    s.delay = 45;
+    s.stretch = 0;
+    s.randomOrder = 1;
+    s.showCaption = 0;
+    s.showBmp = 1;
+    s.showJpg = 0;
+    s.folder = "C:\\My Pictures";
+    SaveSettings(store, s);
+    EXPECT_EQ(store.accesses, SevenInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
+    EXPECT_EQ(store.Int("Config", "StretchPictures"), 0u);
+    EXPECT_EQ(store.Int("Config", "RandomOrder"), 1u);
+    EXPECT_EQ(store.Int("Config", "DisplayImageDescription"), 0u);
+    EXPECT_EQ(store.Int("Config", "DisplayBMPFiles"), 1u);
+    EXPECT_EQ(store.Int("Config", "DisplayJPGFiles"), 0u);
+    EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
+    EXPECT_EQ(store.ValueCount(), 7u);
+}
+
+TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
+    FakeProfileStore store;
+    store.failWrites = true;
+    SaveSettings(store, SettingsRecord{});
+    EXPECT_EQ(store.accesses, SevenInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.ValueCount(), 0u);
+}
+
+TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
+    FakeProfileStore store;
+    store.SetInt("Config", "DelayBetweenPictures", 500);
+    store.SetString("Config", "Directory", "old");
+    SettingsRecord s;
+    s.delay = 120;
+    s.stretch = 0;
+    s.folder = std::string(1000, 'x');  // the store keeps text of any length
+    SaveSettings(store, s);
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 120, 0, 1, 1, 1, 1, std::string(1000, 'x'));
+    EXPECT_EQ(store.ValueCount(), 7u);
+}
