@@ -1,0 +1,143 @@
+// Building and ordering the picture list on large in-memory trees: how long the wait cursor
+// shows for a big photo collection, split into the walk, the sort and the shuffle.
+//
+// The tree looks like a camera archive: top folders by year, folders of 400 files each, names
+// such as "IMG_01234.JPG", a caption ".txt" beside every tenth picture and a few ".bmp" scans.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Random.h"
+#include "show/PictureList.h"
+
+namespace {
+
+constexpr int kFilesPerFolder = 400;
+constexpr int kYears = 10;
+
+class MemoryTree : public orv::IDirectoryEnumerator {
+public:
+    explicit MemoryTree(int pictures) {
+        const int folders = pictures / kFilesPerFolder;
+        auto& root = m_folders["D:\\Photos"];
+        root = {{".", true}, {"..", true}};
+        for (int year = 0; year < kYears; ++year) root.push_back({std::to_string(2010 + year), true});
+        int number = 0;
+        for (int f = 0; f < folders; ++f) {
+            const std::string year = std::to_string(2010 + f % kYears);
+            char album[32];
+            std::snprintf(album, sizeof album, "Album %04d", f);
+            m_folders["D:\\Photos\\" + year].push_back({album, true});
+            auto& listing = m_folders["D:\\Photos\\" + year + "\\" + album];
+            listing = {{".", true}, {"..", true}};
+            for (int i = 0; i < kFilesPerFolder; ++i, ++number) {
+                char name[32];
+                const bool scan = i % 50 == 0;
+                std::snprintf(name, sizeof name, scan ? "Scan_%05d.bmp" : "IMG_%05d.JPG", number % 100000);
+                listing.push_back({name, false});
+                if (i % 10 == 0) {
+                    std::snprintf(name, sizeof name, "IMG_%05d.txt", number % 100000);
+                    listing.push_back({name, false});
+                }
+            }
+        }
+        for (int year = 0; year < kYears; ++year) {
+            auto& listing = m_folders["D:\\Photos\\" + std::to_string(2010 + year)];
+            listing.insert(listing.begin(), {{".", true}, {"..", true}});
+        }
+    }
+
+    bool Enumerate(const std::string& pattern,
+                   const std::function<void(const orv::DirEntry&)>& visit) override {
+        auto it = m_folders.find(pattern.substr(0, pattern.size() - 4));  // drop "\*.*"
+        if (it == m_folders.end()) return false;
+        for (const orv::DirEntry& e : it->second) visit(e);
+        return true;
+    }
+
+private:
+    std::map<std::string, std::vector<orv::DirEntry>> m_folders;
+};
+
+// One tree per size, built once: building it is not what is measured.
+MemoryTree& Tree(int pictures) {
+    static std::map<int, std::unique_ptr<MemoryTree>> trees;
+    auto& tree = trees[pictures];
+    if (!tree) tree = std::make_unique<MemoryTree>(pictures);
+    return *tree;
+}
+
+std::vector<std::string> Scanned(int pictures) {
+    std::vector<std::string> list;
+    orv::ScanFolder(Tree(pictures), "D:\\Photos", {}, list);
+    return list;
+}
+
+void BM_ScanFolder(benchmark::State& state) {
+    const int pictures = static_cast<int>(state.range(0));
+    MemoryTree& tree = Tree(pictures);
+    for (auto _ : state) {
+        std::vector<std::string> list;
+        orv::ScanFolder(tree, "D:\\Photos", {}, list);
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.SetItemsProcessed(state.iterations() * pictures);
+}
+
+void BM_SortPictures(benchmark::State& state) {
+    const std::vector<std::string> scanned = Scanned(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::string> list = scanned;
+        state.ResumeTiming();
+        orv::SortPictures(list);
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(scanned.size()));
+}
+
+void BM_ShufflePictures(benchmark::State& state) {
+    const std::vector<std::string> scanned = Scanned(static_cast<int>(state.range(0)));
+    orv::SeedRandom(1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::string> list = scanned;
+        state.ResumeTiming();
+        orv::ShufflePictures(list);
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(scanned.size()));
+}
+
+// The whole rebuild a picture window does: normalise, walk, then sort or shuffle.
+void BM_BuildPictureList(benchmark::State& state) {
+    const int pictures = static_cast<int>(state.range(0));
+    const bool randomOrder = state.range(1) != 0;
+    MemoryTree& tree = Tree(pictures);
+    orv::SeedRandom(1);
+    for (auto _ : state) {
+        std::vector<std::string> list = orv::BuildPictureList(tree, "D:\\Photos\\", {}, randomOrder);
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.SetItemsProcessed(state.iterations() * pictures);
+    state.SetLabel(randomOrder ? "shuffled" : "sorted");
+}
+
+}  // namespace
+
+BENCHMARK(BM_ScanFolder)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortPictures)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShufflePictures)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildPictureList)
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
