@@ -69,6 +69,16 @@ void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const Pict
 }
 
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte) {
+    if (isLeadByte == nullptr) {
+        // Single-byte code page: the common case, and the sort's inner loop, so kept tight.
+        const size_t common = std::min(a.size(), b.size());
+        for (size_t k = 0; k < common; ++k) {
+            const unsigned char ca = FoldAscii(static_cast<unsigned char>(a[k]));
+            const unsigned char cb = FoldAscii(static_cast<unsigned char>(b[k]));
+            if (ca != cb) return ca < cb ? -1 : 1;
+        }
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    }
     size_t i = 0;
     size_t j = 0;
     for (;;) {
