@@ -1,0 +1,131 @@
+#include "picture/DibImage.h"
+
+#include <gtest/gtest.h>
+
+#include "BmpBuilder.h"
+#include "JpegBuilder.h"
+#include "PictureFiles.h"
+
+using orv::IsJpegFileName;
+
+namespace {
+
+std::vector<uint8_t> BmpBytes(int32_t width, int32_t height) {
+    BmpBuilder b;
+    b.width = width;
+    b.height = height;
+    return b.Build();
+}
+
+std::vector<uint8_t> JpegBytes(int width, int height) {
+    JpegSpec spec;
+    spec.width = width;
+    spec.height = height;
+    return EncodeJpeg(spec, SolidPixels(spec, {9, 99, 199}));
+}
+
+class DibImage : public ::testing::Test {
+protected:
+    PictureFolder folder;
+};
+
+}  // namespace
+
+TEST(DibImageName, LastDotOfTheWholePathChoosesTheDecoder) {
+    struct Case {
+        const char* path;
+        bool jpeg;
+    };
+    const Case cases[] = {
+        {"C:\\Pictures\\SUNSET.JPG", true},
+        {"a.Jpeg", true},
+        {"photo.jpg.bmp", false},
+        {"photo.bmp.jpg", true},
+        {"C:\\pics.old\\sunset", false},
+        {"pics.jpg\\sunset", false},
+        {"x.JPEG", true},
+        {".jpg", true},
+        {"x.jpe", false},
+        {"x.jpgx", false},
+        {"x.jpg ", false},
+        {"noext", false},
+        {"", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsJpegFileName(c.path), c.jpeg) << c.path;
+}
+
+TEST_F(DibImage, EmptyObjectMeasuresZero) {
+    CDibImage image;
+    EXPECT_EQ(image.GetWidth(), 0);
+    EXPECT_EQ(image.GetHeight(), 0);
+    image.Free();
+    image.Free();
+    EXPECT_EQ(image.GetWidth(), 0);
+}
+
+TEST_F(DibImage, LoadsBmpAndReportsANegativeHeightPositive) {
+    CDibImage image;
+    ASSERT_TRUE(image.Load(folder.Write("top-down.bmp", BmpBytes(7, -5)).c_str(), 0));
+    EXPECT_EQ(image.GetWidth(), 7);
+    EXPECT_EQ(image.GetHeight(), 5);
+}
+
+TEST_F(DibImage, NameAloneChoosesTheDecoder) {
+    struct Case {
+        const char* name;
+        bool jpegContent;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"SUNSET.JPG", true, true},
+        {"a.Jpeg", true, true},
+        {"photo.jpg.bmp", false, true},
+        {"photo.bmp.jpg", true, true},
+        {"pics.old/sunset", false, true},
+        {"jpeg-named.bmp", true, false},
+        {"bmp-named.jpg", false, false},
+        {"pics.old/jpeg-without-extension", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.Write(c.name, c.jpegContent ? JpegBytes(9, 4) : BmpBytes(9, 4));
+        CDibImage image;
+        EXPECT_EQ(image.Load(path.c_str(), 0) != 0, c.loads);
+        EXPECT_EQ(image.GetWidth(), c.loads ? 9 : 0);
+    }
+}
+
+TEST_F(DibImage, BmpThatCannotBeOpenedKeepsThePreviousPicture) {
+    CDibImage image;
+    ASSERT_TRUE(image.Load(folder.Write("a.bmp", BmpBytes(3, 2)).c_str(), 0));
+    EXPECT_FALSE(image.Load(folder.Path("missing.bmp").c_str(), 0));
+    EXPECT_FALSE(image.Load(nullptr, 0));
+    EXPECT_EQ(image.GetWidth(), 3);
+    EXPECT_EQ(image.GetHeight(), 2);
+}
+
+TEST_F(DibImage, OtherFailuresEmptyTheObject) {
+    const std::string good = folder.Write("a.bmp", BmpBytes(3, 2));
+    const std::string notBm = folder.Write("text.bmp", std::vector<uint8_t>(40, 'x'));
+    const std::string bmOnly = folder.Write("bm.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::string missingJpeg = folder.Path("missing.jpg");
+    const std::string badJpeg = folder.Write("bad.jpg", {1, 2, 3});
+    // A folder opens but cannot be read: the file layer's read error becomes a failed load.
+    const std::string folderBmp = folder.Write("dir.bmp/inside", {}).substr(0, folder.Path("dir.bmp").size());
+    for (const std::string& path : {notBm, bmOnly, missingJpeg, badJpeg, folderBmp}) {
+        SCOPED_TRACE(path);
+        CDibImage image;
+        ASSERT_TRUE(image.Load(good.c_str(), 0));
+        EXPECT_FALSE(image.Load(path.c_str(), 0));
+        EXPECT_EQ(image.GetWidth(), 0);
+        EXPECT_EQ(image.GetHeight(), 0);
+    }
+}
+
+TEST_F(DibImage, ReloadReplacesThePicture) {
+    CDibImage image;
+    ASSERT_TRUE(image.Load(folder.Write("a.bmp", BmpBytes(3, 2)).c_str(), 0));
+    ASSERT_TRUE(image.Load(folder.Write("b.jpg", JpegBytes(17, 11)).c_str(), 1));
+    EXPECT_EQ(image.GetWidth(), 17);
+    EXPECT_EQ(image.GetHeight(), 11);
+}
