@@ -111,13 +111,6 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
     EXPECT_EQ(LoadWindowSettings(store, kWindowsDir).folder, " ");
 }
 
-TEST(SettingsLoad, ValuesOutsideTheConfigSectionAreNotSeen) {
-    FakeProfileStore store;
-    store.SetInt("Other", "DelayBetweenPictures", 50);
-    store.SetString("Other", "Directory", "E:\\");
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
-}
-
 TEST(SettingsSave, WritesSixNumbersThenTheFolder) {
     FakeProfileStore store;
     SettingsRecord s;
