@@ -1,0 +1,226 @@
+#include "ui/SettingsExchange.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeDialogControls.h"
+
+namespace {
+
+using orv::SettingChange;
+
+const std::string kPositive = "Please enter a positive integer.";
+const std::string kRange = "Please enter an integer between 1 and 120.";
+
+// The dialog's members, with the values a caller might have put in.
+struct Members {
+    std::string folder = "C:\\old";
+    int32_t stretch = 0;
+    uint32_t delay = 30;
+    int32_t randomOrder = 0;
+    int32_t showCaption = 0;
+    int32_t showBmp = 0;
+    int32_t showJpg = 0;
+    orv::SettingsFields Fields() {
+        return {folder, stretch, delay, randomOrder, showCaption, showBmp, showJpg};
+    }
+};
+
+// A dialog whose controls all differ from the members above.
+FakeDialogControls EditedControls(const std::string& delayText) {
+    FakeDialogControls controls;
+    controls.texts[IDC_FOLDER] = "D:\\new";
+    controls.texts[IDC_DELAY] = delayText;
+    for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG})
+        controls.checks[id] = 1;
+    return controls;
+}
+
+TEST(ExchangeSettings, DelayTextsAcceptedOrRefusedWithTheirMessage) {
+    struct Case {
+        std::string text;
+        bool ok;
+        uint32_t delayAfter;  // the member after the exchange
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {" 15 ", true, 15, ""},
+        {"015", true, 15, ""},
+        {"1", true, 1, ""},
+        {"120", true, 120, ""},
+        {"15a", false, 30, kPositive},
+        {"1 5", false, 30, kPositive},
+        {"+0", false, 30, kPositive},
+        {"", false, 30, kPositive},
+        {"0", false, 0, kRange},
+        {"121", false, 121, kRange},
+        {"-1", false, 4294967295u, kRange},
+        {"500", false, 500, kRange},
+    };
+    for (const Case& c : cases) {
+        Members m;
+        FakeDialogControls controls = EditedControls(c.text);
+        orv::DataExchange save(controls, true);
+        EXPECT_EQ(orv::ExchangeSettings(save, m.Fields()), c.ok) << '"' << c.text << '"';
+        EXPECT_EQ(m.delay, c.delayAfter) << '"' << c.text << '"';
+        if (c.ok) {
+            EXPECT_TRUE(controls.log.empty()) << '"' << c.text << '"';
+        } else {
+            EXPECT_EQ(controls.log, (std::vector<std::string>{"message: " + c.message, "focus 1010 select all"}))
+                << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(ExchangeSettings, SuccessfulSaveReadsEveryControl) {
+    Members m;
+    FakeDialogControls controls = EditedControls("45");
+    controls.checks[IDC_SHOW_CAPTION] = 0;
+    orv::DataExchange save(controls, true);
+    EXPECT_TRUE(orv::ExchangeSettings(save, m.Fields()));
+    EXPECT_EQ(m.folder, "D:\\new");
+    EXPECT_EQ(m.stretch, 1);
+    EXPECT_EQ(m.delay, 45u);
+    EXPECT_EQ(m.randomOrder, 1);
+    EXPECT_EQ(m.showCaption, 0);
+    EXPECT_EQ(m.showBmp, 1);
+    EXPECT_EQ(m.showJpg, 1);
+}
+
+TEST(ExchangeSettings, FailingDelayKeepsEarlierMembersNewAndLaterOnesOld) {
+    for (const std::string& text : {std::string("abc"), std::string("0")}) {
+        Members m;
+        FakeDialogControls controls = EditedControls(text);
+        orv::DataExchange save(controls, true);
+        EXPECT_FALSE(orv::ExchangeSettings(save, m.Fields()));
+        // Read before the delay: new values.
+        EXPECT_EQ(m.folder, "D:\\new") << text;
+        EXPECT_EQ(m.stretch, 1) << text;
+        // After it: not read.
+        EXPECT_EQ(m.randomOrder, 0) << text;
+        EXPECT_EQ(m.showCaption, 0) << text;
+        EXPECT_EQ(m.showBmp, 0) << text;
+        EXPECT_EQ(m.showJpg, 0) << text;
+    }
+}
+
+TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
+    Members m;
+    m.folder = "C:\\Windows";
+    m.stretch = 1;
+    m.delay = 500;
+    m.randomOrder = 7;  // outside 0..2: shown unchecked, member reset
+    m.showCaption = 2;
+    m.showBmp = -3;
+    m.showJpg = 1;
+    FakeDialogControls controls;
+    orv::DataExchange load(controls, false);
+    EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
+    EXPECT_EQ(controls.log, (std::vector<std::string>{
+                                "text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500", "check 1012 = 0",
+                                "check 1014 = 2", "check 1016 = 0", "check 1017 = 1"}));
+    EXPECT_EQ(m.randomOrder, 0);
+    EXPECT_EQ(m.showBmp, 0);
+    EXPECT_EQ(m.delay, 500u);
+}
+
+// Records the preview calls, and the exchange, in one sequence.
+class RecordingPreview : public orv::IPreviewWindow {
+public:
+    std::vector<std::string>& calls;
+    explicit RecordingPreview(std::vector<std::string>& log) : calls(log) {}
+    void StopSlideTimer() override { calls.push_back("StopSlideTimer"); }
+    void StartSlideTimer() override { calls.push_back("StartSlideTimer"); }
+    void SetFolder(const std::string& folder) override { calls.push_back("SetFolder " + folder); }
+    void SetDelayBetweenPictures(uint32_t seconds) override {
+        calls.push_back("SetDelayBetweenPictures " + std::to_string(seconds));
+    }
+    void SetStretchPictures(int32_t on) override { calls.push_back("SetStretchPictures " + std::to_string(on)); }
+    void SetRandomOrder(int32_t on) override { calls.push_back("SetRandomOrder " + std::to_string(on)); }
+    void SetDisplayImageDescription(int32_t on) override {
+        calls.push_back("SetDisplayImageDescription " + std::to_string(on));
+    }
+    void SetDisplayBMPFiles(int32_t on) override { calls.push_back("SetDisplayBMPFiles " + std::to_string(on)); }
+    void SetDisplayJPGFiles(int32_t on) override { calls.push_back("SetDisplayJPGFiles " + std::to_string(on)); }
+};
+
+// Runs UpdatePreview with an exchange that succeeds or fails after giving the members new values
+// (delay 45 only on success, as a failing delay leaves it).
+std::vector<std::string> RunUpdate(SettingChange change, bool exchangeSucceeds, int32_t ready = 1) {
+    Members m;
+    std::vector<std::string> log;
+    RecordingPreview preview(log);
+    auto readControls = [&] {
+        log.push_back("UpdateData");
+        m.folder = "D:\\new";
+        m.stretch = 1;
+        m.randomOrder = 1;
+        m.showCaption = 1;
+        m.showBmp = 1;
+        m.showJpg = 1;
+        if (exchangeSucceeds) m.delay = 45;
+        return exchangeSucceeds;
+    };
+    orv::UpdatePreview(change, ready, readControls, m.Fields(), preview);
+    return log;
+}
+
+TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
+    struct Case {
+        SettingChange change;
+        std::vector<std::string> calls;  // between StopSlideTimer and StartSlideTimer
+    };
+    const std::vector<Case> cases = {
+        {SettingChange::Folder, {"SetFolder D:\\new"}},
+        {SettingChange::Stretch, {"SetStretchPictures 1"}},
+        {SettingChange::Delay, {"SetDelayBetweenPictures 45"}},
+        {SettingChange::RandomOrder, {"SetRandomOrder 1", "SetFolder D:\\new"}},
+        {SettingChange::Caption, {"SetDisplayImageDescription 1"}},
+        {SettingChange::Bmp, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
+        {SettingChange::Jpg, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> expected = {"UpdateData", "StopSlideTimer"};
+        expected.insert(expected.end(), c.calls.begin(), c.calls.end());
+        expected.push_back("StartSlideTimer");
+        EXPECT_EQ(RunUpdate(c.change, true), expected) << static_cast<int>(c.change);
+    }
+}
+
+TEST(UpdatePreview, FailedExchangeWithholdsOnlyTheDelay) {
+    EXPECT_EQ(RunUpdate(SettingChange::Delay, false),
+              (std::vector<std::string>{"UpdateData", "StopSlideTimer", "StartSlideTimer"}));
+    // The other changes pass the member as the exchange left it.
+    EXPECT_EQ(RunUpdate(SettingChange::Stretch, false),
+              (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetStretchPictures 1", "StartSlideTimer"}));
+    EXPECT_EQ(RunUpdate(SettingChange::Jpg, false),
+              (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetDisplayJPGFiles 1",
+                                        "SetFolder D:\\new", "StartSlideTimer"}));
+}
+
+TEST(UpdatePreview, DoesNothingBeforeThePreviewIsReady) {
+    for (SettingChange change : {SettingChange::Folder, SettingChange::Delay, SettingChange::Jpg})
+        EXPECT_TRUE(RunUpdate(change, true, 0).empty());
+}
+
+TEST(UpdatePreview, FailingDelayTextHidesCheckBoxChangesFromThePreview) {
+    // The delay box holds "abc" and the user ticks random order: the message appears, and the
+    // preview gets the random-order value from before the click, since the exchange stopped at the
+    // delay.
+    Members m;
+    FakeDialogControls controls = EditedControls("abc");
+    std::vector<std::string> log;
+    RecordingPreview preview(log);
+    auto readControls = [&] {
+        orv::DataExchange save(controls, true);
+        return orv::ExchangeSettings(save, m.Fields());
+    };
+    orv::UpdatePreview(SettingChange::RandomOrder, 1, readControls, m.Fields(), preview);
+    EXPECT_EQ(controls.Messages(), (std::vector<std::string>{kPositive}));
+    EXPECT_EQ(log, (std::vector<std::string>{"StopSlideTimer", "SetRandomOrder 0", "SetFolder D:\\new",
+                                             "StartSlideTimer"}));
+}
+
+}  // namespace
