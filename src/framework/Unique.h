@@ -75,3 +75,28 @@ public:
 private:
     Unique<HPALETTE, DeleteGdiObject> m_palette;
 };
+
+// Selects a palette into a device context in the foreground and realises it; puts the previous
+// palette back, in the background, when it goes out of scope. Declare it after the CPalette it
+// selects, so the palette is deselected before it is deleted.
+class PaletteSelectGuard {
+public:
+    PaletteSelectGuard() = default;
+    ~PaletteSelectGuard() {
+        if (m_dc) ::SelectPalette(m_dc, m_old, TRUE);
+    }
+    PaletteSelectGuard(const PaletteSelectGuard&) = delete;
+    PaletteSelectGuard& operator=(const PaletteSelectGuard&) = delete;
+
+    void Select(HDC dc, HPALETTE palette) {
+        if (m_dc) return;
+        m_old = ::SelectPalette(dc, palette, FALSE);
+        if (!m_old) return;
+        m_dc = dc;
+        ::RealizePalette(dc);
+    }
+
+private:
+    HDC m_dc = nullptr;
+    HPALETTE m_old = nullptr;
+};

@@ -1,0 +1,82 @@
+#include "app/FullScreenWnd.h"
+
+#include "app/InputRules.h"
+
+// The rules carry their own copies of the message values; they must be Win32's.
+static_assert(orv::wm::kActivate == WM_ACTIVATE && orv::wm::kActivateApp == WM_ACTIVATEAPP &&
+              orv::wm::kNcActivate == WM_NCACTIVATE && orv::wm::kSysCommand == WM_SYSCOMMAND);
+static_assert(orv::wm::kKeyDown == WM_KEYDOWN && orv::wm::kKeyUp == WM_KEYUP &&
+              orv::wm::kSysKeyDown == WM_SYSKEYDOWN && orv::wm::kSysKeyUp == WM_SYSKEYUP);
+static_assert(orv::wm::kMouseMove == WM_MOUSEMOVE && orv::wm::kLButtonDown == WM_LBUTTONDOWN &&
+              orv::wm::kLButtonUp == WM_LBUTTONUP && orv::wm::kRButtonDown == WM_RBUTTONDOWN &&
+              orv::wm::kRButtonUp == WM_RBUTTONUP && orv::wm::kMButtonDown == WM_MBUTTONDOWN &&
+              orv::wm::kMButtonUp == WM_MBUTTONUP);
+static_assert(orv::wm::kScClose == SC_CLOSE && orv::wm::kScScreenSave == SC_SCREENSAVE &&
+              orv::wm::kWaInactive == WA_INACTIVE);
+
+BEGIN_MESSAGE_MAP(CFullScreenWnd, CPictureWnd)
+    ON_WM_SYSCOMMAND()
+    ON_WM_DESTROY()
+    ON_WM_SETCURSOR()
+    ON_WM_NCACTIVATE()
+    ON_WM_ACTIVATE()
+    ON_WM_ACTIVATEAPP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MBUTTONDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_KEYDOWN()
+    ON_WM_SYSKEYDOWN()
+END_MESSAGE_MAP()
+
+CFullScreenWnd::CFullScreenWnd() : CPictureWnd(TRUE, FALSE), m_ptMouseStart(orv::kNoMousePosition) {}
+
+CFullScreenWnd::~CFullScreenWnd() = default;
+
+BOOL CFullScreenWnd::CreateFullScreen() {
+    const RECT rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, rect, nullptr);
+}
+
+LRESULT CFullScreenWnd::ApplyInputRules() {
+    const MSG* pMsg = GetCurrentMessage();
+    const orv::InputDecision decision = orv::DecideInput(pMsg->message, pMsg->wParam, pMsg->lParam, m_ptMouseStart);
+    // Posted, not sent: the handler returns before the window goes.
+    if (decision.closeRequest) PostMessage(WM_CLOSE, 0, 0);
+    LRESULT result = decision.result;
+    if (decision.defaultProcessing) {
+        const LRESULT defaultResult = Default();
+        if (decision.returnDefaultResult) result = defaultResult;
+    }
+    return result;
+}
+
+void CFullScreenWnd::OnSysCommand(UINT, LPARAM) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnDestroy() {
+    ::PostQuitMessage(0);
+    Default();
+}
+
+BOOL CFullScreenWnd::OnSetCursor(CWnd*, UINT, UINT) {
+    ::SetCursor(nullptr);
+    return TRUE;
+}
+
+BOOL CFullScreenWnd::OnNcActivate(BOOL) { return static_cast<BOOL>(ApplyInputRules()); }
+
+void CFullScreenWnd::OnActivate(UINT, CWnd*, BOOL) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnActivateApp(BOOL, DWORD) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnMouseMove(UINT, POINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnLButtonDown(UINT, POINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnMButtonDown(UINT, POINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnRButtonDown(UINT, POINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }

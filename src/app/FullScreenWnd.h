@@ -1,0 +1,40 @@
+#pragma once
+// The full-screen saver: a picture window over the whole screen, topmost, without a visible
+// cursor, that closes itself at the first key, mouse button, mouse movement or loss of activation.
+// Its object deletes itself when the window is gone; destroying it ends the message loop.
+#include "framework/Geometry.h"
+#include "show/PictureWnd.h"
+
+class CFullScreenWnd : public CPictureWnd {
+public:
+    CFullScreenWnd();
+    ~CFullScreenWnd() override;
+
+    // Covers the screen as the system reports its size now. FALSE when the window could not be
+    // created; the object is then still the caller's.
+    BOOL CreateFullScreen();
+
+protected:
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnDestroy();
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    BOOL OnNcActivate(BOOL bActive);
+    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    void OnActivateApp(BOOL bActive, DWORD dwThreadID);
+    void OnMouseMove(UINT nFlags, POINT point);
+    void OnLButtonDown(UINT nFlags, POINT point);
+    void OnMButtonDown(UINT nFlags, POINT point);
+    void OnRButtonDown(UINT nFlags, POINT point);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+
+    // The mouse position of the first mouse-move message; (-1, -1) until then.
+    orv::Point m_ptMouseStart;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Runs the input rules on the message being handled: posts the close request and runs the
+    // default processing as they decide, and returns the answer for the system.
+    LRESULT ApplyInputRules();
+};

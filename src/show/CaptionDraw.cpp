@@ -1,0 +1,81 @@
+// The caption of CPictureWnd: reading the picture's text file and drawing the raised box.
+#include <string>
+
+#include "app/Random.h"
+#include "framework/TextFile.h"
+#include "framework/Unique.h"
+#include "show/Caption.h"
+#include "show/PictureWnd.h"
+
+void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
+    m_strCaption.clear();
+    // A missing or unreadable file is no caption; a read error keeps what came before it.
+    std::string bytes;
+    try {
+        if (!ReadFileBounded(orv::CaptionFileName(strPicturePath).c_str(), orv::kMaxCaptionBytes, bytes)) return;
+        m_strCaption = orv::ParseCaptionText(bytes);
+    } catch (...) {
+        m_strCaption.clear();
+    }
+}
+
+void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
+    if (m_strCaption.empty()) return;
+    const int nLength = static_cast<int>(m_strCaption.size());
+
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    const int clientWidth = rcClient.right - rcClient.left;
+    const int clientHeight = rcClient.bottom - rcClient.top;
+
+    UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    SelectGuard selectFont(dc, font.get());
+
+    // The text is measured at full-screen size even in a preview, whose box is the miniature.
+    RECT rcText;
+    ::SetRectEmpty(&rcText);
+    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcText, DT_CALCRECT);
+    const orv::Size box = orv::CaptionBoxSize({rcText.right - rcText.left, rcText.bottom - rcText.top},
+                                              m_bPreview != 0, clientWidth, ::GetSystemMetrics(SM_CXSCREEN));
+
+    // Placed once per picture; repaints keep the place.
+    if (m_nCaptionX == -1) {
+        const orv::Point pt = orv::PlaceCaption(
+            {clientWidth, clientHeight},
+            orv::Rect{rcPicture.left, rcPicture.top, rcPicture.right, rcPicture.bottom}, box, orv::NextRandom());
+        m_nCaptionX = pt.x;
+        m_nCaptionY = pt.y;
+    }
+
+    RECT rcBox{0, 0, box.cx, box.cy};
+    ::OffsetRect(&rcBox, m_nCaptionX, m_nCaptionY);
+
+    UniqueBrush faceBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    {
+        SelectGuard selectBrush(dc, faceBrush.get());
+        SelectGuard selectPen(dc, ::GetStockObject(BLACK_PEN));
+        ::Rectangle(dc, rcBox.left, rcBox.top, rcBox.right, rcBox.bottom);
+    }
+    if (m_bPreview) return;
+
+    UniquePen highlightPen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHIGHLIGHT)));
+    UniquePen shadowPen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
+    {
+        SelectGuard selectPen(dc, highlightPen.get());
+        ::MoveToEx(dc, rcBox.left + 1, rcBox.bottom - 3, nullptr);
+        ::LineTo(dc, rcBox.left + 1, rcBox.top + 1);
+        ::LineTo(dc, rcBox.right - 2, rcBox.top + 1);
+        ::SelectObject(dc, shadowPen.get());
+        ::LineTo(dc, rcBox.right - 2, rcBox.bottom - 2);
+        ::LineTo(dc, rcBox.left + 1, rcBox.bottom - 2);
+    }
+
+    const int oldBkMode = ::SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldTextColor = ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT rcInner = rcBox;
+    ::InflateRect(&rcInner, -orv::kCaptionMarginX / 2, -orv::kCaptionMarginY / 2);
+    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcInner, 0);
+    ::SetTextColor(dc, oldTextColor);
+    ::SetBkMode(dc, oldBkMode);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The slide show: a window that keeps its own copy of the settings, the picture list of its folder,
+// the picture on show and its caption. Timer 1 loads the next picture; painting lays it out and
+// draws the caption. Used full screen (CFullScreenWnd), as the display settings' preview, and as
+// the settings dialog's live preview.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Wnd.h"
+#include "picture/DibImage.h"
+
+class CPictureWnd : public CWnd {
+public:
+    // autoDelete: the object deletes itself once its window is destroyed. preview: the window is
+    // a miniature of the screen. Reads the settings and builds the picture list at once.
+    CPictureWnd(BOOL autoDelete, BOOL preview);
+    ~CPictureWnd() override;
+
+    // The class is registered by the first call in the process; its cursor (arrow for a preview,
+    // the transparent cursor 129 otherwise) is fixed by that first window.
+    virtual BOOL Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd);
+
+    // Plain stores; the owner rebuilds the list (SetFolder) and restarts the timer as needed.
+    void SetDelayBetweenPictures(int nSeconds) { m_nDelay = nSeconds; }
+    void SetStretchPictures(BOOL bStretch) { m_bStretch = bStretch; }
+    void SetRandomOrder(BOOL bRandom) { m_bRandomOrder = bRandom; }
+    void SetDisplayImageDescription(BOOL bShow) { m_bShowCaption = bShow; }
+    void SetDisplayBMPFiles(BOOL bShow) { m_bShowBmp = bShow; }
+    void SetDisplayJPGFiles(BOOL bShow) { m_bShowJpg = bShow; }
+    // Stores the folder and rebuilds the list under the current flags; the next tick starts at
+    // its first entry. The picture on show and the timer are left alone.
+    void SetFolder(const std::string& strFolder);
+
+    // Both do nothing while the object has no window.
+    void StartSlideTimer();
+    void StopSlideTimer();
+
+    void ShowNextPicture();
+
+    // Read-only views for owners and tests of the running window.
+    const std::vector<std::string>& GetPictures() const { return m_pictures; }
+    const std::string& GetFolder() const { return m_strFolder; }
+
+protected:
+    void DrawPicture(CDC& dc);
+    void DrawCaption(CDC& dc, const RECT& rcPicture);
+    void ReadCaptionFile(const std::string& strPicturePath);
+    void ScanFolder();
+
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnPaint();
+    void OnSize(UINT nType, int cx, int cy);
+    int OnCreate(LPCREATESTRUCTA lpCreateStruct);
+    void PostNcDestroy() override;
+
+    std::string m_strFolder;
+    BOOL m_bAutoDelete;
+    BOOL m_bPreview;
+    int m_nDelay = 10;
+    BOOL m_bStretch = TRUE;
+    BOOL m_bRandomOrder = TRUE;
+    BOOL m_bShowCaption = TRUE;
+    BOOL m_bShowBmp = TRUE;
+    BOOL m_bShowJpg = TRUE;
+    std::vector<std::string> m_pictures;
+    int m_nNextPicture = 0;
+    std::unique_ptr<CDibImage> m_pPicture;
+    std::string m_strCaption;
+    int m_nCaptionX = -1;
+    int m_nCaptionY = -1;
+
+    DECLARE_MESSAGE_MAP()
+};
