@@ -34,7 +34,8 @@ GlobalHandle LoadBmpBlock(IFileReader& file) {
         // Writers that pad between the table and the bits say so in bfOffBits; move the bits to
         // where DibBitsOf looks for them and clear the freed tail. Only a header that is there in
         // full and of a known size is consulted; DibBlockIsSound refuses the rest below.
-        const uint32_t headerSize = dataSize >= 4 ? ReadLe32(dib) : 0;
+        // The block is at least 14 bytes long, so the size field can always be read.
+        const uint32_t headerSize = ReadLe32(dib);
         if ((headerSize == kCoreHeaderSize || DibHasInfoLayout(dib)) && headerSize <= dataSize) {
             const uint64_t bitsAt = ReadLe32(fileHeader + kBfOffBits);
             const uint64_t expected = kFileHeaderSize + DibBitsOffset(dib);

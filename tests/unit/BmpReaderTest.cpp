@@ -234,3 +234,10 @@ TEST(BmpReader, FileTooLargeForABlockIsRefused) {
     huge.reportedLength = uint64_t(1) << 62;
     EXPECT_FALSE(LoadBytes(huge));
 }
+
+TEST(BmpReader, OffsetIsNotConsultedForAHeaderThatIsNotThereInFull) {
+    // Three bytes after the file header spell the start of a size field of 40; the rest of the
+    // would-be header is the block's zero tail. bfOffBits points far inside the file.
+    std::vector<uint8_t> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 40, 0, 0};
+    EXPECT_FALSE(LoadBytes(file));
+}
