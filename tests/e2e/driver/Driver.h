@@ -1,0 +1,196 @@
+// The end-to-end test driver: one Windows program that holds every case. It starts the real
+// Orvanta.scr with real command lines, writes the picture folder and the settings itself, finds
+// the saver's windows, reads the screen's pixels, sends input and checks exit codes.
+//
+// A case is a function registered by name:
+//
+//     E2E_CASE(layout_stretch_wide) { ... }                // ctest name: e2e.layout_stretch_wide
+//     E2E_CASE_WITH(palette_display, "depth=8") { ... }   // options read by tests/e2e/CMakeLists.txt
+//
+// Inside a case, E2E_REQUIRE stops the case at the first failure, E2E_EXPECT records the failure
+// and goes on. Both print what was seen. Exit code 0 means every check held.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- Case registry -------------------------------------------------------------------------
+
+using CaseFn = void (*)();
+
+struct Registrar {
+  Registrar(const char* name, CaseFn fn);
+};
+
+struct Failure {};  // thrown by E2E_REQUIRE; caught by main
+
+void Fail(const char* file, int line, const char* fmt, ...);  // records one failure
+void Note(const char* fmt, ...);                                // prints a line (measurements)
+int FailureCount();
+
+#define E2E_CASE(name)                                                        \
+  static void e2e_case_##name();                                              \
+  static const ::e2e::Registrar e2e_registrar_##name(#name, e2e_case_##name); \
+  static void e2e_case_##name()
+#define E2E_CASE_WITH(name, options) E2E_CASE(name)
+
+#define E2E_EXPECT(cond, ...)                              \
+  do {                                                     \
+    if (!(cond)) ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
+  } while (0)
+#define E2E_REQUIRE(cond, ...)                             \
+  do {                                                     \
+    if (!(cond)) {                                         \
+      ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__);        \
+      throw ::e2e::Failure{};                              \
+    }                                                      \
+  } while (0)
+
+// ---- Time and waiting ----------------------------------------------------------------------
+
+double NowMs();
+// Waits for ms milliseconds while dispatching the driver's own messages (its windows may be
+// the saver's parent, and the saver sends them messages).
+void Pump(DWORD ms);
+// Polls pred every 15 ms (pumping meanwhile) until it holds or timeoutMs passes.
+template <class Pred>
+bool WaitUntil(Pred pred, DWORD timeoutMs) {
+  double end = NowMs() + timeoutMs;
+  for (;;) {
+    if (pred()) return true;
+    if (NowMs() > end) return false;
+    Pump(15);
+  }
+}
+
+// ---- Files ---------------------------------------------------------------------------------
+
+// The case's own folder tree under C:\e2e\<case name>, emptied when the case starts.
+std::string CaseRoot();
+// A folder below the case's root (created with its parents); returns its full path.
+std::string MakeFolder(const std::string& relative);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteText(const std::string& path, const std::string& text);
+// A 24-bit bottom-up BMP of one solid colour.
+std::vector<uint8_t> SolidBmp24(int width, int height, COLORREF colour);
+// An 8-bit BMP with a 256-entry colour table whose every pixel uses entry 1 (colour).
+std::vector<uint8_t> SolidBmp8(int width, int height, COLORREF colour);
+// A small baseline JPEG, 160 x 120, solid RGB(40, 90, 200) before compression.
+const std::vector<uint8_t>& BlueJpeg();
+constexpr COLORREF kBlueJpegColour = RGB(40, 90, 200);
+
+// ---- Settings ------------------------------------------------------------------------------
+
+// HKCU\Software\Nimbrel\Orvantar Screen Saver\Config. Only the fields that are set are written.
+struct Settings {
+  std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg;
+  std::optional<std::string> folder;
+  void Write() const;
+};
+constexpr const char* kConfigKey = "Software\\Nimbrel\\Orvantar Screen Saver\\Config";
+void DeleteSettings();  // removes HKCU\Software\Nimbrel and everything below it
+std::optional<DWORD> ReadDword(const char* name);
+std::optional<std::string> ReadString(const char* name);
+bool ConfigKeyExists();
+
+// ---- Screen --------------------------------------------------------------------------------
+
+struct Shot {
+  int width = 0, height = 0, left = 0, top = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, top-down
+  COLORREF At(int x, int y) const;  // screen coordinates
+  bool Inside(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
+  int Count(COLORREF c) const;
+  bool AllOf(COLORREF c) const { return Count(c) == width * height; }
+  // Bounding box (screen coordinates, right and bottom exclusive) of the pixels equal to c;
+  // empty when there are none.
+  RECT Bounds(COLORREF c) const;
+  // Bounding box of every pixel that is not c.
+  RECT BoundsNot(COLORREF c) const;
+  bool Save(const std::string& path) const;  // writes a 24-bit BMP, for a look after a failure
+};
+Shot Capture(RECT area);
+Shot CaptureScreen();
+COLORREF ScreenPixel(int x, int y);
+int ScreenWidth();
+int ScreenHeight();
+std::string Describe(COLORREF c);
+std::string Describe(const RECT& r);
+bool Near(COLORREF a, COLORREF b, int tolerance);
+// Saves the whole screen as <case root>\<name>.bmp and prints the path.
+void SaveScreen(const char* name);
+
+// ---- The saver -----------------------------------------------------------------------------
+
+// Orvanta.scr started with a command line. The process belongs to a job that kills it when the
+// driver ends, so a failed case never leaves a saver covering the screen for the next one.
+class Saver {
+ public:
+  // args: what follows the program path, e.g. "/s" or "/p 1234".
+  explicit Saver(const std::string& args);
+  ~Saver();
+  Saver(const Saver&) = delete;
+  Saver& operator=(const Saver&) = delete;
+
+  DWORD Pid() const { return pid_; }
+  HANDLE Process() const { return process_; }
+  double StartedAtMs() const { return startedAt_; }
+  bool Running() const;
+  // Waits for the process to end; returns its exit code, or nothing on timeout.
+  std::optional<DWORD> WaitExit(DWORD timeoutMs);
+  // Visible top-level windows of the process.
+  std::vector<HWND> TopWindows() const;
+  // Waits for a visible top-level window of the process that covers the whole screen.
+  HWND WaitFullScreen(DWORD timeoutMs = 10000);
+  // Waits for a visible top-level window of the process with this class name ("#32770" for a
+  // dialog box), IsWindowVisible included; it becomes Window().
+  HWND WaitWindow(const char* className, DWORD timeoutMs = 10000);
+  HWND Window() const { return window_; }
+  // Posts WM_TIMER for timer 1, as the slide timer would.
+  void Tick() const;
+  void Post(UINT msg, WPARAM w = 0, LPARAM l = 0) const;
+  // Round trips through the saver's message queue (two sent WM_NULLs), then waits settleMs:
+  // enough for posted messages before it to have been handled in practice.
+  void Sync(DWORD settleMs = 150) const;
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  HANDLE job_ = nullptr;
+  DWORD pid_ = 0;
+  HWND window_ = nullptr;
+  double startedAt_ = 0;
+};
+
+// Waits until the pixel at (x, y) differs from `previous` and has held one value for two reads
+// in a row; returns that value, or nothing on timeout.
+std::optional<COLORREF> WaitPixelChange(int x, int y, COLORREF previous, DWORD timeoutMs = 5000);
+// Waits until the pixel at (x, y) equals `want` (within tolerance).
+bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs = 5000, int tolerance = 0);
+
+// Resets the pointer to a known place before a saver starts.
+void ResetPointer(int x = 400, int y = 300);
+
+// The caption box (also the load-failure box): found by its button-face interior. Returns the
+// outer box (frame included, right and bottom exclusive), or nothing when no box is on screen.
+std::optional<RECT> FindCaptionBox(const Shot& shot);
+
+// ---- Resource figures of another process ---------------------------------------------------
+
+struct ProcessFigures {
+  DWORD guiGdi = 0, guiUser = 0;  // GetGuiResources (Wine 8 answers 0 always)
+  long gdiTable = -1;             // live entries in the process's GDI handle table (-1: unknown)
+  SIZE_T privateBytes = 0;        // GetProcessMemoryInfo PrivateUsage (PagefileUsage under Wine)
+  DWORD handles = 0;              // GetProcessHandleCount (Wine 8 answers 0 always)
+  int windows = 0;                // top-level windows of the process
+};
+ProcessFigures Measure(HANDLE process, DWORD pid);
+
+}  // namespace e2e
