@@ -148,54 +148,26 @@ TEST(BmpReader, BitsMayEndInsideTheBlocksZeroTail) {
 }
 
 TEST(BmpReader, RefusesFilesThatAreNotSoundBitmaps) {
-    auto base = [] {
-        BmpBuilder b;
-        b.width = 3;
-        b.height = 3;
-        return b;
-    };
+    // The header checks themselves are tabled in DibRulesTest; these show the reader applies them.
+    BmpBuilder notBm, size0, width0, height0;
+    notBm.signature[0] = 'M';
+    notBm.signature[1] = 'B';
+    size0.headerSize = 0;
+    width0.width = 0;
+    height0.height = 0;
+    const std::vector<uint8_t> bmOnly = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     struct Case {
         const char* what;
         std::vector<uint8_t> file;
     };
-    BmpBuilder notBm = base();
-    notBm.signature[0] = 'M';
-    notBm.signature[1] = 'B';
-    BmpBuilder size0 = base(), size64 = base(), width0 = base(), negWidth = base(), height0 = base(),
-               coreHeight0 = base(), shortTable = base(), noMasks = base(), rleNoSize = base();
-    size0.headerSize = 0;
-    size64.headerSize = 64;
-    width0.width = 0;
-    negWidth.width = -3;
-    negWidth.bits = Bits(36);
-    height0.height = 0;
-    coreHeight0.headerSize = 12;
-    coreHeight0.height = 0;
-    shortTable.bitCount = 8;
-    shortTable.table = BmpBuilder::Table(100, 4);
-    shortTable.bits = std::vector<uint8_t>{};
-    noMasks.bitCount = 16;
-    noMasks.compression = kBiBitfields;
-    noMasks.bits = Bits(24 - 14 + 12 - 1);
-    rleNoSize.bitCount = 8;
-    rleNoSize.compression = kBiRle8;
-    rleNoSize.table = BmpBuilder::Table(256, 4);
-    rleNoSize.bits = std::vector<uint8_t>{0, 1};
-    std::vector<uint8_t> bmOnly = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const Case cases[] = {
         {"empty file", {}},
         {"shorter than the file header", {'B', 'M', 1, 2, 3}},
         {"the 14-byte BM file", bmOnly},
         {"not BM", notBm.Build()},
         {"header size 0", size0.Build()},
-        {"header size 64", size64.Build()},
         {"width 0", width0.Build()},
-        {"negative width", negWidth.Build()},
         {"height 0", height0.Build()},
-        {"core height 0", coreHeight0.Build()},
-        {"colour table cut short", shortTable.Build()},
-        {"bitfield masks missing", noMasks.Build()},
-        {"RLE8 with biSizeImage 0", rleNoSize.Build()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
