@@ -127,7 +127,8 @@ void CPictureWnd::ShowNextPicture() {
             ReadCaptionFile(path);
         }
 
-        InvalidateRect(nullptr, TRUE);
+        // Without a window a null handle would invalidate every window on the desktop.
+        if (m_hWnd) InvalidateRect(nullptr, TRUE);
         ++m_nNextPicture;
         StartSlideTimer();
     }
