@@ -57,8 +57,12 @@ BOOL CPictureWnd::Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd*
         // The brush and cursor belong to the class, which lives as long as the process.
         HCURSOR hCursor = m_bPreview ? ::LoadCursorA(nullptr, IDC_ARROW)
                                      : ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_TRANSPARENT));
-        s_pszClassName = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, hCursor, ::CreateSolidBrush(RGB(0, 0, 0)));
-        if (!s_pszClassName) return FALSE;
+        HBRUSH hbrBlack = ::CreateSolidBrush(RGB(0, 0, 0));
+        s_pszClassName = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, hCursor, hbrBlack);
+        if (!s_pszClassName) {
+            ::DeleteObject(hbrBlack);
+            return FALSE;
+        }
     }
     return CreateEx(dwExStyle, s_pszClassName, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr);
