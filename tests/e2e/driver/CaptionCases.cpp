@@ -2,6 +2,8 @@
 // load-failure box that carries on the show.
 #include "Driver.h"
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -123,6 +125,65 @@ E2E_CASE(caption_lines_and_empty_files) {
                boxes[1]->right - boxes[1]->left);
     Note("box heights: one line %d, three lines %d", one, three);
   }
+}
+
+E2E_CASE(caption_one_picture_reloads_each_tick) {
+  // A list of one picture reloads it at every tick, and each load places the box afresh at a
+  // random place along the bottom edge.
+  std::string folder = MakeFolder("pics");
+  WriteFileBytes(folder + "\\only.bmp", SolidBmp24(1000, 500, kRed));
+  WriteText(folder + "\\only.txt", "The only picture");
+  WriteSettings(folder, 1, 1);
+  Saver saver("/s");
+  saver.WaitFullScreen();
+  std::vector<LONG> lefts;
+  for (int tick = 0; tick < 6; ++tick) {
+    if (tick > 0) {
+      saver.Tick();
+      saver.Sync(250);
+    }
+    auto box = BoxAfter(kRed);
+    E2E_REQUIRE(box, "tick %d: no caption box", tick);
+    E2E_EXPECT(box->bottom == 600, "tick %d: box %s is not against the bottom edge", tick, Describe(*box).c_str());
+    lefts.push_back(box->left);
+  }
+  std::sort(lefts.begin(), lefts.end());
+  size_t places = std::unique(lefts.begin(), lefts.end()) - lefts.begin();
+  E2E_EXPECT(places >= 2, "six loads put the box at one place, x = %ld", lefts[0]);
+  Note("six loads, %zu places", places);
+}
+
+E2E_CASE(caption_ampersand_prefix) {
+  // "&" underlines the next character and is not shown; "&&" shows one "&".
+  std::string folder = MakeFolder("pics");
+  const char* texts[] = {"Salt & Pepper", "Salt  Pepper", "Salt && Pepper"};
+  const COLORREF colours[] = {kRed, kGreen, kBlue};
+  for (int i = 0; i < 3; ++i) {
+    std::string base = folder + "\\p" + char('1' + i);
+    WriteFileBytes(base + ".bmp", SolidBmp24(1000, 500, colours[i]));
+    WriteText(base + ".txt", texts[i]);
+  }
+  WriteSettings(folder, 1, 1);
+  Saver saver("/s");
+  saver.WaitFullScreen();
+  RECT boxes[3];
+  int ink[3];
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) saver.Tick();
+    Shot shot;
+    auto box = BoxAfter(colours[i], &shot);
+    E2E_REQUIRE(box, "'%s': no caption box", texts[i]);
+    boxes[i] = *box;
+    ink[i] = TextPixels(shot, *box);
+  }
+  auto width = [](const RECT& r) { return r.right - r.left; };
+  E2E_EXPECT(width(boxes[0]) == width(boxes[1]), "'%s' box width %ld, want %ld like '%s'", texts[0],
+             width(boxes[0]), width(boxes[1]), texts[1]);
+  E2E_EXPECT(ink[0] > ink[1], "'%s' has %d text pixels, '%s' %d: no underline", texts[0], ink[0], texts[1], ink[1]);
+  E2E_EXPECT(width(boxes[2]) > width(boxes[1]), "'%s' box width %ld, not wider than '%s' (%ld): no '&' shown",
+             texts[2], width(boxes[2]), texts[1], width(boxes[1]));
+  Note("widths %ld %ld %ld, text pixels %d %d %d", width(boxes[0]), width(boxes[1]), width(boxes[2]), ink[0], ink[1],
+       ink[2]);
 }
 
 E2E_CASE(caption_off_hides_text_file) {

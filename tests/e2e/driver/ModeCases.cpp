@@ -20,8 +20,25 @@ std::string OnePictureFolder() {
 }  // namespace
 
 E2E_CASE(mode_none_ends_at_once) {
+  // Unrecognised first arguments: no window, and not even a settings read (which would create
+  // the settings key).
+  for (const char* args : {"/a", "/x", "/", "//s", "/scr", "/p:1234"}) {
+    Saver saver(args);
+    bool sawWindow = false;
+    bool ended = WaitUntil(
+        [&] {
+          sawWindow = sawWindow || !saver.TopWindows().empty();
+          return !saver.Running();
+        },
+        10000);
+    E2E_EXPECT(ended, "'%s': the process is still running after 10 s", args);
+    E2E_EXPECT(!sawWindow, "'%s': a window was shown", args);
+    E2E_EXPECT(!ConfigKeyExists(), "'%s': the settings key was created", args);
+    DeleteSettings();
+  }
+  // Preview without a usable parent window ends at once as well.
   OnePictureFolder();
-  for (const char* args : {"/a", "/x", "/", "//s", "/scr", "/p:1234", "/p", "/p 0", "-p 0"}) {
+  for (const char* args : {"/p", "/p 0", "-p 0"}) {
     Saver saver(args);
     bool sawWindow = false;
     bool ended = WaitUntil(

@@ -2,6 +2,8 @@
 // picture to the first, and the slide timer itself.
 #include "Driver.h"
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -102,4 +104,57 @@ E2E_CASE(order_slide_timer_advances) {
   double second = NowMs();
   E2E_REQUIRE(WaitPixel(400, 300, RGB(200, 40, 40), 6000), "the show did not wrap back to the first picture");
   Note("slide timer: %.0f ms to the second picture, %.0f ms to the third", second - shownAt, NowMs() - second);
+}
+
+E2E_CASE(order_random_round_repeats) {
+  // Random order: each picture once per round, the same order in every round of one run, and
+  // (the seed being the start time in seconds) another order in a run started later.
+  const COLORREF colours[] = {RGB(200, 40, 40),  RGB(40, 200, 40),  RGB(40, 40, 200),  RGB(200, 200, 40),
+                              RGB(200, 40, 200), RGB(40, 200, 200), RGB(250, 130, 20), RGB(120, 60, 220)};
+  constexpr int n = 8;
+  std::string folder = MakeFolder("pics");
+  for (int i = 0; i < n; ++i)
+    WriteFileBytes(folder + "\\p" + std::to_string(i) + ".bmp", SolidBmp24(64, 48, colours[i]));
+  Settings s;
+  s.delay = 120;
+  s.randomOrder = 1;
+  s.caption = 0;
+  s.folder = folder;
+  s.Write();
+
+  auto run = [&](int rounds) {
+    std::vector<int> seen;
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    COLORREF previous = RGB(0, 0, 0);
+    for (int step = 0; step < rounds * n; ++step) {
+      if (step > 0) saver.Tick();
+      auto got = WaitPixelChange(400, 300, previous);
+      E2E_REQUIRE(got, "step %d: the picture did not change from %s", step, Describe(previous).c_str());
+      int index = -1;
+      for (int i = 0; i < n; ++i)
+        if (colours[i] == *got) index = i;
+      E2E_REQUIRE(index >= 0, "step %d: unknown colour %s", step, Describe(*got).c_str());
+      seen.push_back(index);
+      previous = *got;
+    }
+    return seen;
+  };
+  auto text = [](const std::vector<int>& v, size_t from, size_t count) {
+    std::string t;
+    for (size_t i = from; i < from + count && i < v.size(); ++i) t += char('0' + v[i]);
+    return t;
+  };
+  std::vector<int> first = run(2);
+  std::vector<int> sorted(first.begin(), first.begin() + n);
+  std::sort(sorted.begin(), sorted.end());
+  for (int i = 0; i < n; ++i)
+    E2E_REQUIRE(sorted[i] == i, "the first round %s does not show each picture once", text(first, 0, n).c_str());
+  E2E_EXPECT(text(first, 0, n) == text(first, n, n), "the second round %s differs from the first %s",
+             text(first, n, n).c_str(), text(first, 0, n).c_str());
+  Pump(1100);  // a later second, so another seed
+  std::vector<int> second = run(1);
+  Note("random order: run 1 %s, run 2 %s", text(first, 0, n).c_str(), text(second, 0, n).c_str());
+  E2E_EXPECT(text(first, 0, n) != text(second, 0, n), "two runs in different seconds showed the same order %s",
+             text(first, 0, n).c_str());
 }
