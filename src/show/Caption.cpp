@@ -6,6 +6,25 @@
 
 namespace orv {
 
+namespace {
+
+// value / ratio truncated toward zero. A preview wider than the screen it shows (ratio below 1)
+// enlarges; the result is held inside 32 bits.
+int32_t ScaledDown(int32_t value, double ratio) {
+    const double scaled = value / ratio;
+    if (scaled >= 2147483647.0) return INT32_MAX;
+    if (scaled <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(scaled);
+}
+
+int32_t ToInt32(int64_t value) {
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
 std::string CaptionFileName(const std::string& picturePath) {
     // The last '.' anywhere in the path, folders included: a dotted folder with an extensionless
     // file still loses its tail. A trail byte of a double-byte character is never '.' (0x2E).
@@ -52,23 +71,22 @@ Size CaptionBoxSize(Size text, bool preview, int32_t clientWidth, int32_t screen
     if (preview) {
         if (clientWidth <= 0 || screenWidth <= 0) return Size{};
         const double ratio = static_cast<double>(screenWidth) / clientWidth;
-        box.cx = static_cast<int32_t>(box.cx / ratio);
-        box.cy = static_cast<int32_t>(box.cy / ratio);
+        box.cx = ScaledDown(box.cx, ratio);
+        box.cy = ScaledDown(box.cy, ratio);
     }
     return box;
 }
 
 Point PlaceCaption(Size client, const Rect& pictureRect, Size box, int random) {
-    const int32_t clientWidth = client.cx;
-    const int32_t clientHeight = client.cy;
-    const int32_t roomBelow = (clientHeight - pictureRect.Height()) / 2 - box.cy;
-    const int32_t roomBeside = (clientWidth - pictureRect.Width()) / 2 - box.cx;
-    // The product is formed in 64 bits: a box taller than the window makes it large and negative.
-    auto scaled = [random](int32_t range) {
-        return static_cast<int32_t>(static_cast<int64_t>(range) * random / kRandomMax);
-    };
-    if (roomBelow < roomBeside) return Point{clientWidth - box.cx, scaled(clientHeight - box.cy)};
-    return Point{scaled(clientWidth - box.cx), clientHeight - box.cy};
+    // 64-bit throughout: a box for a long text can be far larger than the window, and the product
+    // with the random value larger still. Every result is then a position within 32 bits.
+    const int64_t clientWidth = client.cx;
+    const int64_t clientHeight = client.cy;
+    const int64_t roomBelow = (clientHeight - pictureRect.Height()) / 2 - box.cy;
+    const int64_t roomBeside = (clientWidth - pictureRect.Width()) / 2 - box.cx;
+    auto scaled = [random](int64_t range) { return ToInt32(range * random / kRandomMax); };
+    if (roomBelow < roomBeside) return Point{ToInt32(clientWidth - box.cx), scaled(clientHeight - box.cy)};
+    return Point{scaled(clientWidth - box.cx), ToInt32(clientHeight - box.cy)};
 }
 
 }  // namespace orv

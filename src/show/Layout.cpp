@@ -33,11 +33,15 @@ Rect PictureRect(Size client, Size picture, Size screen, bool stretch, bool prev
     int32_t w = 0;
     int32_t h = 0;
     if (stretch) {
-        w = MulDivTrunc(clientHeight, pictureWidth, pictureHeight);
-        h = clientHeight;
-        if (w > clientWidth) {
+        // The height-bound width is compared before it is narrowed: for a very wide picture it
+        // does not fit in 32 bits, and that is exactly the case that takes the other branch.
+        const int64_t heightBoundWidth = static_cast<int64_t>(clientHeight) * pictureWidth / pictureHeight;
+        if (heightBoundWidth > clientWidth) {
             w = clientWidth;
             h = MulDivTrunc(pictureHeight, clientWidth, pictureWidth);
+        } else {
+            w = static_cast<int32_t>(heightBoundWidth);
+            h = clientHeight;
         }
     } else if (preview) {
         if (clientWidth <= 0 || screen.cx <= 0) return Rect{};

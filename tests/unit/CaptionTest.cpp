@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 using orv::CaptionBoxSize;
@@ -50,6 +51,8 @@ TEST(CaptionBoxSize, AddsMarginsAndScalesInPreview) {
     // 100-pixel preview of a 1000-pixel screen: (180 + 20) / 10 and (13 + 10) / 10, truncated.
     EXPECT_EQ(CaptionBoxSize({180, 13}, true, 100, 1000), (Size{20, 2}));
     EXPECT_EQ(CaptionBoxSize({180, 13}, true, 0, 1000), (Size{0, 0}));
+    // A preview far wider than its screen enlarges; the size stays within 32 bits.
+    EXPECT_EQ(CaptionBoxSize({4000000, 13}, true, 32767, 1), (Size{INT32_MAX, 753641}));
 }
 
 TEST(PlaceCaption, WideMarginsAboveAndBelowPutTheBoxAtTheBottom) {

@@ -81,4 +81,6 @@ TEST(PictureRect, HugePictureDoesNotOverflow) {
     // 600 x 2000000000 does not fit in 32 bits; the result is bounded by the client all the same.
     EXPECT_EQ(PictureRect({800, 600}, {2000000000, 1}, kScreen800, false, false), (Rect{0, 300, 800, 300}));
     EXPECT_EQ(PictureRect({800, 600}, {1, 2000000000}, kScreen800, false, false), (Rect{400, 0, 400, 600}));
+    // 600 x 2147483647 / 300 = 4294967294, which would read as -2 once cut to 32 bits.
+    EXPECT_EQ(PictureRect({800, 600}, {2147483647, 300}, kScreen800, false, false), (Rect{0, 300, 800, 300}));
 }
