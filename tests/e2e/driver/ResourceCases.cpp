@@ -1,6 +1,8 @@
 // The resources compiled into Orvanta.scr, read back from the file: the two dialog templates
 // byte for byte as the dialog manager reads them, the string table, the icon and cursor, the
 // version record and the manifest.
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>

@@ -1,13 +1,13 @@
 // The settings dialog (settings mode) and its about box: which command lines open it and with
 // which owner, what OK, Cancel, Escape and the close box write, the delay box's validation, the
 // live preview inside the dialog, the up-down control, and the about box's placement.
-#include <commctrl.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "Driver.h"
+#include "Driver.h"  // <windows.h> first
+
+#include <commctrl.h>
 #include "../../../src/resources/resource.h"
 
 using namespace e2e;
