@@ -87,10 +87,6 @@ protected:                                           \
 #define ON_WM_KEYDOWN() ORV_ON_KEY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_SYSKEYDOWN() ORV_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
 
-// Any message to an LRESULT (WPARAM, LPARAM) member: ON_MESSAGE(WM_APP, &CMine::OnSomething).
-#define ON_MESSAGE(msg, memberFxn) \
-    {msg, 0, 0, ORV_MSG_THUNK(return (pThis->*(memberFxn))(wParam, lParam);)},
-
 // WM_COMMAND from control id with notification code, to a void() member, e.g.
 // ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse).
 #define ON_CONTROL(code, id, memberFxn) \
@@ -109,7 +105,6 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // The object attached to hWnd; for a window this process did not create through CWnd (a
@@ -153,7 +148,6 @@ public:
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
     void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
-    void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
     void InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return ::PostMessageA(m_hWnd, message, wParam, lParam);
@@ -162,12 +156,6 @@ public:
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
     CWnd* GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
-    CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-    BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-    CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-    void SetWindowText(const char* lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
-    BOOL IsWindow() const { return m_hWnd != nullptr && ::IsWindow(m_hWnd); }
 
     // The window procedure of every class CWnd registers.
     static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
