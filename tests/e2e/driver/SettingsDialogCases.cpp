@@ -244,7 +244,9 @@ std::string ThreePictures() {
 }  // namespace
 
 E2E_CASE(settings_opens_without_owner) {
-  for (const char* args : {"", "/c", "-c", "c", "/C", "/config", "/c 1234", "/c:"}) {
+  // "/c 1234": a second argument is ignored. "/c:305419896" (0x12345678) names no window, which
+  // gives no owner rather than no dialog.
+  for (const char* args : {"", "/c", "-c", "c", "/C", "/config", "/c 1234", "/c:", "/c:305419896"}) {
     Saver saver(args);
     SettingsDialog dlg = WaitSettingsDialog(saver);
     E2E_EXPECT(GetWindow(dlg.hwnd, GW_OWNER) == nullptr, "'%s': the dialog has an owner", args);
@@ -305,6 +307,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
   SettingsDialog dlg = WaitSettingsDialog(saver);
   E2E_EXPECT(ConfigKeyExists(), "reading the settings did not create the key path");
   E2E_EXPECT(ConfigValueCount() == 0, "the key holds %d values, want none", ConfigValueCount());
+  E2E_EXPECT(dlg.Focus() == dlg.Item(IDC_FOLDER), "the dialog does not open with the focus in the folder box");
   // Defaults shown: delay 10, every box checked, the Windows directory.
   E2E_EXPECT(dlg.Delay() == "10", "delay box '%s', want 10", dlg.Delay().c_str());
   for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG})
