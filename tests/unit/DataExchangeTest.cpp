@@ -11,7 +11,6 @@ namespace {
 
 using orv::DataExchange;
 
-const std::string kPositive = "Please enter a positive integer.";
 const std::string kRange = "Please enter an integer between 1 and 120.";
 
 TEST(ReadUnsignedText, AcceptsDecimalNumbersWithBlanksAndSign) {
@@ -94,55 +93,6 @@ TEST(DDX_TextNumber, LoadShowsTheValueAndSkipsAnUnchangedText) {
     EXPECT_EQ(controls.texts[IDC_DELAY], "4294967295");
 }
 
-TEST(DDX_TextNumber, TextThatIsNotANumberShowsPositiveIntegerMessageAndStops) {
-    FakeDialogControls controls;
-    controls.texts[IDC_DELAY] = "15a";
-    DataExchange save(controls, true);
-    uint32_t delay = 30;
-    EXPECT_FALSE(orv::DDX_Text(save, IDC_DELAY, delay));
-    EXPECT_EQ(delay, 30u);
-    EXPECT_TRUE(save.Failed());
-    EXPECT_EQ(controls.log, (std::vector<std::string>{"message: " + kPositive, "focus 1010 select all"}));
-
-    // Every later helper does nothing.
-    controls.log.clear();
-    int32_t flag = 5;
-    std::string text = "kept";
-    controls.checks[IDC_STRETCH] = 1;
-    controls.texts[IDC_FOLDER] = "changed";
-    EXPECT_FALSE(orv::DDV_MinMaxUInt(save, 500, 1, 120));
-    EXPECT_FALSE(orv::DDX_Check(save, IDC_STRETCH, flag));
-    EXPECT_FALSE(orv::DDX_Text(save, IDC_FOLDER, text));
-    EXPECT_EQ(flag, 5);
-    EXPECT_EQ(text, "kept");
-    EXPECT_TRUE(controls.log.empty());
-}
-
-TEST(DDV_MinMaxUInt, OutOfRangeShowsRangeMessageOnTheLastEditBox) {
-    FakeDialogControls controls;
-    controls.texts[IDC_DELAY] = "121";
-    DataExchange save(controls, true);
-    uint32_t delay = 30;
-    EXPECT_TRUE(orv::DDX_Text(save, IDC_DELAY, delay));
-    EXPECT_EQ(delay, 121u);  // the member keeps the out-of-range number
-    EXPECT_FALSE(orv::DDV_MinMaxUInt(save, delay, 1, 120));
-    EXPECT_EQ(controls.log, (std::vector<std::string>{"message: " + kRange, "focus 1010 select all"}));
-}
-
-TEST(DDV_MinMaxUInt, BoundsAreInclusive) {
-    struct Case {
-        uint32_t value;
-        bool ok;
-    };
-    for (const Case& c : {Case{0, false}, Case{1, true}, Case{120, true}, Case{121, false},
-                          Case{4294967295u, false}}) {
-        FakeDialogControls controls;
-        DataExchange save(controls, true);
-        EXPECT_EQ(orv::DDV_MinMaxUInt(save, c.value, 1, 120), c.ok) << c.value;
-        EXPECT_EQ(controls.Messages().size(), c.ok ? 0u : 1u) << c.value;
-    }
-}
-
 TEST(DDX_Check, LoadShowsValuesOutsideZeroToTwoAsUnchecked) {
     struct Case {
         int32_t member;
@@ -157,19 +107,6 @@ TEST(DDX_Check, LoadShowsValuesOutsideZeroToTwoAsUnchecked) {
         EXPECT_EQ(controls.checks[IDC_STRETCH], c.shown) << c.member;
         EXPECT_EQ(member, c.shown) << c.member;
     }
-}
-
-TEST(DDX_Check, SaveReadsTheCheckState) {
-    FakeDialogControls controls;
-    controls.checks[IDC_SHOW_BMP] = 1;
-    controls.checks[IDC_SHOW_JPG] = 0;
-    DataExchange save(controls, true);
-    int32_t bmp = 0, jpg = 7;
-    EXPECT_TRUE(orv::DDX_Check(save, IDC_SHOW_BMP, bmp));
-    EXPECT_TRUE(orv::DDX_Check(save, IDC_SHOW_JPG, jpg));
-    EXPECT_EQ(bmp, 1);
-    EXPECT_EQ(jpg, 0);
-    EXPECT_TRUE(controls.log.empty());
 }
 
 TEST(DDX_TextString, SaveReadsTheWholeTextAndLoadSkipsAnUnchangedOne) {
@@ -188,15 +125,6 @@ TEST(DDX_TextString, SaveReadsTheWholeTextAndLoadSkipsAnUnchangedOne) {
     DataExchange load2(controls, false);
     EXPECT_TRUE(orv::DDX_Text(load2, IDC_FOLDER, folder));
     EXPECT_EQ(controls.log, (std::vector<std::string>{"text 1000 = D:\\pictures"}));
-}
-
-TEST(DataExchangeFail, FocusesACheckBoxWithoutSelecting) {
-    FakeDialogControls controls;
-    DataExchange save(controls, true);
-    int32_t flag = 0;
-    orv::DDX_Check(save, IDC_SHOW_JPG, flag);
-    save.Fail("no");
-    EXPECT_EQ(controls.log, (std::vector<std::string>{"message: no", "focus 1017"}));
 }
 
 }  // namespace
