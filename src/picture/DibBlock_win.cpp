@@ -1,7 +1,13 @@
 #include "picture/DibBlockWin.h"
 
+#include <type_traits>
+
 #include "picture/DibImage.h"
 #include "picture/DibRules.h"
+
+// DibImage.h declares Draw against these without <windows.h>; STRICT makes HDC a distinct type.
+static_assert(std::is_same_v<HDC, HDC__*>, "the build must define STRICT");
+static_assert(std::is_same_v<RECT, tagRECT>, "RECT is tagRECT");
 
 namespace orv {
 namespace {
