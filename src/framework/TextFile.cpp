@@ -8,6 +8,8 @@ bool ReadFileBounded(const char* path, std::size_t maxBytes, std::string& out) {
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     Unique<HANDLE, CloseFileHandle> file(h);
+    // "CON.txt", "COM1.txt" and the like open devices, whose reads can wait for ever.
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
 
     char chunk[4096];
     while (maxBytes > 0) {
