@@ -40,7 +40,8 @@ BOOL CFullScreenWnd::CreateFullScreen() {
 
 LRESULT CFullScreenWnd::ApplyInputRules() {
     const MSG* pMsg = GetCurrentMessage();
-    const orv::InputDecision decision = orv::DecideInput(pMsg->message, pMsg->wParam, pMsg->lParam, m_ptMouseStart);
+    const orv::InputDecision decision =
+        orv::DecideInput(pMsg->message, pMsg->wParam, pMsg->lParam, m_ptMouseStart);
     // Posted, not sent: the handler returns before the window goes.
     if (decision.closeRequest) PostMessage(WM_CLOSE, 0, 0);
     LRESULT result = decision.result;

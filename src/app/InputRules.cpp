@@ -6,6 +6,7 @@ namespace {
 
 InputDecision Close() { return InputDecision{true, true, false, 0}; }
 InputDecision PassOn() { return InputDecision{false, true, false, 0}; }
+InputDecision Swallow() { return InputDecision{false, false, false, 0}; }
 
 // The signed 16-bit client coordinates of a mouse message, x in the low word.
 Point MousePosition(intptr_t lParam) {
@@ -21,12 +22,10 @@ InputDecision DecideInput(uint32_t message, uintptr_t wParam, intptr_t lParam, P
         // The whole parameter, not masked: the saver must not start itself again over itself, and
         // the close command must not end it; any other command, even one of these two with low
         // bits set, goes on as usual.
-        if (wParam == wm::kScScreenSave || wParam == wm::kScClose) return InputDecision{false, false, false, 0};
-        return PassOn();
+        return (wParam == wm::kScScreenSave || wParam == wm::kScClose) ? Swallow() : PassOn();
     case wm::kNcActivate:
         // Refuse to draw the frame inactive, without asking the default processing.
-        if (wParam == 0) return InputDecision{false, false, false, 0};
-        return InputDecision{false, true, true, 0};
+        return wParam == 0 ? Swallow() : InputDecision{false, true, true, 0};
     case wm::kActivate:
         return (wParam & 0xFFFFu) == wm::kWaInactive ? Close() : PassOn();
     case wm::kActivateApp:

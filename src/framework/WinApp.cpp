@@ -88,9 +88,11 @@ std::string AfxLoadString(UINT nID) {
     // LoadStringA truncates silently; grow until the text fits with room to spare.
     std::vector<char> buffer(256);
     for (;;) {
-        const int n = ::LoadStringA(AfxGetInstanceHandle(), nID, buffer.data(), static_cast<int>(buffer.size()));
+        const int n =
+            ::LoadStringA(AfxGetInstanceHandle(), nID, buffer.data(), static_cast<int>(buffer.size()));
         if (n <= 0) return std::string();
-        if (static_cast<size_t>(n) < buffer.size() - 1) return std::string(buffer.data(), static_cast<size_t>(n));
+        const size_t length = static_cast<size_t>(n);
+        if (length < buffer.size() - 1) return std::string(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
 }

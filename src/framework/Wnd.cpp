@@ -111,7 +111,8 @@ HWND CWnd::Detach() {
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle,
-                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
+                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+                    LPVOID lpParam) {
     if (m_hWnd) return FALSE;
     CWnd* pOldInit = s_pWndInit;
     CWnd* pOldCreating = s_pWndCreating;

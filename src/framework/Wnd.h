@@ -54,43 +54,53 @@ protected:                                           \
     }
 
 // Handlers with the framework's names and signatures.
-#define ON_WM_CREATE() \
-    {WM_CREATE, 0, 0, ORV_MSG_THUNK(return pThis->OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));)},
+#define ON_WM_CREATE()                                                                           \
+    {WM_CREATE, 0, 0,                                                                            \
+     ORV_MSG_THUNK(return pThis->OnCreate(reinterpret_cast<LPCREATESTRUCTA>(lParam));)},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, ORV_MSG_THUNK(pThis->OnDestroy(); return 0;)},
-#define ON_WM_TIMER() {WM_TIMER, 0, 0, ORV_MSG_THUNK(pThis->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)},
+#define ON_WM_TIMER()                                                                            \
+    {WM_TIMER, 0, 0, ORV_MSG_THUNK(pThis->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, ORV_MSG_THUNK(pThis->OnPaint(); return 0;)},
 #define ON_WM_SIZE()                                                                             \
-    {WM_SIZE, 0, 0, ORV_MSG_THUNK(pThis->OnSize(static_cast<UINT>(wParam), (short)LOWORD(lParam), \
-                                                (short)HIWORD(lParam)); return 0;)},
-#define ON_WM_SYSCOMMAND() \
-    {WM_SYSCOMMAND, 0, 0, ORV_MSG_THUNK(pThis->OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;)},
-#define ON_WM_SETCURSOR()                                                                          \
-    {WM_SETCURSOR, 0, 0, ORV_MSG_THUNK(return pThis->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), \
-                                                                 LOWORD(lParam), HIWORD(lParam));)},
-#define ON_WM_NCACTIVATE() \
+    {WM_SIZE, 0, 0,                                                                              \
+     ORV_MSG_THUNK(pThis->OnSize(static_cast<UINT>(wParam), (short)LOWORD(lParam),              \
+                                 (short)HIWORD(lParam)); return 0;)},
+#define ON_WM_SYSCOMMAND()                                                                       \
+    {WM_SYSCOMMAND, 0, 0,                                                                        \
+     ORV_MSG_THUNK(pThis->OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;)},
+#define ON_WM_SETCURSOR()                                                                        \
+    {WM_SETCURSOR, 0, 0,                                                                         \
+     ORV_MSG_THUNK(return pThis->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),   \
+                                             LOWORD(lParam), HIWORD(lParam));)},
+#define ON_WM_NCACTIVATE()                                                                       \
     {WM_NCACTIVATE, 0, 0, ORV_MSG_THUNK(return pThis->OnNcActivate(static_cast<BOOL>(wParam));)},
-#define ON_WM_ACTIVATE()                                                                          \
-    {WM_ACTIVATE, 0, 0, ORV_MSG_THUNK(pThis->OnActivate(LOWORD(wParam),                           \
-                                                        CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), \
-                                                        static_cast<BOOL>(HIWORD(wParam))); return 0;)},
-#define ON_WM_ACTIVATEAPP() \
-    {WM_ACTIVATEAPP, 0, 0, ORV_MSG_THUNK(pThis->OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam)); return 0;)},
-#define ORV_ON_MOUSE(msg, fn)                                                                      \
-    {msg, 0, 0, ORV_MSG_THUNK(POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};          \
-                              pThis->fn(static_cast<UINT>(wParam), pt); return 0;)},
+#define ON_WM_ACTIVATE()                                                                         \
+    {WM_ACTIVATE, 0, 0,                                                                          \
+     ORV_MSG_THUNK(pThis->OnActivate(LOWORD(wParam), CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), \
+                                     static_cast<BOOL>(HIWORD(wParam))); return 0;)},
+#define ON_WM_ACTIVATEAPP()                                                                      \
+    {WM_ACTIVATEAPP, 0, 0,                                                                       \
+     ORV_MSG_THUNK(pThis->OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam));  \
+                   return 0;)},
+#define ORV_ON_MOUSE(msg, fn)                                                                    \
+    {msg, 0, 0,                                                                                  \
+     ORV_MSG_THUNK(POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};                    \
+                   pThis->fn(static_cast<UINT>(wParam), pt); return 0;)},
 #define ON_WM_MOUSEMOVE() ORV_ON_MOUSE(WM_MOUSEMOVE, OnMouseMove)
 #define ON_WM_LBUTTONDOWN() ORV_ON_MOUSE(WM_LBUTTONDOWN, OnLButtonDown)
 #define ON_WM_MBUTTONDOWN() ORV_ON_MOUSE(WM_MBUTTONDOWN, OnMButtonDown)
 #define ON_WM_RBUTTONDOWN() ORV_ON_MOUSE(WM_RBUTTONDOWN, OnRButtonDown)
-#define ORV_ON_KEY(msg, fn)                                                                        \
-    {msg, 0, 0, ORV_MSG_THUNK(pThis->fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)},
+#define ORV_ON_KEY(msg, fn)                                                                      \
+    {msg, 0, 0,                                                                                  \
+     ORV_MSG_THUNK(pThis->fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)},
 #define ON_WM_KEYDOWN() ORV_ON_KEY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_SYSKEYDOWN() ORV_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
 
 // WM_COMMAND from control id with notification code, to a void() member, e.g.
 // ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse).
-#define ON_CONTROL(code, id, memberFxn) \
-    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), ORV_MSG_THUNK((pThis->*(memberFxn))(); return 0;)},
+#define ON_CONTROL(code, id, memberFxn)                                                          \
+    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id),                                 \
+     ORV_MSG_THUNK((pThis->*(memberFxn))(); return 0;)},
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
@@ -143,7 +153,9 @@ public:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     // One-line forwarders.
-    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) { return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr); }
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
+        return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+    }
     BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }

@@ -12,7 +12,8 @@ void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
     // A missing or unreadable file is no caption; a read error keeps what came before it.
     std::string bytes;
     try {
-        if (!ReadFileBounded(orv::CaptionFileName(strPicturePath).c_str(), orv::kMaxCaptionBytes, bytes)) return;
+        const std::string textPath = orv::CaptionFileName(strPicturePath);
+        if (!ReadFileBounded(textPath.c_str(), orv::kMaxCaptionBytes, bytes)) return;
         m_strCaption = orv::ParseCaptionText(bytes);
     } catch (...) {
         m_strCaption.clear();
@@ -28,8 +29,9 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     const int clientWidth = rcClient.right - rcClient.left;
     const int clientHeight = rcClient.bottom - rcClient.top;
 
-    UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
     SelectGuard selectFont(dc, font.get());
 
     // The text is measured at full-screen size even in a preview, whose box is the miniature.
@@ -41,9 +43,8 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
 
     // Placed once per picture; repaints keep the place.
     if (m_nCaptionX == -1) {
-        const orv::Point pt = orv::PlaceCaption(
-            {clientWidth, clientHeight},
-            orv::Rect{rcPicture.left, rcPicture.top, rcPicture.right, rcPicture.bottom}, box, orv::NextRandom());
+        const orv::Rect picture{rcPicture.left, rcPicture.top, rcPicture.right, rcPicture.bottom};
+        const orv::Point pt = orv::PlaceCaption({clientWidth, clientHeight}, picture, box, orv::NextRandom());
         m_nCaptionX = pt.x;
         m_nCaptionY = pt.y;
     }

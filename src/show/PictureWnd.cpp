@@ -40,7 +40,8 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview) : m_bAutoDelete(autoDelete), m_bPreview(preview) {
-    const orv::SettingsRecord settings = orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory());
+    const orv::SettingsRecord settings =
+        orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory());
     SetDelayBetweenPictures(static_cast<int>(settings.delay));
     SetStretchPictures(settings.stretch);
     SetRandomOrder(settings.randomOrder);
@@ -55,8 +56,9 @@ CPictureWnd::~CPictureWnd() = default;
 BOOL CPictureWnd::Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd) {
     if (!s_pszClassName) {
         // The brush and cursor belong to the class, which lives as long as the process.
-        HCURSOR hCursor = m_bPreview ? ::LoadCursorA(nullptr, IDC_ARROW)
-                                     : ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_TRANSPARENT));
+        HCURSOR hCursor = m_bPreview
+                              ? ::LoadCursorA(nullptr, IDC_ARROW)
+                              : ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_TRANSPARENT));
         HBRUSH hbrBlack = ::CreateSolidBrush(RGB(0, 0, 0));
         s_pszClassName = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, hCursor, hbrBlack);
         if (!s_pszClassName) {
@@ -144,9 +146,10 @@ void CPictureWnd::DrawPicture(CDC& dc) {
         const RECT rcSource{0, 0, m_pPicture->GetWidth(), m_pPicture->GetHeight()};
         RECT rcClient;
         GetClientRect(&rcClient);
-        const orv::Rect target = orv::PictureRect(
-            {rcClient.right - rcClient.left, rcClient.bottom - rcClient.top}, {rcSource.right, rcSource.bottom},
-            {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, m_bStretch != 0, m_bPreview != 0);
+        const orv::Size client{rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
+        const orv::Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        const orv::Size picture{rcSource.right, rcSource.bottom};
+        const orv::Rect target = orv::PictureRect(client, picture, screen, m_bStretch != 0, m_bPreview != 0);
         ::SetRect(&rcPicture, 0, 0, target.Width(), target.Height());
         ::OffsetRect(&rcPicture, target.left, target.top);
 

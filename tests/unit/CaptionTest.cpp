@@ -62,7 +62,9 @@ TEST(PlaceCaption, WideMarginsAboveAndBelowPutTheBoxAtTheBottom) {
         int random;
         Point expected;
     };
-    const Case cases[] = {{0, {0, 570}}, {1, {0, 570}}, {100, {2, 570}}, {16384, {350, 570}}, {32767, {700, 570}}};
+    const Case cases[] = {
+        {0, {0, 570}}, {1, {0, 570}}, {100, {2, 570}}, {16384, {350, 570}}, {32767, {700, 570}},
+    };
     for (const Case& c : cases)
         EXPECT_EQ(PlaceCaption({800, 600}, picture, {100, 30}, c.random), c.expected) << c.random;
 }

@@ -52,7 +52,8 @@ TEST(InputRules, MousePositionIsSignedSixteenBit) {
 }
 
 TEST(InputRules, KeyAndButtonPressesCloseReleasesDoNot) {
-    const uint32_t presses[] = {wm::kKeyDown, wm::kSysKeyDown, wm::kLButtonDown, wm::kMButtonDown, wm::kRButtonDown};
+    const uint32_t presses[] = {wm::kKeyDown, wm::kSysKeyDown, wm::kLButtonDown, wm::kMButtonDown,
+                                wm::kRButtonDown};
     for (uint32_t m : presses) EXPECT_EQ(Decide(m, 0x12), kClose) << std::hex << m;
     const uint32_t releases[] = {wm::kKeyUp, wm::kSysKeyUp, wm::kLButtonUp, wm::kMButtonUp, wm::kRButtonUp};
     for (uint32_t m : releases) EXPECT_EQ(Decide(m, 0x12), kPassOn) << std::hex << m;

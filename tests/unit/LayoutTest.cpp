@@ -34,10 +34,12 @@ constexpr Size kScreen1024{1024, 768};
 
 TEST(PictureRect, FullScreenCasesCentreAndStretch) {
     const LayoutCase cases[] = {
-        {"wide picture, stretch on: width-bound", {800, 600}, {1000, 500}, kScreen800, true, false, {0, 100, 800, 500}},
-        {"small picture, stretch on: enlarged", {800, 600}, {640, 480}, kScreen800, true, false, {0, 0, 800, 600}},
-        {"too wide, stretch off: stretched anyway, 156.25 truncated", {800, 600}, {1024, 200}, kScreen800, false,
-         false, {0, 222, 800, 378}},
+        {"wide picture, stretch on: width-bound", {800, 600}, {1000, 500}, kScreen800, true, false,
+         {0, 100, 800, 500}},
+        {"small picture, stretch on: enlarged", {800, 600}, {640, 480}, kScreen800, true, false,
+         {0, 0, 800, 600}},
+        {"too wide, stretch off: stretched anyway, 156.25 truncated", {800, 600}, {1024, 200}, kScreen800,
+         false, false, {0, 222, 800, 378}},
         {"fits, stretch off: 1:1, halvings truncated", {800, 600}, {101, 51}, kScreen800, false, false,
          {349, 274, 450, 325}},
         {"too tall, stretch off: height-bound", {800, 600}, {300, 700}, kScreen800, false, false,
@@ -50,8 +52,8 @@ TEST(PictureRect, FullScreenCasesCentreAndStretch) {
 TEST(PictureRect, PreviewScalesLikeTheScreen) {
     const LayoutCase cases[] = {
         {"320x240 at ratio 10.24", {100, 75}, {320, 240}, kScreen1024, false, true, {34, 26, 65, 49}},
-        {"bigger than the preview but not the screen: scaled, not stretched", {100, 75}, {800, 600}, kScreen1024,
-         false, true, {11, 8, 89, 66}},
+        {"bigger than the preview but not the screen: scaled, not stretched", {100, 75}, {800, 600},
+         kScreen1024, false, true, {11, 8, 89, 66}},
         {"bigger than the screen: stretched to the preview", {100, 75}, {1200, 300}, kScreen1024, false, true,
          {0, 25, 100, 50}},
         {"stretch on: fills the preview", {100, 75}, {320, 240}, kScreen1024, true, true, {0, 0, 100, 75}},
@@ -62,7 +64,8 @@ TEST(PictureRect, PreviewScalesLikeTheScreen) {
 TEST(PictureRect, PreviewOfOtherProportionsCentresWithNegativeTop) {
     const LayoutCase cases[] = {
         {"46 high in 20", {100, 20}, {640, 480}, kScreen1024, false, true, {19, -13, 81, 33}},
-        {"(21 - 46) / 2 truncates toward zero", {100, 21}, {640, 480}, kScreen1024, false, true, {19, -12, 81, 34}},
+        {"(21 - 46) / 2 truncates toward zero", {100, 21}, {640, 480}, kScreen1024, false, true,
+         {19, -12, 81, 34}},
     };
     ExpectCases(cases, sizeof cases / sizeof cases[0]);
 }
