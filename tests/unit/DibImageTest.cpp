@@ -18,10 +18,10 @@ std::vector<uint8_t> BmpBytes(int32_t width, int32_t height) {
 }
 
 std::vector<uint8_t> JpegBytes(int width, int height) {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    return EncodeJpeg(spec, SolidPixels(spec, {9, 99, 199}));
+    JpegParams params;
+    params.width = width;
+    params.height = height;
+    return EncodeJpeg(params, SolidPixels(params, {9, 99, 199}));
 }
 
 class DibImage : public ::testing::Test {

@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-struct JpegSpec {
+struct JpegParams {
     int width = 8;
     int height = 8;
     J_COLOR_SPACE inSpace = JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK
@@ -18,7 +18,7 @@ struct JpegSpec {
 };
 
 // pixels: height rows of width x components bytes, top row first.
-inline std::vector<uint8_t> EncodeJpeg(const JpegSpec& spec, const std::vector<uint8_t>& pixels) {
+inline std::vector<uint8_t> EncodeJpeg(const JpegParams& params, const std::vector<uint8_t>& pixels) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -26,15 +26,15 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegSpec& spec, const std::vector<u
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
     jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.inSpace;
+    cinfo.image_width = static_cast<JDIMENSION>(params.width);
+    cinfo.image_height = static_cast<JDIMENSION>(params.height);
+    cinfo.input_components = params.components;
+    cinfo.in_color_space = params.inSpace;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    if (spec.progressive) jpeg_simple_progression(&cinfo);
+    jpeg_set_quality(&cinfo, params.quality, TRUE);
+    if (params.progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    const size_t stride = static_cast<size_t>(spec.width) * spec.components;
+    const size_t stride = static_cast<size_t>(params.width) * params.components;
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * stride);
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -47,10 +47,10 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegSpec& spec, const std::vector<u
 }
 
 // An image of one colour (components bytes per pixel).
-inline std::vector<uint8_t> SolidPixels(const JpegSpec& spec, std::vector<uint8_t> colour) {
+inline std::vector<uint8_t> SolidPixels(const JpegParams& params, std::vector<uint8_t> colour) {
     std::vector<uint8_t> pixels;
-    pixels.reserve(static_cast<size_t>(spec.width) * spec.height * spec.components);
-    for (int i = 0; i < spec.width * spec.height; ++i) pixels.insert(pixels.end(), colour.begin(), colour.end());
+    pixels.reserve(static_cast<size_t>(params.width) * params.height * params.components);
+    for (int i = 0; i < params.width * params.height; ++i) pixels.insert(pixels.end(), colour.begin(), colour.end());
     return pixels;
 }
 

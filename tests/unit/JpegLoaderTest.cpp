@@ -28,11 +28,11 @@ std::optional<Loaded> Load(const std::string& path, int paletteDisplay) {
 }
 
 // Top half one colour, bottom half another, so orientation and channel order both show.
-std::vector<uint8_t> TwoBands(const JpegSpec& spec, std::vector<uint8_t> top, std::vector<uint8_t> bottom) {
+std::vector<uint8_t> TwoBands(const JpegParams& params, std::vector<uint8_t> top, std::vector<uint8_t> bottom) {
     std::vector<uint8_t> pixels;
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            const std::vector<uint8_t>& c = y < spec.height / 2 ? top : bottom;
+    for (int y = 0; y < params.height; ++y) {
+        for (int x = 0; x < params.width; ++x) {
+            const std::vector<uint8_t>& c = y < params.height / 2 ? top : bottom;
             pixels.insert(pixels.end(), c.begin(), c.end());
         }
     }
@@ -51,10 +51,10 @@ protected:
 }  // namespace
 
 TEST_F(JpegLoader, HeaderFieldsOfAColourPictureOnATrueColourDisplay) {
-    JpegSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    const auto loaded = Load(folder.Write("c.jpg", EncodeJpeg(spec, SolidPixels(spec, {10, 20, 30}))), 0);
+    JpegParams params;
+    params.width = 5;
+    params.height = 3;
+    const auto loaded = Load(folder.Write("c.jpg", EncodeJpeg(params, SolidPixels(params, {10, 20, 30}))), 0);
     ASSERT_TRUE(loaded);
     const uint8_t* h = loaded->header();
     EXPECT_EQ(ReadLe32(h + 0), 40u);
@@ -74,12 +74,12 @@ TEST_F(JpegLoader, HeaderFieldsOfAColourPictureOnATrueColourDisplay) {
 }
 
 TEST_F(JpegLoader, ColourPixelsAreStoredBlueGreenRedTopRowFirst) {
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.quality = 100;
-    const auto pixels = TwoBands(spec, {200, 100, 50}, {20, 60, 240});
-    const auto loaded = Load(folder.Write("bands.jpg", EncodeJpeg(spec, pixels)), 0);
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.quality = 100;
+    const auto pixels = TwoBands(params, {200, 100, 50}, {20, 60, 240});
+    const auto loaded = Load(folder.Write("bands.jpg", EncodeJpeg(params, pixels)), 0);
     ASSERT_TRUE(loaded);
     const uint8_t* rows = loaded->Rows();
     ExpectNear(rows, {50, 100, 200});                 // row 0 is the top row
@@ -87,13 +87,13 @@ TEST_F(JpegLoader, ColourPixelsAreStoredBlueGreenRedTopRowFirst) {
 }
 
 TEST_F(JpegLoader, GreyscaleIsEightBitWithAGreyTableOnEitherDisplay) {
-    JpegSpec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.inSpace = JCS_GRAYSCALE;
-    spec.components = 1;
-    spec.quality = 100;
-    const std::string path = folder.Write("grey.jpg", EncodeJpeg(spec, TwoBands(spec, {30}, {220})));
+    JpegParams params;
+    params.width = 6;
+    params.height = 4;
+    params.inSpace = JCS_GRAYSCALE;
+    params.components = 1;
+    params.quality = 100;
+    const std::string path = folder.Write("grey.jpg", EncodeJpeg(params, TwoBands(params, {30}, {220})));
     for (int paletteDisplay : {0, 1}) {
         SCOPED_TRACE(paletteDisplay);
         const auto loaded = Load(path, paletteDisplay);
@@ -112,11 +112,11 @@ TEST_F(JpegLoader, GreyscaleIsEightBitWithAGreyTableOnEitherDisplay) {
 }
 
 TEST_F(JpegLoader, ColourOnAPaletteDisplayIsQuantizedWithBlackSpareEntries) {
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.quality = 100;
-    const auto loaded = Load(folder.Write("q.jpg", EncodeJpeg(spec, TwoBands(spec, {200, 100, 50}, {20, 60, 240}))), 1);
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.quality = 100;
+    const auto loaded = Load(folder.Write("q.jpg", EncodeJpeg(params, TwoBands(params, {200, 100, 50}, {20, 60, 240}))), 1);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->BitCount(), 8);
     EXPECT_EQ(loaded->bytes.size(), 40u + 1024u + 16u * 16u);
@@ -146,10 +146,10 @@ TEST_F(JpegLoader, RowsArePaddedToFourBytesWithZeros) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "width " << c.width << " palette " << c.paletteDisplay);
-        JpegSpec spec;
-        spec.width = c.width;
-        spec.height = 3;
-        const auto loaded = Load(folder.Write("w.jpg", EncodeJpeg(spec, SolidPixels(spec, {255, 255, 255}))),
+        JpegParams params;
+        params.width = c.width;
+        params.height = 3;
+        const auto loaded = Load(folder.Write("w.jpg", EncodeJpeg(params, SolidPixels(params, {255, 255, 255}))),
                                  c.paletteDisplay);
         ASSERT_TRUE(loaded);
         const uint32_t table = c.paletteDisplay ? 1024 : 0;
@@ -163,14 +163,14 @@ TEST_F(JpegLoader, RowsArePaddedToFourBytesWithZeros) {
 }
 
 TEST_F(JpegLoader, ProgressiveLoadsLikeBaseline) {
-    JpegSpec spec;
-    spec.width = 24;
-    spec.height = 10;
-    spec.quality = 100;
-    const auto pixels = TwoBands(spec, {200, 100, 50}, {20, 60, 240});
-    const auto baseline = Load(folder.Write("b.jpg", EncodeJpeg(spec, pixels)), 0);
-    spec.progressive = true;
-    const auto progressive = Load(folder.Write("p.jpg", EncodeJpeg(spec, pixels)), 0);
+    JpegParams params;
+    params.width = 24;
+    params.height = 10;
+    params.quality = 100;
+    const auto pixels = TwoBands(params, {200, 100, 50}, {20, 60, 240});
+    const auto baseline = Load(folder.Write("b.jpg", EncodeJpeg(params, pixels)), 0);
+    params.progressive = true;
+    const auto progressive = Load(folder.Write("p.jpg", EncodeJpeg(params, pixels)), 0);
     ASSERT_TRUE(baseline);
     ASSERT_TRUE(progressive);
     ASSERT_EQ(progressive->bytes.size(), baseline->bytes.size());
@@ -179,12 +179,12 @@ TEST_F(JpegLoader, ProgressiveLoadsLikeBaseline) {
 }
 
 TEST_F(JpegLoader, FileCutOffInTheImageDataStillLoads) {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 64;
+    JpegParams params;
+    params.width = 64;
+    params.height = 64;
     std::vector<uint8_t> pixels(64 * 64 * 3);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 31 % 251);
-    std::vector<uint8_t> bytes = EncodeJpeg(spec, pixels);
+    std::vector<uint8_t> bytes = EncodeJpeg(params, pixels);
     bytes.resize(bytes.size() * 2 / 3);
     for (int paletteDisplay : {0, 1}) {
         const auto loaded = Load(folder.Write("cut.jpg", bytes), paletteDisplay);
@@ -195,7 +195,7 @@ TEST_F(JpegLoader, FileCutOffInTheImageDataStillLoads) {
 }
 
 TEST_F(JpegLoader, UndecodableFilesFailAndCloseTheirFile) {
-    JpegSpec cmyk;
+    JpegParams cmyk;
     cmyk.inSpace = JCS_CMYK;
     cmyk.components = 4;
     BmpBuilder bmp;
@@ -228,10 +228,10 @@ TEST_F(JpegLoader, MissingFileFails) {
 }
 
 TEST_F(JpegLoader, BlockThatCannotBeAllocatedFailsAndClosesTheFile) {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 64;
-    const std::string path = folder.Write("big.jpg", EncodeJpeg(spec, SolidPixels(spec, {1, 2, 3})));
+    JpegParams params;
+    params.width = 64;
+    params.height = 64;
+    const std::string path = folder.Write("big.jpg", EncodeJpeg(params, SolidPixels(params, {1, 2, 3})));
     const int before = OpenDescriptorCount();
     const uint64_t limit = GlobalBlockLimit();
     SetGlobalBlockLimit(40 + 64 * 64 * 3 - 1);
@@ -244,10 +244,10 @@ TEST_F(JpegLoader, BlockThatCannotBeAllocatedFailsAndClosesTheFile) {
 
 TEST_F(JpegLoader, LargestDimensionsAreAnAllocationFailureNotAWrappedSize) {
     // 65500 x 65500 x 3 bytes is about 12 GiB: beyond 32 bits, and beyond what the host hands out.
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    std::vector<uint8_t> bytes = EncodeJpeg(spec, SolidPixels(spec, {1, 2, 3}));
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    std::vector<uint8_t> bytes = EncodeJpeg(params, SolidPixels(params, {1, 2, 3}));
     // Patch the frame header (SOF0: FF C0, length, precision, height, width).
     size_t sof = 0;
     for (size_t i = 0; i + 1 < bytes.size(); ++i) {
