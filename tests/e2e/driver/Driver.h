@@ -171,9 +171,9 @@ class Saver {
 
 // Waits until the pixel at (x, y) differs from `previous` and has held one value for two reads
 // in a row; returns that value, or nothing on timeout.
-std::optional<COLORREF> WaitPixelChange(int x, int y, COLORREF previous, DWORD timeoutMs = 5000);
+std::optional<COLORREF> WaitPixelChange(int x, int y, COLORREF previous, DWORD timeoutMs = 10000);
 // Waits until the pixel at (x, y) equals `want` (within tolerance).
-bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs = 5000, int tolerance = 0);
+bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs = 10000, int tolerance = 0);
 
 // Resets the pointer to a known place before a saver starts.
 void ResetPointer(int x = 400, int y = 300);

@@ -16,6 +16,23 @@ void PrintFigures(const char* when, int tick, const ProcessFigures& f) {
        when, tick, f.guiGdi, f.guiUser, f.gdiTable, double(f.privateBytes) / 1048576.0, f.windows);
 }
 
+// The figures must be able to see a leak: checked on the driver's own process first.
+void CheckProbes() {
+  ProcessFigures before = Measure(GetCurrentProcess(), GetCurrentProcessId());
+  std::vector<HBRUSH> brushes;
+  for (int i = 0; i < 20; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 1, 2)));
+  std::vector<char> block(16u << 20, 1);
+  ProcessFigures after = Measure(GetCurrentProcess(), GetCurrentProcessId());
+  for (HBRUSH b : brushes) DeleteObject(b);
+  // At least 20: the first GDI calls of a process also make a few objects of the system's own.
+  E2E_REQUIRE(after.gdiTable - before.gdiTable >= 20 || after.guiGdi - before.guiGdi >= 20,
+              "the GDI figures do not see 20 new brushes (table %ld -> %ld, GetGuiResources %lu -> %lu)",
+              before.gdiTable, after.gdiTable, before.guiGdi, after.guiGdi);
+  E2E_REQUIRE(after.privateBytes >= before.privateBytes + (15u << 20),
+              "the memory figure does not see 16 MB more (%.1f MB -> %.1f MB)", double(before.privateBytes) / 1048576.0,
+              double(after.privateBytes) / 1048576.0);
+}
+
 }  // namespace
 
 E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
@@ -47,6 +64,7 @@ E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
   s.folder = folder;
   s.Write();
 
+  CheckProbes();
   Saver saver("/s");
   saver.WaitFullScreen();
   E2E_REQUIRE(WaitPixel(400, 300, SoakColour(0)), "the first picture did not show");
