@@ -89,7 +89,7 @@ bool DDX_Text(DataExchange& dx, int id, uint32_t& value) {
         return true;
     }
     if (!ReadUnsignedText(dx.Controls().GetText(id), value)) {
-        dx.Fail(dx.Controls().LoadString(IDS_POSITIVE_UINT));
+        dx.Fail(dx.Controls().ResourceString(IDS_POSITIVE_UINT));
         return false;
     }
     return true;
@@ -110,7 +110,7 @@ bool DDX_Check(DataExchange& dx, int id, int32_t& value) {
 bool DDV_MinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue) {
     if (dx.Failed()) return false;
     if (!dx.SaveAndValidate() || (value >= minValue && value <= maxValue)) return true;
-    dx.Fail(FormatPrompt2(dx.Controls().LoadString(IDS_RANGE_UINT), std::to_string(minValue),
+    dx.Fail(FormatPrompt2(dx.Controls().ResourceString(IDS_RANGE_UINT), std::to_string(minValue),
                           std::to_string(maxValue)));
     return false;
 }

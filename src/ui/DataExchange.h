@@ -21,7 +21,7 @@ public:
     virtual void SetText(int id, const std::string& text) = 0;
     virtual int GetCheck(int id) = 0;  // 0 unchecked, 1 checked, 2 indeterminate
     virtual void SetCheck(int id, int state) = 0;
-    virtual std::string LoadString(uint32_t id) = 0;  // a string resource; empty when missing
+    virtual std::string ResourceString(uint32_t id) = 0;  // a string resource; empty when missing
     // The validation message box: an OK button, the exclamation icon, the application's name as
     // caption. Returns once the user has closed it.
     virtual void ShowMessage(const std::string& text) = 0;

@@ -18,7 +18,7 @@ public:
     void SetText(int, const std::string&) override {}
     int GetCheck(int) override { return 1; }
     void SetCheck(int, int) override {}
-    std::string LoadString(uint32_t id) override { return id == IDS_RANGE_UINT ? "%1 %2" : "x"; }
+    std::string ResourceString(uint32_t id) override { return id == IDS_RANGE_UINT ? "%1 %2" : "x"; }
     void ShowMessage(const std::string&) override { ++messages; }
     void FocusControl(int, bool) override {}
 };

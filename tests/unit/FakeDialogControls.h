@@ -33,7 +33,7 @@ public:
         log.push_back("check " + std::to_string(id) + " = " + std::to_string(state));
         checks[id] = state;
     }
-    std::string LoadString(uint32_t id) override {
+    std::string ResourceString(uint32_t id) override {
         switch (id) {
         case IDS_RANGE_UINT: return "Please enter an integer between %1 and %2.";
         case IDS_POSITIVE_UINT: return "Please enter a positive integer.";

@@ -1,0 +1,112 @@
+#include "ui/SettingsDlg.h"
+
+#include <shlobj.h>
+
+#include "app/Settings.h"
+#include "framework/WinApp.h"
+#include "resources/resource.h"
+#include "ui/AboutBox.h"
+
+namespace {
+
+// The preview picture window as the update rules see it.
+class PreviewWindow final : public orv::IPreviewWindow {
+public:
+    explicit PreviewWindow(CPictureWnd& wnd) : m_wnd(wnd) {}
+    void StopSlideTimer() override { m_wnd.StopSlideTimer(); }
+    void StartSlideTimer() override { m_wnd.StartSlideTimer(); }
+    void SetFolder(const std::string& folder) override { m_wnd.SetFolder(folder); }
+    // Only a delay that passed the 1..120 test arrives here.
+    void SetDelayBetweenPictures(uint32_t seconds) override {
+        m_wnd.SetDelayBetweenPictures(static_cast<int>(seconds));
+    }
+    void SetStretchPictures(int32_t on) override { m_wnd.SetStretchPictures(on); }
+    void SetRandomOrder(int32_t on) override { m_wnd.SetRandomOrder(on); }
+    void SetDisplayImageDescription(int32_t on) override { m_wnd.SetDisplayImageDescription(on); }
+    void SetDisplayBMPFiles(int32_t on) override { m_wnd.SetDisplayBMPFiles(on); }
+    void SetDisplayJPGFiles(int32_t on) override { m_wnd.SetDisplayJPGFiles(on); }
+
+private:
+    CPictureWnd& m_wnd;
+};
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
+    ON_BN_CLICKED(IDC_ABOUT, &CSettingsDlg::OnAbout)
+    ON_BN_CLICKED(IDC_STRETCH, &CSettingsDlg::OnStretchClicked)
+    ON_EN_KILLFOCUS(IDC_FOLDER, &CSettingsDlg::OnFolderKillFocus)
+    ON_EN_CHANGE(IDC_DELAY, &CSettingsDlg::OnDelayChange)
+    ON_BN_CLICKED(IDC_RANDOM_ORDER, &CSettingsDlg::OnRandomOrderClicked)
+    ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse)
+    ON_BN_CLICKED(IDC_SHOW_CAPTION, &CSettingsDlg::OnCaptionClicked)
+    ON_BN_CLICKED(IDC_SHOW_BMP, &CSettingsDlg::OnBmpClicked)
+    ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnJpgClicked)
+END_MESSAGE_MAP()
+
+CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}
+
+CSettingsDlg::~CSettingsDlg() = default;
+
+void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_DELAY_SPIN, m_spinDelay);
+    orv::ExchangeSettings(*pDX, Fields());
+}
+
+BOOL CSettingsDlg::OnInitDialog() {
+    CDialog::OnInitDialog();  // the controls show the members
+
+    // The preview takes the hidden placeholder's place, in the dialog's client coordinates.
+    RECT rect{};
+    if (CWnd* pFrame = GetDlgItem(IDC_PREVIEW_FRAME)) pFrame->GetWindowRect(&rect);
+    POINT topLeft{rect.left, rect.top};
+    POINT bottomRight{rect.right, rect.bottom};
+    ScreenToClient(&topLeft);
+    ScreenToClient(&bottomRight);
+    const RECT previewRect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    // Shows the first picture and starts the slide timer. Should it fail, the setters still work
+    // on the object and the timer calls do nothing.
+    m_wndPreview.Create(0, WS_CHILD | WS_VISIBLE, previewRect, this);
+
+    // Only the range: with UDS_SETBUDDYINT the control steps from the number in the delay box.
+    m_spinDelay.SetRange(static_cast<int>(orv::kMinDelay), static_cast<int>(orv::kMaxDelay));
+    CenterWindow();
+    m_bPreviewReady = TRUE;
+    return TRUE;  // focus to the first tab stop, the folder box
+}
+
+void CSettingsDlg::UpdatePreview(orv::SettingChange change) {
+    PreviewWindow preview(m_wndPreview);
+    orv::UpdatePreview(
+        change, m_bPreviewReady, [this] { return UpdateData(TRUE) != FALSE; }, Fields(), preview);
+}
+
+void CSettingsDlg::OnBrowse() {
+    const std::string title = AfxLoadString(IDS_BROWSE_TITLE);
+    char path[MAX_PATH] = "";  // the display name first, then the chosen folder's path
+
+    BROWSEINFOA bi{};
+    bi.hwndOwner = m_hWnd;
+    bi.pidlRoot = nullptr;  // the desktop, nothing preselected
+    bi.pszDisplayName = path;
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = 0;
+    bi.lpfn = nullptr;
+    bi.lParam = 0;
+    bi.iImage = 0;
+    LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
+    if (!pidl) return;  // cancelled
+    const BOOL bPath = ::SHGetPathFromIDListA(pidl, path);
+    ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
+    if (!bPath) return;     // no file-system folder
+
+    m_strFolder = path;
+    UpdateData(FALSE);
+    UpdatePreview(orv::SettingChange::Folder);
+}
+
+void CSettingsDlg::OnAbout() {
+    CAboutBox box;
+    box.DoModal();
+}
