@@ -32,7 +32,8 @@ start_xvfb() {  # start_xvfb <state dir> <depth>: sets DISPLAY_NUM and XVFB_PID
   local state=$1 depth=$2 fifo
   fifo=$state/displayfd
   rm -f "$fifo" && mkfifo "$fifo"
-  setsid Xvfb -displayfd 3 -screen 0 "800x600x$depth" -nolisten tcp 3>"$fifo" </dev/null >"$state/xvfb.log" 2>&1 &
+  setsid Xvfb -displayfd 3 -screen 0 "800x600x$depth" -nolisten tcp \
+    3>"$fifo" </dev/null >"$state/xvfb.log" 2>&1 &
   XVFB_PID=$!
   DISPLAY_NUM=
   read -r -t 15 DISPLAY_NUM <"$fifo" || true
@@ -93,7 +94,8 @@ EOF
   # Start the prefix's background processes now, so that the first case does not pay for them.
   local t0=$SECONDS
   wine "$driver" --list </dev/null >"$state/warmup.log" 2>&1
-  echo "e2e: display :$DISPLAY_NUM at $depth bits (Xvfb $XVFB_PID), wineserver $server, warm-up $((SECONDS - t0)) s"
+  echo "e2e: display :$DISPLAY_NUM at $depth bits (Xvfb $XVFB_PID), wineserver $server," \
+    "warm-up $((SECONDS - t0)) s"
   echo "e2e: $(wc -l <"$state/warmup.log") cases in the driver"
 }
 

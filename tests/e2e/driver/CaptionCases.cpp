@@ -1,8 +1,8 @@
 // The caption box: beside which edge it goes, its size against the text's lines, and the
 // load-failure box that carries on the show.
-#include "Driver.h"
-
 #include <algorithm>
+
+#include "Driver.h"
 
 using namespace e2e;
 
@@ -144,7 +144,8 @@ E2E_CASE(caption_one_picture_reloads_each_tick) {
     }
     auto box = BoxAfter(kRed);
     E2E_REQUIRE(box, "tick %d: no caption box", tick);
-    E2E_EXPECT(box->bottom == 600, "tick %d: box %s is not against the bottom edge", tick, Describe(*box).c_str());
+    E2E_EXPECT(box->bottom == 600, "tick %d: box %s is not against the bottom edge", tick,
+               Describe(*box).c_str());
     lefts.push_back(box->left);
   }
   std::sort(lefts.begin(), lefts.end());
@@ -179,11 +180,12 @@ E2E_CASE(caption_ampersand_prefix) {
   auto width = [](const RECT& r) { return r.right - r.left; };
   E2E_EXPECT(width(boxes[0]) == width(boxes[1]), "'%s' box width %ld, want %ld like '%s'", texts[0],
              width(boxes[0]), width(boxes[1]), texts[1]);
-  E2E_EXPECT(ink[0] > ink[1], "'%s' has %d text pixels, '%s' %d: no underline", texts[0], ink[0], texts[1], ink[1]);
+  E2E_EXPECT(ink[0] > ink[1], "'%s' has %d text pixels, '%s' %d: no underline", texts[0], ink[0], texts[1],
+             ink[1]);
   E2E_EXPECT(width(boxes[2]) > width(boxes[1]), "'%s' box width %ld, not wider than '%s' (%ld): no '&' shown",
              texts[2], width(boxes[2]), texts[1], width(boxes[1]));
-  Note("widths %ld %ld %ld, text pixels %d %d %d", width(boxes[0]), width(boxes[1]), width(boxes[2]), ink[0], ink[1],
-       ink[2]);
+  Note("widths %ld %ld %ld, text pixels %d %d %d", width(boxes[0]), width(boxes[1]), width(boxes[2]), ink[0],
+       ink[1], ink[2]);
 }
 
 E2E_CASE(caption_off_hides_text_file) {

@@ -90,13 +90,17 @@ HBITMAP CreateTopDownDib(int width, int height, void** bits) {
   return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-COLORREF FromPixel(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+COLORREF FromPixel(uint32_t p) {
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
 
 }  // namespace
 
 // ---- Case registry -------------------------------------------------------------------------
 
-Registrar::Registrar(const char* name, CaseFn fn) { Cases()[name] = fn; }
+Registrar::Registrar(const char* name, CaseFn fn) {
+  Cases()[name] = fn;
+}
 
 void Fail(const char* file, int line, const char* fmt, ...) {
   ++g_failures;
@@ -119,7 +123,9 @@ void Note(const char* fmt, ...) {
   std::fflush(stdout);
 }
 
-int FailureCount() { return g_failures; }
+int FailureCount() {
+  return g_failures;
+}
 
 // ---- Time and waiting ----------------------------------------------------------------------
 
@@ -150,7 +156,9 @@ void Pump(DWORD ms) {
 
 // ---- Files ---------------------------------------------------------------------------------
 
-std::string CaseRoot() { return g_caseRoot; }
+std::string CaseRoot() {
+  return g_caseRoot;
+}
 
 std::string MakeFolder(const std::string& relative) {
   std::string full = g_caseRoot;
@@ -166,8 +174,8 @@ std::string MakeFolder(const std::string& relative) {
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   E2E_REQUIRE(h != INVALID_HANDLE_VALUE, "cannot create %s (error %lu)", path.c_str(), GetLastError());
   DWORD written = 0;
   BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
@@ -240,17 +248,20 @@ void DeleteSettings() {
 
 std::optional<DWORD> ReadDword(const char* name) {
   DWORD v = 0, size = sizeof(v);
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS)
+  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) !=
+      ERROR_SUCCESS)
     return std::nullopt;
   return v;
 }
 
 std::optional<std::string> ReadString(const char* name) {
   DWORD size = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS)
     return std::nullopt;
   std::string s(size, '\0');
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, &s[0], &size) != ERROR_SUCCESS)
+  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, &s[0], &size) !=
+      ERROR_SUCCESS)
     return std::nullopt;
   s.resize(std::strlen(s.c_str()));
   return s;
@@ -345,7 +356,9 @@ Shot Capture(RECT area) {
   return s;
 }
 
-Shot CaptureScreen() { return Capture(RECT{0, 0, ScreenWidth(), ScreenHeight()}); }
+Shot CaptureScreen() {
+  return Capture(RECT{0, 0, ScreenWidth(), ScreenHeight()});
+}
 
 COLORREF ScreenPixel(int x, int y) {
   if (!g_pixelDc) {
@@ -361,8 +374,12 @@ COLORREF ScreenPixel(int x, int y) {
   return FromPixel(*g_pixelBits);
 }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+int ScreenWidth() {
+  return GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenHeight() {
+  return GetSystemMetrics(SM_CYSCREEN);
+}
 
 std::string Describe(COLORREF c) {
   char buf[64];
@@ -412,7 +429,9 @@ bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs, int tolerance) {
   return WaitUntil([&] { return Near(ScreenPixel(x, y), want, tolerance); }, timeoutMs);
 }
 
-void ResetPointer(int x, int y) { SetCursorPos(x, y); }
+void ResetPointer(int x, int y) {
+  SetCursorPos(x, y);
+}
 
 std::optional<RECT> FindCaptionBox(const Shot& shot) {
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -426,13 +445,25 @@ std::optional<RECT> FindCaptionBox(const Shot& shot) {
   RECT box = {f.left - 2, f.top - 2, f.right + 2, f.bottom + 2};
   int row = f.top, col = f.left + 1;
   for (int x = col; shot.Inside(x, row); --x)
-    if (shot.At(x, row) == light) { box.left = x - 1; break; }
+    if (shot.At(x, row) == light) {
+      box.left = x - 1;
+      break;
+    }
   for (int x = col; shot.Inside(x, row); ++x)
-    if (shot.At(x, row) == dark) { box.right = x + 2; break; }
+    if (shot.At(x, row) == dark) {
+      box.right = x + 2;
+      break;
+    }
   for (int y = row; shot.Inside(col, y); --y)
-    if (shot.At(col, y) == light) { box.top = y - 1; break; }
+    if (shot.At(col, y) == light) {
+      box.top = y - 1;
+      break;
+    }
   for (int y = row; shot.Inside(col, y); ++y)
-    if (shot.At(col, y) == dark) { box.bottom = y + 2; break; }
+    if (shot.At(col, y) == dark) {
+      box.bottom = y + 2;
+      break;
+    }
   return box;
 }
 
@@ -478,7 +509,9 @@ void Saver::Kill() {
   }
 }
 
-bool Saver::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool Saver::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> Saver::WaitExit(DWORD timeoutMs) {
   if (!WaitUntil([&] { return !Running(); }, timeoutMs)) return std::nullopt;
@@ -545,7 +578,9 @@ HWND Saver::WaitWindow(const char* className, DWORD timeoutMs) {
   return found;
 }
 
-void Saver::Tick() const { Post(WM_TIMER, 1, 0); }
+void Saver::Tick() const {
+  Post(WM_TIMER, 1, 0);
+}
 
 void Saver::Post(UINT msg, WPARAM w, LPARAM l) const {
   E2E_REQUIRE(window_, "no saver window to post to");
@@ -570,16 +605,16 @@ namespace {
 // for a free entry.
 long CountGdiTable(HANDLE process) {
   using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  static auto query =
-      reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  static auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   if (!query) return -1;
   struct {
     PVOID exitStatus;
     PVOID peb;
     ULONG_PTR affinity, basePriority, pid, parentPid;
   } info = {};
-  if (query(process, 0 /* ProcessBasicInformation */, &info, sizeof info, nullptr) != 0 || !info.peb) return -1;
+  if (query(process, 0 /* ProcessBasicInformation */, &info, sizeof info, nullptr) != 0 || !info.peb)
+    return -1;
   ULONG_PTR table = 0;
   SIZE_T got = 0;
   if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0xF8, &table, sizeof table, &got) || !table)
@@ -653,7 +688,7 @@ int main(int argc, char** argv) {
     std::printf("case stopped at the first fatal failure\n");
   }
   DeleteSettings();
-  std::printf("%s %s (%d failure%s, %.0f ms)\n", g_failures ? "FAILED" : "PASSED", g_caseName.c_str(), g_failures,
-              g_failures == 1 ? "" : "s", NowMs() - start);
+  std::printf("%s %s (%d failure%s, %.0f ms)\n", g_failures ? "FAILED" : "PASSED", g_caseName.c_str(),
+              g_failures, g_failures == 1 ? "" : "s", NowMs() - start);
   return g_failures ? 1 : 0;
 }

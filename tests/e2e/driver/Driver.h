@@ -31,8 +31,10 @@ struct Registrar {
 
 struct Failure {};  // thrown by E2E_REQUIRE; caught by main
 
-void Fail(const char* file, int line, const char* fmt, ...);  // records one failure
-void Note(const char* fmt, ...);                                // prints a line (measurements)
+// Both format like printf (the C++ runtime's own, so %zu and %lld work).
+void Fail(const char* file, int line, const char* fmt, ...)
+    __attribute__((format(gnu_printf, 3, 4)));  // records one failure
+void Note(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));  // prints a line
 int FailureCount();
 
 #define E2E_CASE(name)                                                        \
@@ -41,16 +43,16 @@ int FailureCount();
   static void e2e_case_##name()
 #define E2E_CASE_WITH(name, options) E2E_CASE(name)
 
-#define E2E_EXPECT(cond, ...)                              \
-  do {                                                     \
+#define E2E_EXPECT(cond, ...)                                  \
+  do {                                                         \
     if (!(cond)) ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
   } while (0)
-#define E2E_REQUIRE(cond, ...)                             \
-  do {                                                     \
-    if (!(cond)) {                                         \
-      ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__);        \
-      throw ::e2e::Failure{};                              \
-    }                                                      \
+#define E2E_REQUIRE(cond, ...)                      \
+  do {                                              \
+    if (!(cond)) {                                  \
+      ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
+      throw ::e2e::Failure{};                       \
+    }                                               \
   } while (0)
 
 // ---- Time and waiting ----------------------------------------------------------------------
@@ -104,7 +106,7 @@ bool ConfigKeyExists();
 
 struct Shot {
   int width = 0, height = 0, left = 0, top = 0;
-  std::vector<uint32_t> pixels;  // 0x00RRGGBB, top-down
+  std::vector<uint32_t> pixels;     // 0x00RRGGBB, top-down
   COLORREF At(int x, int y) const;  // screen coordinates
   bool Inside(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
   int Count(COLORREF c) const;

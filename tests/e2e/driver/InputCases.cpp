@@ -165,8 +165,8 @@ E2E_CASE(input_real_devices_close) {
   {
     Saver saver("/s");
     StartShow(saver);
-    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
     ExpectEnds(saver, "another window activated");
     DestroyWindow(other);

@@ -24,8 +24,8 @@ void CheckLayout(int width, int height, bool stretch, RECT want, int slack = 0) 
   int cx = (want.left + want.right) / 2, cy = (want.top + want.bottom) / 2;
   if (!WaitPixel(cx, cy, kPicture)) {
     SaveScreen("layout");
-    E2E_REQUIRE(false, "%dx%d: the picture did not show at (%d, %d); pixel there is %s", width, height, cx, cy,
-                Describe(ScreenPixel(cx, cy)).c_str());
+    E2E_REQUIRE(false, "%dx%d: the picture did not show at (%d, %d); pixel there is %s", width, height, cx,
+                cy, Describe(ScreenPixel(cx, cy)).c_str());
   }
   Pump(100);  // let the paint finish
   Shot shot = CaptureScreen();
@@ -38,8 +38,8 @@ void CheckLayout(int width, int height, bool stretch, RECT want, int slack = 0) 
   E2E_EXPECT(EqualRect(&got, &drawn), "%dx%d: something besides the picture was drawn: non-black area %s",
              width, height, Describe(drawn).c_str());
   int area = (got.right - got.left) * (got.bottom - got.top);
-  E2E_EXPECT(shot.Count(kPicture) == area, "%dx%d: the picture rectangle is not solid: %d of %d pixels", width,
-             height, shot.Count(kPicture), area);
+  E2E_EXPECT(shot.Count(kPicture) == area, "%dx%d: the picture rectangle is not solid: %d of %d pixels",
+             width, height, shot.Count(kPicture), area);
   if (FailureCount()) SaveScreen("layout");
 }
 

@@ -1,8 +1,8 @@
 // The order of the show: which files are listed, their sorted order, the wrap from the last
 // picture to the first, and the slide timer itself.
-#include "Driver.h"
-
 #include <algorithm>
+
+#include "Driver.h"
 
 using namespace e2e;
 
@@ -25,14 +25,15 @@ E2E_CASE(order_sorted_and_wraps) {
   // The listed files, in the order the show must take them: the whole paths compare without
   // case, "." sorts below "_" and "\", so a.bmp < A_c.bmp and sub.bmp < sub\x.bmp.
   const std::vector<Entry> shown = {
-      {".hidden.bmp", RGB(250, 130, 20)}, {"a.bmp", RGB(200, 40, 40)},   {"A_c.bmp", RGB(40, 200, 40)},
-      {"b.bmp", RGB(40, 40, 200)},        {"c.BMP", RGB(200, 200, 40)},  {"sub.bmp", RGB(200, 40, 200)},
+      {".hidden.bmp", RGB(250, 130, 20)}, {"a.bmp", RGB(200, 40, 40)},  {"A_c.bmp", RGB(40, 200, 40)},
+      {"b.bmp", RGB(40, 40, 200)},        {"c.BMP", RGB(200, 200, 40)}, {"sub.bmp", RGB(200, 40, 200)},
       {"sub\\x.bmp", RGB(40, 200, 200)},
   };
   // Files that must never show.
   const std::vector<Entry> hidden = {
-      {".cache\\y.bmp", RGB(120, 60, 10)}, {"photo.jpeg", RGB(10, 60, 120)}, {"photo.bmp.txt", RGB(60, 120, 10)},
-      {"photo", RGB(90, 10, 90)},          {"sub\\x.bmpx", RGB(10, 90, 90)},
+      {".cache\\y.bmp", RGB(120, 60, 10)}, {"photo.jpeg", RGB(10, 60, 120)},
+      {"photo.bmp.txt", RGB(60, 120, 10)}, {"photo", RGB(90, 10, 90)},
+      {"sub\\x.bmpx", RGB(10, 90, 90)},
   };
   std::string folder = MakeFolder("pics");
   MakeFolder("pics\\sub");
@@ -100,10 +101,12 @@ E2E_CASE(order_slide_timer_advances) {
   saver.WaitFullScreen();
   E2E_REQUIRE(WaitPixel(400, 300, RGB(200, 40, 40)), "the first picture did not show");
   double shownAt = NowMs();
-  E2E_REQUIRE(WaitPixel(400, 300, RGB(40, 200, 40), 6000), "the second picture did not come by itself in 6 s");
+  E2E_REQUIRE(WaitPixel(400, 300, RGB(40, 200, 40), 6000),
+              "the second picture did not come by itself in 6 s");
   double second = NowMs();
   E2E_REQUIRE(WaitPixel(400, 300, RGB(200, 40, 40), 6000), "the show did not wrap back to the first picture");
-  Note("slide timer: %.0f ms to the second picture, %.0f ms to the third", second - shownAt, NowMs() - second);
+  Note("slide timer: %.0f ms to the second picture, %.0f ms to the third", second - shownAt,
+       NowMs() - second);
 }
 
 E2E_CASE(order_random_round_repeats) {
@@ -149,12 +152,13 @@ E2E_CASE(order_random_round_repeats) {
   std::vector<int> sorted(first.begin(), first.begin() + n);
   std::sort(sorted.begin(), sorted.end());
   for (int i = 0; i < n; ++i)
-    E2E_REQUIRE(sorted[i] == i, "the first round %s does not show each picture once", text(first, 0, n).c_str());
+    E2E_REQUIRE(sorted[i] == i, "the first round %s does not show each picture once",
+                text(first, 0, n).c_str());
   E2E_EXPECT(text(first, 0, n) == text(first, n, n), "the second round %s differs from the first %s",
              text(first, n, n).c_str(), text(first, 0, n).c_str());
   Pump(1100);  // a later second, so another seed
   std::vector<int> second = run(1);
   Note("random order: run 1 %s, run 2 %s", text(first, 0, n).c_str(), text(second, 0, n).c_str());
-  E2E_EXPECT(text(first, 0, n) != text(second, 0, n), "two runs in different seconds showed the same order %s",
-             text(first, 0, n).c_str());
+  E2E_EXPECT(text(first, 0, n) != text(second, 0, n),
+             "two runs in different seconds showed the same order %s", text(first, 0, n).c_str());
 }

@@ -24,16 +24,16 @@ E2E_CASE(format_jpeg_and_8bit_bmp) {
   Pump(100);
   Shot shot = CaptureScreen();
   RECT drawn = shot.BoundsNot(RGB(0, 0, 0));
-  E2E_EXPECT(drawn.left == 320 && drawn.top == 240 && drawn.right == 480 && drawn.bottom == 360, "JPEG drawn at %s",
-             Describe(drawn).c_str());
+  E2E_EXPECT(drawn.left == 320 && drawn.top == 240 && drawn.right == 480 && drawn.bottom == 360,
+             "JPEG drawn at %s", Describe(drawn).c_str());
   saver.Tick();
   E2E_EXPECT(WaitPixel(400, 300, RGB(200, 200, 40)), "the 8-bit BMP did not show: %s at the centre",
              Describe(ScreenPixel(400, 300)).c_str());
   Pump(100);
   shot = CaptureScreen();
   RECT bmp = shot.Bounds(RGB(200, 200, 40));
-  E2E_EXPECT(bmp.left == 320 && bmp.top == 240 && bmp.right == 480 && bmp.bottom == 360, "8-bit BMP drawn at %s",
-             Describe(bmp).c_str());
+  E2E_EXPECT(bmp.left == 320 && bmp.top == 240 && bmp.right == 480 && bmp.bottom == 360,
+             "8-bit BMP drawn at %s", Describe(bmp).c_str());
 }
 
 E2E_CASE(format_jpg_files_off) {

@@ -17,8 +17,8 @@ HWND MakeParent(int width, int height) {
     return RegisterClassA(&wc);
   }();
   (void)cls;
-  HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                40, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   E2E_REQUIRE(parent, "cannot create the parent window");
   Pump(50);
   return parent;
@@ -61,7 +61,8 @@ E2E_CASE(preview_child_fills_parent_and_ends_with_it) {
   RECT client;
   GetClientRect(parent, &client);
   char args[64];
-  std::snprintf(args, sizeof args, "/p %llu", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+  std::snprintf(args, sizeof args, "/p %llu",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
   Saver saver(args);
   HWND child = nullptr;
   WaitUntil([&] { return (child = FindChildOf(parent, saver.Pid())) != nullptr || !saver.Running(); }, 10000);
@@ -72,13 +73,15 @@ E2E_CASE(preview_child_fills_parent_and_ends_with_it) {
   GetWindowRect(child, &w);
   MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&w), 2);
   LONG style = GetWindowLongA(child, GWL_STYLE);
-  E2E_EXPECT(GetParent(child) == parent, "the child's parent is %p, want %p", (void*)GetParent(child), (void*)parent);
+  E2E_EXPECT(GetParent(child) == parent, "the child's parent is %p, want %p", (void*)GetParent(child),
+             (void*)parent);
   E2E_EXPECT((style & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE), "child style 0x%08lx", style);
   E2E_EXPECT(EqualRect(&c, &client), "child client %s, want the parent's client %s", Describe(c).c_str(),
              Describe(client).c_str());
   E2E_EXPECT(EqualRect(&w, &client), "child at %s in the parent, want %s", Describe(w).c_str(),
              Describe(client).c_str());
-  E2E_EXPECT(saver.TopWindows().empty(), "the preview also shows %zu top-level windows", saver.TopWindows().size());
+  E2E_EXPECT(saver.TopWindows().empty(), "the preview also shows %zu top-level windows",
+             saver.TopWindows().size());
 
   // The show runs (the delay is 1 s, and the second file is damaged), and a resized parent does
   // not resize the preview.

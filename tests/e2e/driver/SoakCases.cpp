@@ -1,19 +1,22 @@
 // Long runs: resource use over many ticks, and the time to the first picture of a big folder.
 // These print figures; only clear faults fail them (a growing resource count, no picture).
-#include "Driver.h"
-
 #include <cstdio>
+
+#include "Driver.h"
 
 using namespace e2e;
 
 namespace {
 
-COLORREF SoakColour(int i) { return RGB(60 + (i * 37) % 190, 30 + (i * 71) % 200, 50 + (i * 113) % 180); }
+COLORREF SoakColour(int i) {
+  return RGB(60 + (i * 37) % 190, 30 + (i * 71) % 200, 50 + (i * 113) % 180);
+}
 
 void PrintFigures(const char* when, int tick, const ProcessFigures& f) {
-  Note("%-6s tick %5d: GetGuiResources gdi %lu user %lu | GDI table entries %ld | private %.1f MB | "
-       "windows %d",
-       when, tick, f.guiGdi, f.guiUser, f.gdiTable, double(f.privateBytes) / 1048576.0, f.windows);
+  Note(
+      "%-6s tick %5d: GetGuiResources gdi %lu user %lu | GDI table entries %ld | private %.1f MB | "
+      "windows %d",
+      when, tick, f.guiGdi, f.guiUser, f.gdiTable, double(f.privateBytes) / 1048576.0, f.windows);
 }
 
 // The figures must be able to see a leak: checked on the driver's own process first.
@@ -29,8 +32,8 @@ void CheckProbes() {
               "the GDI figures do not see 20 new brushes (table %ld -> %ld, GetGuiResources %lu -> %lu)",
               before.gdiTable, after.gdiTable, before.guiGdi, after.guiGdi);
   E2E_REQUIRE(after.privateBytes >= before.privateBytes + (15u << 20),
-              "the memory figure does not see 16 MB more (%.1f MB -> %.1f MB)", double(before.privateBytes) / 1048576.0,
-              double(after.privateBytes) / 1048576.0);
+              "the memory figure does not see 16 MB more (%.1f MB -> %.1f MB)",
+              double(before.privateBytes) / 1048576.0, double(after.privateBytes) / 1048576.0);
 }
 
 }  // namespace
@@ -47,8 +50,8 @@ E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
     char name[64];
     std::snprintf(name, sizeof name, "\\p%02d_good", i);
     SIZE sz = sizes[i % 6];
-    WriteFileBytes(folder + name + ".bmp",
-                   i % 4 == 3 ? SolidBmp8(sz.cx, sz.cy, SoakColour(i)) : SolidBmp24(sz.cx, sz.cy, SoakColour(i)));
+    WriteFileBytes(folder + name + ".bmp", i % 4 == 3 ? SolidBmp8(sz.cx, sz.cy, SoakColour(i))
+                                                      : SolidBmp24(sz.cx, sz.cy, SoakColour(i)));
     if (i % 2 == 0) WriteText(folder + name + ".txt", "Picture " + std::to_string(i) + "\r\nsecond line\r\n");
     std::snprintf(name, sizeof name, "\\p%02d_poor.bmp", i);
     if (i % 3 == 0)
@@ -77,8 +80,8 @@ E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
     COLORREF want = entry % 2 == 0 ? SoakColour(entry / 2) : RGB(0, 0, 0);
     if (!WaitPixel(400, 300, want)) {
       SaveScreen("soak");
-      E2E_REQUIRE(false, "tick %d: centre %s, want %s (entry %d)", tick, Describe(ScreenPixel(400, 300)).c_str(),
-                  Describe(want).c_str(), entry);
+      E2E_REQUIRE(false, "tick %d: centre %s, want %s (entry %d)", tick,
+                  Describe(ScreenPixel(400, 300)).c_str(), Describe(want).c_str(), entry);
     }
     if (tick == kBaselineTick || tick % (10 * kRound) == 0 || tick == kTicks) {
       saver.Sync(50);
@@ -97,10 +100,11 @@ E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
   if (base.guiGdi == 0 && last.guiGdi == 0)
     Note("GetGuiResources reports 0 here (not implemented by this Wine); using the GDI handle table");
   E2E_EXPECT(last.guiGdi <= base.guiGdi + 10, "GDI objects grew from %lu to %lu", base.guiGdi, last.guiGdi);
-  E2E_EXPECT(last.guiUser <= base.guiUser + 5, "USER objects grew from %lu to %lu", base.guiUser, last.guiUser);
+  E2E_EXPECT(last.guiUser <= base.guiUser + 5, "USER objects grew from %lu to %lu", base.guiUser,
+             last.guiUser);
   if (base.gdiTable >= 0 && last.gdiTable >= 0)
-    E2E_EXPECT(last.gdiTable <= base.gdiTable + 10, "GDI handle table entries grew from %ld to %ld", base.gdiTable,
-               last.gdiTable);
+    E2E_EXPECT(last.gdiTable <= base.gdiTable + 10, "GDI handle table entries grew from %ld to %ld",
+               base.gdiTable, last.gdiTable);
   else
     Note("the GDI handle table of the saver could not be read");
   const SIZE_T slack = 4u << 20;
