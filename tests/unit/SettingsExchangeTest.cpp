@@ -68,7 +68,8 @@ TEST(ExchangeSettings, DelayTextsAcceptedOrRefusedWithTheirMessage) {
         if (c.ok) {
             EXPECT_TRUE(controls.log.empty()) << '"' << c.text << '"';
         } else {
-            EXPECT_EQ(controls.log, (std::vector<std::string>{"message: " + c.message, "focus 1010 select all"}))
+            EXPECT_EQ(controls.log,
+                      (std::vector<std::string>{"message: " + c.message, "focus 1010 select all"}))
                 << '"' << c.text << '"';
         }
     }
@@ -118,9 +119,9 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
-    EXPECT_EQ(controls.log, (std::vector<std::string>{
-                                "text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500", "check 1012 = 0",
-                                "check 1014 = 2", "check 1016 = 0", "check 1017 = 1"}));
+    EXPECT_EQ(controls.log, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1",
+                                                      "text 1010 = 500", "check 1012 = 0", "check 1014 = 2",
+                                                      "check 1016 = 0", "check 1017 = 1"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -137,13 +138,19 @@ public:
     void SetDelayBetweenPictures(uint32_t seconds) override {
         calls.push_back("SetDelayBetweenPictures " + std::to_string(seconds));
     }
-    void SetStretchPictures(int32_t on) override { calls.push_back("SetStretchPictures " + std::to_string(on)); }
+    void SetStretchPictures(int32_t on) override {
+        calls.push_back("SetStretchPictures " + std::to_string(on));
+    }
     void SetRandomOrder(int32_t on) override { calls.push_back("SetRandomOrder " + std::to_string(on)); }
     void SetDisplayImageDescription(int32_t on) override {
         calls.push_back("SetDisplayImageDescription " + std::to_string(on));
     }
-    void SetDisplayBMPFiles(int32_t on) override { calls.push_back("SetDisplayBMPFiles " + std::to_string(on)); }
-    void SetDisplayJPGFiles(int32_t on) override { calls.push_back("SetDisplayJPGFiles " + std::to_string(on)); }
+    void SetDisplayBMPFiles(int32_t on) override {
+        calls.push_back("SetDisplayBMPFiles " + std::to_string(on));
+    }
+    void SetDisplayJPGFiles(int32_t on) override {
+        calls.push_back("SetDisplayJPGFiles " + std::to_string(on));
+    }
 };
 
 // Runs UpdatePreview with an exchange that succeeds or fails after giving the members new values
@@ -194,7 +201,8 @@ TEST(UpdatePreview, FailedExchangeWithholdsOnlyTheDelay) {
               (std::vector<std::string>{"UpdateData", "StopSlideTimer", "StartSlideTimer"}));
     // The other changes pass the member as the exchange left it.
     EXPECT_EQ(RunUpdate(SettingChange::Stretch, false),
-              (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetStretchPictures 1", "StartSlideTimer"}));
+              (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetStretchPictures 1",
+                                        "StartSlideTimer"}));
     EXPECT_EQ(RunUpdate(SettingChange::Jpg, false),
               (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetDisplayJPGFiles 1",
                                         "SetFolder D:\\new", "StartSlideTimer"}));

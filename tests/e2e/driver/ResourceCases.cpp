@@ -163,7 +163,8 @@ void CheckTemplate(const ScrResources& scr, int id, const Template& want) {
                ccls.c_str(), w.cls);
     E2E_EXPECT(text == w.text, "dialog %d item %zu: text '%s', want '%s'", id, i, text.c_str(), w.text);
     E2E_EXPECT(ix == w.x && iy == w.y && icx == w.cx && icy == w.cy,
-               "dialog %d item %zu: %d,%d %dx%d, want %d,%d %dx%d", id, i, ix, iy, icx, icy, w.x, w.y, w.cx, w.cy);
+               "dialog %d item %zu: %d,%d %dx%d, want %d,%d %dx%d", id, i, ix, iy, icx, icy, w.x, w.y, w.cx,
+               w.cy);
     E2E_EXPECT(cs == w.style, "dialog %d item %zu: style 0x%08X, want 0x%08X", id, i, cs, w.style);
     E2E_EXPECT(cex == 0, "dialog %d item %zu: extended style 0x%08X", id, i, cex);
   }
@@ -246,14 +247,16 @@ E2E_CASE(resources_icon_and_cursor) {
     const uint8_t* e = &group[6 + 14 * i];
     const int size = e[0], colours = e[2], bits = e[6] | e[7] << 8, imageId = e[12] | e[13] << 8;
     const int wantSize = i == 0 ? 32 : 16;
-    E2E_EXPECT(size == wantSize && e[1] == wantSize, "icon image %d: %dx%d, want %d", i, size, e[1], wantSize);
+    E2E_EXPECT(size == wantSize && e[1] == wantSize, "icon image %d: %dx%d, want %d", i, size, e[1],
+               wantSize);
     E2E_EXPECT(colours == 16 && bits == 4, "icon image %d: %d colours, %d bits", i, colours, bits);
     const std::vector<uint8_t> image = scr.Bytes(MAKEINTRESOURCEA(3) /* RT_ICON */, imageId);
     // Header, 16-entry palette, 4-bit rows, 1-bit mask rows padded to 4 bytes.
     E2E_EXPECT(image.size() == static_cast<size_t>(40 + 64 + size * size / 2 + size * 4),
                "icon image %d: %zu bytes", i, image.size());
   }
-  HICON icon = static_cast<HICON>(LoadImageA(scr.Module(), MAKEINTRESOURCEA(IDI_ORVANTA), IMAGE_ICON, 32, 32, 0));
+  HICON icon =
+      static_cast<HICON>(LoadImageA(scr.Module(), MAKEINTRESOURCEA(IDI_ORVANTA), IMAGE_ICON, 32, 32, 0));
   E2E_EXPECT(icon != nullptr, "LoadImage of icon 128 failed");
   if (icon) DestroyIcon(icon);
 
@@ -305,8 +308,8 @@ E2E_CASE(resources_version_and_manifest) {
   const std::string text(manifest.begin(), manifest.end());
   for (const char* needle :
        {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">true</dpiAware>",
-        ">system</dpiAwareness>", "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
-        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        ">system</dpiAwareness>", "{e2011457-1546-43c5-a5fe-008deee3d3f0}",
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
     E2E_EXPECT(text.find(needle) != std::string::npos, "manifest lacks %s", needle);
 }

@@ -187,7 +187,8 @@ class AsyncSetText {
 
 // Sets the delay box's text and checks the dialog's answer: no message (accepted), or the given
 // message, after which the focus is back in the delay box with its whole text selected.
-void TypeDelay(const Saver& saver, const SettingsDialog& dlg, const std::string& text, const std::string& message) {
+void TypeDelay(const Saver& saver, const SettingsDialog& dlg, const std::string& text,
+               const std::string& message) {
   AsyncSetText send(dlg.Item(IDC_DELAY), text);
   if (message.empty()) {
     // The message box would be shown inside the handler: a send that returns means none came.
@@ -199,8 +200,8 @@ void TypeDelay(const Saver& saver, const SettingsDialog& dlg, const std::string&
   }
   HWND box = WaitMessageBox(saver, dlg.hwnd);
   E2E_REQUIRE(box, "'%s': no message box", text.c_str());
-  E2E_EXPECT(MessageText(box) == message, "'%s': message '%s', want '%s'", text.c_str(), MessageText(box).c_str(),
-             message.c_str());
+  E2E_EXPECT(MessageText(box) == message, "'%s': message '%s', want '%s'", text.c_str(),
+             MessageText(box).c_str(), message.c_str());
   E2E_EXPECT(Caption(box) == kAppTitle, "'%s': message box caption '%s'", text.c_str(), Caption(box).c_str());
   HWND okButton = GetDlgItem(box, IDOK);
   E2E_EXPECT(okButton && !GetDlgItem(box, IDCANCEL), "'%s': the message box is not OK-only", text.c_str());
@@ -210,8 +211,8 @@ void TypeDelay(const Saver& saver, const SettingsDialog& dlg, const std::string&
   E2E_EXPECT(dlg.Focus() == dlg.Item(IDC_DELAY), "'%s': the focus is not in the delay box", text.c_str());
   DWORD_PTR sel = 0;
   SendMessageTimeoutA(dlg.Item(IDC_DELAY), EM_GETSEL, 0, 0, SMTO_NORMAL, 3000, &sel);
-  E2E_EXPECT(LOWORD(sel) == 0 && HIWORD(sel) == static_cast<WORD>(text.size()), "'%s': selection %u..%u, want the whole text",
-             text.c_str(), LOWORD(sel), HIWORD(sel));
+  E2E_EXPECT(LOWORD(sel) == 0 && HIWORD(sel) == static_cast<WORD>(text.size()),
+             "'%s': selection %u..%u, want the whole text", text.c_str(), LOWORD(sel), HIWORD(sel));
 }
 
 // Ends the dialog with OK and waits for the process to end with exit code 0.
@@ -226,8 +227,8 @@ int ConfigValueCount() {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
   DWORD values = 0;
-  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
-                   nullptr);
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                   nullptr, nullptr);
   RegCloseKey(key);
   return static_cast<int>(values);
 }
@@ -256,7 +257,8 @@ E2E_CASE(settings_opens_without_owner) {
     RECT r, work;
     GetWindowRect(dlg.hwnd, &r);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int dx = (r.left + r.right) - (work.left + work.right), dy = (r.top + r.bottom) - (work.top + work.bottom);
+    const int dx = (r.left + r.right) - (work.left + work.right),
+              dy = (r.top + r.bottom) - (work.top + work.bottom);
     E2E_EXPECT(dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2, "'%s': dialog at %s, not centred in %s", args,
                Describe(r).c_str(), Describe(work).c_str());
     PostMessageA(dlg.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -275,8 +277,8 @@ E2E_CASE(settings_owned_by_command_line_window) {
     return RegisterClassA(&wc);
   }();
   (void)cls;
-  HWND owner = CreateWindowExA(0, "E2ESettingsOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 20, 500, 520,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND owner = CreateWindowExA(0, "E2ESettingsOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 20, 500,
+                               520, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   E2E_REQUIRE(owner, "cannot create the owner window");
   Pump(50);
   const std::string number = std::to_string(static_cast<long>(reinterpret_cast<intptr_t>(owner)));
@@ -285,7 +287,8 @@ E2E_CASE(settings_owned_by_command_line_window) {
     SettingsDialog dlg = WaitSettingsDialog(saver);
     E2E_EXPECT(GetWindow(dlg.hwnd, GW_OWNER) == owner, "'%s': owner %p, want %p", args.c_str(),
                static_cast<void*>(GetWindow(dlg.hwnd, GW_OWNER)), static_cast<void*>(owner));
-    E2E_EXPECT(!IsWindowEnabled(owner), "'%s': the owner is not disabled while the dialog runs", args.c_str());
+    E2E_EXPECT(!IsWindowEnabled(owner), "'%s': the owner is not disabled while the dialog runs",
+               args.c_str());
     RECT r, o;
     GetWindowRect(dlg.hwnd, &r);
     GetWindowRect(owner, &o);
@@ -307,7 +310,8 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
   SettingsDialog dlg = WaitSettingsDialog(saver);
   E2E_EXPECT(ConfigKeyExists(), "reading the settings did not create the key path");
   E2E_EXPECT(ConfigValueCount() == 0, "the key holds %d values, want none", ConfigValueCount());
-  E2E_EXPECT(dlg.Focus() == dlg.Item(IDC_FOLDER), "the dialog does not open with the focus in the folder box");
+  E2E_EXPECT(dlg.Focus() == dlg.Item(IDC_FOLDER),
+             "the dialog does not open with the focus in the folder box");
   // Defaults shown: delay 10, every box checked, the Windows directory.
   E2E_EXPECT(dlg.Delay() == "10", "delay box '%s', want 10", dlg.Delay().c_str());
   for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG})
@@ -606,7 +610,8 @@ E2E_CASE(settings_about_box) {
         5000);
     E2E_REQUIRE(about, "round %d: no about box", round);
     Sync(about);
-    E2E_EXPECT(GetWindow(about, GW_OWNER) == dlg.hwnd, "round %d: the about box is not owned by the dialog", round);
+    E2E_EXPECT(GetWindow(about, GW_OWNER) == dlg.hwnd, "round %d: the about box is not owned by the dialog",
+               round);
     E2E_EXPECT(!IsWindowEnabled(dlg.hwnd), "round %d: the settings dialog is enabled behind the box", round);
     RECT a, d;
     GetWindowRect(about, &a);
@@ -638,7 +643,8 @@ E2E_CASE(settings_about_box) {
     E2E_EXPECT(info.hwndFocus == GetDlgItem(about, IDOK), "round %d: the focus is not on OK", round);
     const WPARAM vk = round == 0 ? VK_RETURN : VK_ESCAPE;
     PostMessageA(info.hwndFocus ? info.hwndFocus : about, WM_KEYDOWN, vk, 1);
-    E2E_EXPECT(WaitUntil([&] { return !IsWindow(about); }, 5000), "round %d: the key did not close the box", round);
+    E2E_EXPECT(WaitUntil([&] { return !IsWindow(about); }, 5000), "round %d: the key did not close the box",
+               round);
     Sync(dlg.hwnd);
     E2E_EXPECT(IsWindowEnabled(dlg.hwnd), "round %d: the settings dialog stays disabled", round);
   }
@@ -678,7 +684,8 @@ E2E_CASE(settings_browse_sets_folder) {
   dlg.Click(IDC_BROWSE);
   HWND browser = WaitFolderBrowser(saver, dlg.hwnd);
   E2E_REQUIRE(browser, "no folder browser");
-  E2E_EXPECT(HasChildText(browser, "Please select folder containing pictures:"), "the browser lacks its title");
+  E2E_EXPECT(HasChildText(browser, "Please select folder containing pictures:"),
+             "the browser lacks its title");
   PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
   E2E_EXPECT(WaitUntil([&] { return !IsWindow(browser); }, 5000), "the browser did not close on Cancel");
   Sync(dlg.hwnd);
@@ -702,11 +709,13 @@ E2E_CASE(settings_browse_sets_folder) {
     chosen = TextOf(dlg.Item(IDC_FOLDER));
   }
   const DWORD attributes = GetFileAttributesA(chosen.c_str());
-  E2E_EXPECT(chosen != before && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY),
-             "folder box '%s' after choosing the desktop", chosen.c_str());
+  E2E_EXPECT(
+      chosen != before && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY),
+      "folder box '%s' after choosing the desktop", chosen.c_str());
   PressOk(saver, dlg);
   auto dir = ReadString("Directory");
-  E2E_EXPECT(dir && *dir == chosen, "Directory '%s', want '%s'", dir ? dir->c_str() : "(missing)", chosen.c_str());
+  E2E_EXPECT(dir && *dir == chosen, "Directory '%s', want '%s'", dir ? dir->c_str() : "(missing)",
+             chosen.c_str());
 }
 
 E2E_CASE_WITH(settings_palette_display, "depth=8") {
