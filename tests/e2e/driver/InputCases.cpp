@@ -105,6 +105,17 @@ E2E_CASE(input_releases_and_activation_do_not_close) {
     ExpectStays(saver, in.name);
     if (FailureCount()) return;
   }
+  // A request to draw the frame inactive is answered FALSE (the default processing would answer
+  // TRUE); the active form gets the default processing.
+  DWORD_PTR answer = 99;
+  SendMessageTimeoutA(saver.Window(), WM_NCACTIVATE, FALSE, 0, SMTO_NORMAL, 2000, &answer);
+  E2E_EXPECT(answer == FALSE, "WM_NCACTIVATE FALSE was answered %llu, want FALSE",
+             static_cast<unsigned long long>(answer));
+  answer = 99;
+  SendMessageTimeoutA(saver.Window(), WM_NCACTIVATE, TRUE, 0, SMTO_NORMAL, 2000, &answer);
+  E2E_EXPECT(answer == TRUE, "WM_NCACTIVATE TRUE was answered %llu, want TRUE (the default)",
+             static_cast<unsigned long long>(answer));
+  ExpectStays(saver, "WM_NCACTIVATE sent");
   // The picture is still on the screen.
   E2E_EXPECT(ScreenPixel(400, 300) == kPicture, "the picture is gone: %s at the centre",
              Describe(ScreenPixel(400, 300)).c_str());
