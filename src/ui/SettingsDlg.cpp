@@ -95,11 +95,16 @@ void CSettingsDlg::OnBrowse() {
     bi.lpfn = nullptr;
     bi.lParam = 0;
     bi.iImage = 0;
-    LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
-    if (!pidl) return;  // cancelled
-    const BOOL bPath = ::SHGetPathFromIDListA(pidl, path);
-    ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
-    if (!bPath) return;     // no file-system folder
+    // The shell's browser expects COM on the calling thread (single-threaded apartment); the
+    // program needs it nowhere else, so it lives for the browse alone.
+    const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BOOL bPath = FALSE;
+    if (LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi)) {  // null: cancelled
+        bPath = ::SHGetPathFromIDListA(pidl, path);        // fails for a non-file-system item
+        ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
+    }
+    if (SUCCEEDED(hrCom)) ::CoUninitialize();
+    if (!bPath) return;
 
     m_strFolder = path;
     UpdateData(FALSE);
