@@ -203,6 +203,14 @@ void TypeDelay(const Saver& saver, const SettingsDialog& dlg, const std::string&
   E2E_EXPECT(MessageText(box) == message, "'%s': message '%s', want '%s'", text.c_str(),
              MessageText(box).c_str(), message.c_str());
   E2E_EXPECT(Caption(box) == kAppTitle, "'%s': message box caption '%s'", text.c_str(), Caption(box).c_str());
+  bool icon = false;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    DWORD_PTR hicon = 0;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_NORMAL, 3000, &hicon);
+    icon = icon || hicon != 0;
+  }
+  E2E_EXPECT(icon, "'%s': the message box shows no icon", text.c_str());
   HWND okButton = GetDlgItem(box, IDOK);
   E2E_EXPECT(okButton && !GetDlgItem(box, IDCANCEL), "'%s': the message box is not OK-only", text.c_str());
   PostMessageA(box, WM_COMMAND, IDOK, 0);
