@@ -19,7 +19,7 @@ std::string OnePictureFolder() {
 
 }  // namespace
 
-E2E_CASE(mode_none_ends_at_once) {
+E2E_CASE_WITH(mode_none_ends_at_once, "timeout=120") {
   // Unrecognised first arguments: no window, and not even a settings read (which would create
   // the settings key).
   for (const char* args : {"/a", "/x", "/", "//s", "/scr", "/p:1234"}) {
@@ -30,8 +30,8 @@ E2E_CASE(mode_none_ends_at_once) {
           sawWindow = sawWindow || !saver.TopWindows().empty();
           return !saver.Running();
         },
-        10000);
-    E2E_EXPECT(ended, "'%s': the process is still running after 10 s", args);
+        5000);
+    E2E_EXPECT(ended, "'%s': the process is still running after 5 s", args);
     E2E_EXPECT(!sawWindow, "'%s': a window was shown", args);
     E2E_EXPECT(!ConfigKeyExists(), "'%s': the settings key was created", args);
     DeleteSettings();
@@ -46,8 +46,8 @@ E2E_CASE(mode_none_ends_at_once) {
           sawWindow = sawWindow || !saver.TopWindows().empty();
           return !saver.Running();
         },
-        10000);
-    E2E_EXPECT(ended, "'%s': the process is still running after 10 s", args);
+        5000);
+    E2E_EXPECT(ended, "'%s': the process is still running after 5 s", args);
     E2E_EXPECT(!sawWindow, "'%s': a window was shown", args);
   }
 }
