@@ -26,7 +26,8 @@ public:
         const int folders = pictures / kFilesPerFolder;
         auto& root = m_folders["D:\\Photos"];
         root = {{".", true}, {"..", true}};
-        for (int year = 0; year < kYears; ++year) root.push_back({std::to_string(2010 + year), true});
+        for (int year = 0; year < kYears; ++year)
+            root.push_back({std::to_string(2010 + year), true});
         int number = 0;
         for (int f = 0; f < folders; ++f) {
             const std::string year = std::to_string(2010 + f % kYears);
@@ -56,7 +57,8 @@ public:
                    const std::function<void(const orv::DirEntry&)>& visit) override {
         auto it = m_folders.find(pattern.substr(0, pattern.size() - 4));  // drop "\*.*"
         if (it == m_folders.end()) return false;
-        for (const orv::DirEntry& e : it->second) visit(e);
+        for (const orv::DirEntry& e : it->second)
+            visit(e);
         return true;
     }
 

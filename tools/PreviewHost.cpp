@@ -38,8 +38,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RECT rect = {0, 0, width, height};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     AdjustWindowRect(&rect, style, FALSE);
-    HWND host = CreateWindowA(wc.lpszClassName, "Orvanta preview", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
+    HWND host =
+        CreateWindowA(wc.lpszClassName, "Orvanta preview", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                      rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
     if (!host) return 1;
     ShowWindow(host, show);
     UpdateWindow(host);

@@ -10,13 +10,9 @@ unsigned char FoldAscii(unsigned char c) {
 }
 
 // One leading '-' or '/' is optional; only one is skipped, so "//s" is not a switch.
-const char* SkipSwitchPrefix(const char* arg) {
-    return (*arg == '-' || *arg == '/') ? arg + 1 : arg;
-}
+const char* SkipSwitchPrefix(const char* arg) { return (*arg == '-' || *arg == '/') ? arg + 1 : arg; }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 }  // namespace
 
@@ -45,7 +41,8 @@ bool GetSwitchValue(const char* arg, char letter, int32_t& value) {
 int32_t ReadSignedDecimal(const char* text) {
     if (text == nullptr) return 0;
     const char* p = text;
-    while (IsBlank(*p)) ++p;
+    while (IsBlank(*p))
+        ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') {
         negative = *p == '-';

@@ -34,10 +34,10 @@ inline constexpr uint32_t kWaInactive = 0;
 inline constexpr Point kNoMousePosition{-1, -1};
 
 struct InputDecision {
-    bool closeRequest = false;       // post WM_CLOSE to the window
-    bool defaultProcessing = true;   // run the default window procedure on the message
+    bool closeRequest = false;         // post WM_CLOSE to the window
+    bool defaultProcessing = true;     // run the default window procedure on the message
     bool returnDefaultResult = false;  // answer with the default processing's result
-    intptr_t result = 0;             // the answer otherwise
+    intptr_t result = 0;               // the answer otherwise
     friend bool operator==(const InputDecision& a, const InputDecision& b) {
         return a.closeRequest == b.closeRequest && a.defaultProcessing == b.defaultProcessing &&
                a.returnDefaultResult == b.returnDefaultResult && a.result == b.result;

@@ -8,9 +8,7 @@ uint32_t g_state = 1;
 
 }  // namespace
 
-void SeedRandom(uint32_t seed) {
-    g_state = seed;
-}
+void SeedRandom(uint32_t seed) { g_state = seed; }
 
 int NextRandom() {
     g_state = g_state * 214013u + 2531011u;  // unsigned: wraps modulo 2^32 by definition

@@ -88,7 +88,8 @@ bool RegistryProfileStore::WriteProfileInt(const char* section, const char* entr
                             sizeof(data)) == ERROR_SUCCESS;
 }
 
-bool RegistryProfileStore::WriteProfileString(const char* section, const char* entry, const std::string& value) {
+bool RegistryProfileStore::WriteProfileString(const char* section, const char* entry,
+                                              const std::string& value) {
     UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
     if (!key) return false;
     // The stored length counts the terminating zero, as REG_SZ readers expect.

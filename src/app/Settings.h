@@ -39,13 +39,13 @@ public:
 };
 
 struct SettingsRecord {
-    uint32_t delay = 10;         // seconds between pictures
-    int32_t stretch = 1;         // flags: non-zero means on
+    uint32_t delay = 10;  // seconds between pictures
+    int32_t stretch = 1;  // flags: non-zero means on
     int32_t randomOrder = 1;
     int32_t showCaption = 1;
     int32_t showBmp = 1;
     int32_t showJpg = 1;
-    std::string folder;          // picture folder
+    std::string folder;  // picture folder
 };
 
 // 0 becomes 1, anything above 120 (unsigned) becomes 120.

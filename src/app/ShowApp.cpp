@@ -35,7 +35,8 @@ BOOL CShowApp::InitInstance() {
     orv::SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
 
     std::vector<std::string> args;
-    for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+    for (int i = 1; i < __argc; ++i)
+        args.emplace_back(__argv[i]);
     const orv::ModeDecision decision = orv::DecideMode(args);
 
     switch (decision.mode) {

@@ -28,6 +28,8 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;     // ends with an entry whose pfn is null
 };
 
+// The map macros keep their hand alignment.
+// clang-format off
 // In the class declaration.
 #define DECLARE_MESSAGE_MAP()                        \
 protected:                                           \
@@ -105,6 +107,8 @@ protected:                                           \
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 #define ON_EN_KILLFOCUS(id, memberFxn) ON_CONTROL(EN_KILLFOCUS, id, memberFxn)
+
+// clang-format on
 
 class CWnd {
 public:

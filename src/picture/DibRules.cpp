@@ -20,10 +20,14 @@ uint16_t BitCountOf(const uint8_t* header) {
 
 uint16_t CountFromBitCount(uint16_t bitCount) {
     switch (bitCount) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
     }
 }
 
@@ -66,9 +70,12 @@ uint16_t DibColorTableSize(const uint8_t* header) {
 uint32_t DibMaskSize(const uint8_t* header) {
     if (HeaderSize(header) != kInfoHeaderSize) return 0;
     switch (ReadLe32(header + kBiCompression)) {
-    case kBiBitfields: return 12;
-    case kBiAlphaBitfields: return 16;
-    default: return 0;
+    case kBiBitfields:
+        return 12;
+    case kBiAlphaBitfields:
+        return 16;
+    default:
+        return 0;
     }
 }
 

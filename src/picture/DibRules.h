@@ -33,7 +33,8 @@ inline void WriteLe16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline void WriteLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // True when the header's size field selects the info layout (40, 52, 56, 108, 124).
@@ -80,17 +81,17 @@ std::vector<PaletteEntry> DibPaletteEntries(const uint8_t* header);
 // How DrawDibBlock hands a block to GDI: SetDIBitsToDevice when source and destination have the
 // same size, StretchDIBits otherwise. Values are the calls' arguments in order.
 struct DibDrawPlan {
-    bool stretch = false;         // false: SetDIBitsToDevice; true: StretchDIBits
+    bool stretch = false;  // false: SetDIBitsToDevice; true: StretchDIBits
     int32_t destX = 0;
     int32_t destY = 0;
     int32_t destWidth = 0;
     int32_t destHeight = 0;
     int32_t srcX = 0;
-    int32_t srcY = 0;             // SetDIBitsToDevice: height - src.bottom; StretchDIBits: src.top
-    int32_t srcWidth = 0;         // StretchDIBits only
-    int32_t srcHeight = 0;        // StretchDIBits only
-    uint32_t startScan = 0;       // SetDIBitsToDevice only: always 0
-    uint32_t scanLines = 0;       // SetDIBitsToDevice only: the height as an unsigned 16-bit value
+    int32_t srcY = 0;        // SetDIBitsToDevice: height - src.bottom; StretchDIBits: src.top
+    int32_t srcWidth = 0;    // StretchDIBits only
+    int32_t srcHeight = 0;   // StretchDIBits only
+    uint32_t startScan = 0;  // SetDIBitsToDevice only: always 0
+    uint32_t scanLines = 0;  // SetDIBitsToDevice only: the height as an unsigned 16-bit value
 };
 DibDrawPlan PlanDibDraw(const Rect& dest, const Rect& src, int32_t height);
 

@@ -47,9 +47,7 @@ public:
     GlobalHandle get() const { return m_block; }
     explicit operator bool() const { return m_block != nullptr; }
     GlobalHandle release() { return std::exchange(m_block, nullptr); }
-    void reset(GlobalHandle block = nullptr) {
-        FreeGlobalBlock(std::exchange(m_block, block));
-    }
+    void reset(GlobalHandle block = nullptr) { FreeGlobalBlock(std::exchange(m_block, block)); }
 
 private:
     GlobalHandle m_block = nullptr;

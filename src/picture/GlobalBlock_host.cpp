@@ -48,8 +48,6 @@ void UnlockGlobalBlock(GlobalHandle block) {
     if (record->locks > 0) --record->locks;
 }
 
-uint64_t GlobalBlockSize(GlobalHandle block) {
-    return block ? static_cast<HostBlock*>(block)->size : 0;
-}
+uint64_t GlobalBlockSize(GlobalHandle block) { return block ? static_cast<HostBlock*>(block)->size : 0; }
 
 }  // namespace orv

@@ -15,14 +15,14 @@ void FreeGlobalBlock(GlobalHandle block) {
     if (block) ::GlobalFree(static_cast<HGLOBAL>(block));
 }
 
-void* LockGlobalBlock(GlobalHandle block) { return block ? ::GlobalLock(static_cast<HGLOBAL>(block)) : nullptr; }
+void* LockGlobalBlock(GlobalHandle block) {
+    return block ? ::GlobalLock(static_cast<HGLOBAL>(block)) : nullptr;
+}
 
 void UnlockGlobalBlock(GlobalHandle block) {
     if (block) ::GlobalUnlock(static_cast<HGLOBAL>(block));
 }
 
-uint64_t GlobalBlockSize(GlobalHandle block) {
-    return block ? ::GlobalSize(static_cast<HGLOBAL>(block)) : 0;
-}
+uint64_t GlobalBlockSize(GlobalHandle block) { return block ? ::GlobalSize(static_cast<HGLOBAL>(block)) : 0; }
 
 }  // namespace orv

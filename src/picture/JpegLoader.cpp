@@ -24,9 +24,9 @@ struct JpegJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager error;
     FILE* file;
-    int paletteDisplay;   // set for greyscale files too once the header is read
+    int paletteDisplay;  // set for greyscale files too once the header is read
     bool quantize;
-    uint8_t* rows;        // the first row inside the locked block
+    uint8_t* rows;  // the first row inside the locked block
     size_t rowBytes;
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+// clang-format off
 // Resource identifiers. Shared by the .rc scripts and the C++ sources; keep it preprocessor-only,
 // windres reads it too.
 

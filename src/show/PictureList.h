@@ -8,7 +8,7 @@
 namespace orv {
 
 struct DirEntry {
-    std::string name;        // the long name as the file system reports it
+    std::string name;  // the long name as the file system reports it
     bool isDirectory = false;
 };
 

@@ -4,7 +4,8 @@
 
 class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:
-    bool Enumerate(const std::string& pattern, const std::function<void(const orv::DirEntry&)>& visit) override;
+    bool Enumerate(const std::string& pattern,
+                   const std::function<void(const orv::DirEntry&)>& visit) override;
 };
 
 // IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise.

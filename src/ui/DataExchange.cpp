@@ -28,7 +28,8 @@ void DataExchange::Fail(const std::string& text) {
 bool ReadUnsignedText(std::string_view text, uint32_t& value) {
     text = text.substr(0, kMaxNumberText);
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     const size_t first = i;
 
     bool negative = false;
@@ -51,7 +52,8 @@ bool ReadUnsignedText(std::string_view text, uint32_t& value) {
 
     // 0 is a number only when it was written with a leading '0': no digits at all, or "+0", fail.
     if (number == 0 && (first == text.size() || text[first] != '0')) return false;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     if (i != text.size()) return false;
     value = number;
     return true;

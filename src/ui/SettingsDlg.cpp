@@ -100,7 +100,7 @@ void CSettingsDlg::OnBrowse() {
     const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     BOOL bPath = FALSE;
     if (LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi)) {  // null: cancelled
-        bPath = ::SHGetPathFromIDListA(pidl, path);        // fails for a non-file-system item
+        bPath = ::SHGetPathFromIDListA(pidl, path);       // fails for a non-file-system item
         ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
     }
     if (SUCCEEDED(hrCom)) ::CoUninitialize();

@@ -6,14 +6,11 @@
 namespace orv {
 
 bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields) {
-    return DDX_Text(dx, IDC_FOLDER, fields.folder) &&
-           DDX_Check(dx, IDC_STRETCH, fields.stretch) &&
-           DDX_Text(dx, IDC_DELAY, fields.delay) &&
-           DDV_MinMaxUInt(dx, fields.delay, kMinDelay, kMaxDelay) &&
+    return DDX_Text(dx, IDC_FOLDER, fields.folder) && DDX_Check(dx, IDC_STRETCH, fields.stretch) &&
+           DDX_Text(dx, IDC_DELAY, fields.delay) && DDV_MinMaxUInt(dx, fields.delay, kMinDelay, kMaxDelay) &&
            DDX_Check(dx, IDC_RANDOM_ORDER, fields.randomOrder) &&
            DDX_Check(dx, IDC_SHOW_CAPTION, fields.showCaption) &&
-           DDX_Check(dx, IDC_SHOW_BMP, fields.showBmp) &&
-           DDX_Check(dx, IDC_SHOW_JPG, fields.showJpg);
+           DDX_Check(dx, IDC_SHOW_BMP, fields.showBmp) && DDX_Check(dx, IDC_SHOW_JPG, fields.showJpg);
 }
 
 void UpdatePreview(SettingChange change, int32_t previewReady, const std::function<bool()>& readControls,

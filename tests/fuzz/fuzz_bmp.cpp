@@ -13,7 +13,8 @@ namespace {
 
 class BytesReader final : public orv::IFileReader {
 public:
-    BytesReader(const uint8_t* data, size_t size, size_t failAt) : m_data(data), m_size(size), m_failAt(failAt) {}
+    BytesReader(const uint8_t* data, size_t size, size_t failAt)
+        : m_data(data), m_size(size), m_failAt(failAt) {}
     bool GetLength(uint64_t& length) override {
         length = m_size;
         return true;
@@ -39,7 +40,8 @@ volatile uint32_t g_sink;
 
 void Touch(const uint8_t* p, uint64_t n) {
     uint32_t sum = 0;
-    for (uint64_t i = 0; i < n; ++i) sum += p[i];
+    for (uint64_t i = 0; i < n; ++i)
+        sum += p[i];
     g_sink = sum;
 }
 

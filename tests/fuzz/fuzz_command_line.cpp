@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (args.empty() && decision.mode != orv::SaverMode::Settings) abort();
 
     for (const std::string& arg : args) {
-        for (const char* letter : {"c", "p", "s", ""}) orv::IsSwitch(arg.c_str(), letter);
+        for (const char* letter : {"c", "p", "s", ""})
+            orv::IsSwitch(arg.c_str(), letter);
         for (char letter : {'c', 'C', 'p', '\0'}) {
             int32_t value = 12345;
             if (!orv::GetSwitchValue(arg.c_str(), letter, value) && value != 12345) abort();

@@ -15,11 +15,11 @@ struct BmpBuilder {
     uint32_t compression = 0;
     uint32_t sizeImage = 0;
     uint32_t clrUsed = 0;
-    std::vector<uint8_t> masks;          // written right after the header
-    std::vector<uint8_t> table;          // raw colour-table bytes
-    std::vector<uint8_t> gap;            // bytes between the table and the bits
+    std::vector<uint8_t> masks;                // written right after the header
+    std::vector<uint8_t> table;                // raw colour-table bytes
+    std::vector<uint8_t> gap;                  // bytes between the table and the bits
     std::optional<std::vector<uint8_t>> bits;  // default: zero rows sized for width, height, bitCount
-    std::optional<uint32_t> offBits;     // default: where the bits really start
+    std::optional<uint32_t> offBits;           // default: where the bits really start
     char signature[2] = {'B', 'M'};
 
     static uint32_t RowBytes(int32_t width, uint16_t bitCount) {
@@ -71,7 +71,8 @@ struct BmpBuilder {
     std::vector<uint8_t> Build() const {
         std::vector<uint8_t> dib = Dib();
         const uint32_t bitsAt =
-            offBits ? *offBits : static_cast<uint32_t>(14 + Header().size() + masks.size() + table.size() + gap.size());
+            offBits ? *offBits
+                    : static_cast<uint32_t>(14 + Header().size() + masks.size() + table.size() + gap.size());
         std::vector<uint8_t> f;
         f.push_back(static_cast<uint8_t>(signature[0]));
         f.push_back(static_cast<uint8_t>(signature[1]));
@@ -100,6 +101,7 @@ struct BmpBuilder {
         v.push_back(static_cast<uint8_t>(x >> 8));
     }
     static void Put32(std::vector<uint8_t>& v, uint32_t x) {
-        for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
     }
 };

@@ -25,7 +25,8 @@ std::optional<std::vector<uint8_t>> LoadBytes(const std::vector<uint8_t>& file) 
 
 std::vector<uint8_t> Bits(size_t n) {
     std::vector<uint8_t> bits(n);
-    for (size_t i = 0; i < n; ++i) bits[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t i = 0; i < n; ++i)
+        bits[i] = static_cast<uint8_t>(i * 7 + 1);
     return bits;
 }
 
@@ -42,13 +43,20 @@ TEST(BmpReader, BlockIsTheFileAfterItsHeaderWithFourteenZeroBytesAtTheEnd) {
         unsigned maskBytes;
     };
     const Case cases[] = {
-        {"core 1-bit", 12, 3, 1, 0, 2, 0},     {"core 4-bit", 12, 3, 4, 0, 16, 0},
-        {"core 8-bit", 12, 3, 8, 0, 256, 0},   {"core 24-bit", 12, 3, 24, 0, 0, 0},
-        {"info 1-bit", 40, 3, 1, 0, 2, 0},     {"info 4-bit", 40, 3, 4, 0, 16, 0},
-        {"info 8-bit", 40, 3, 8, 0, 256, 0},   {"info 16-bit", 40, 3, 16, 0, 0, 0},
-        {"info 24-bit", 40, 3, 24, 0, 0, 0},   {"info 32-bit", 40, 3, 32, 0, 0, 0},
-        {"top-down 24-bit", 40, -3, 24, 0, 0, 0}, {"bitfields 16-bit", 40, 3, 16, 3, 0, 12},
-        {"alpha bitfields 32-bit", 40, 3, 32, 6, 0, 16}, {"V4 bitfields", 108, 3, 16, 3, 0, 0},
+        {"core 1-bit", 12, 3, 1, 0, 2, 0},
+        {"core 4-bit", 12, 3, 4, 0, 16, 0},
+        {"core 8-bit", 12, 3, 8, 0, 256, 0},
+        {"core 24-bit", 12, 3, 24, 0, 0, 0},
+        {"info 1-bit", 40, 3, 1, 0, 2, 0},
+        {"info 4-bit", 40, 3, 4, 0, 16, 0},
+        {"info 8-bit", 40, 3, 8, 0, 256, 0},
+        {"info 16-bit", 40, 3, 16, 0, 0, 0},
+        {"info 24-bit", 40, 3, 24, 0, 0, 0},
+        {"info 32-bit", 40, 3, 32, 0, 0, 0},
+        {"top-down 24-bit", 40, -3, 24, 0, 0, 0},
+        {"bitfields 16-bit", 40, 3, 16, 3, 0, 12},
+        {"alpha bitfields 32-bit", 40, 3, 32, 6, 0, 16},
+        {"V4 bitfields", 108, 3, 16, 3, 0, 0},
         {"V5 8-bit top-down", 124, -3, 8, 0, 256, 0},
     };
     for (const Case& c : cases) {

@@ -34,8 +34,14 @@ TEST(ParseCaptionText, FollowsTheTextFileRules) {
         {"leading CR LF lines dropped", "\r\n\r\nword\r\n", "word"},
         {"trailing empty lines stay", "a\n\n\n", "a\n\n"},
         {"last line without line end", "a\nb", "a\nb"},
-        {"0x1A ends the file", "before\x1A" "after\n", "before"},
-        {"0x1A at the start", "\x1A" "text", ""},
+        {"0x1A ends the file",
+         "before\x1A"
+         "after\n",
+         "before"},
+        {"0x1A at the start",
+         "\x1A"
+         "text",
+         ""},
         {"empty file", "", ""},
         {"only empty lines", "\r\n\n\r\n", ""},
         {"lone CR stays", "a\rb\n", "a\rb"},
@@ -43,7 +49,8 @@ TEST(ParseCaptionText, FollowsTheTextFileRules) {
         {"only the CR before LF goes", "a\r\r\n", "a\r"},
         {"NUL ends a line's text", std::string("ab\0cd\nef", 8), "ab\nef"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseCaptionText(c.bytes), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseCaptionText(c.bytes), c.expected) << c.what;
 }
 
 TEST(CaptionBoxSize, AddsMarginsAndScalesInPreview) {

@@ -17,17 +17,22 @@ namespace {
 
 const char* ModeName(SaverMode m) {
     switch (m) {
-        case SaverMode::Settings: return "Settings";
-        case SaverMode::Preview: return "Preview";
-        case SaverMode::FullScreen: return "FullScreen";
-        case SaverMode::None: return "None";
+    case SaverMode::Settings:
+        return "Settings";
+    case SaverMode::Preview:
+        return "Preview";
+    case SaverMode::FullScreen:
+        return "FullScreen";
+    case SaverMode::None:
+        return "None";
     }
     return "?";
 }
 
 std::string Describe(const std::vector<std::string>& args) {
     std::string text = "args:";
-    for (const std::string& a : args) text += " [" + a + "]";
+    for (const std::string& a : args)
+        text += " [" + a + "]";
     return text;
 }
 
@@ -62,12 +67,29 @@ TEST(CommandLineGetSwitchValue, ReadsNumberAfterLetterAndOneSeparator) {
         int32_t expected;
     };
     const Case cases[] = {
-        {"/c:1234", 1234},     {"/c=1234", 1234},   {"-C=1234", 1234},         {"c1234", 1234},
-        {"/C1234", 1234},      {"/c", 0},           {"/c:", 0},                {"/config", 0},
-        {"/c::5", 0},          {"/c=:5", 0},        {"/c: 12", 12},            {"/c 12", 12},
-        {"/c:\t-7", -7},       {"/c:+8", 8},        {"/c:--5", 0},             {"/c:+-5", 0},
-        {"/c:12x34", 12},      {"/c:- 5", 0},       {"/c:4294967295", -1},     {"/c:2147483648", INT32_MIN},
-        {"/c:4294967296", 0},  {"/c:-1", -1},       {"/c:2147483647", INT32_MAX},
+        {"/c:1234", 1234},
+        {"/c=1234", 1234},
+        {"-C=1234", 1234},
+        {"c1234", 1234},
+        {"/C1234", 1234},
+        {"/c", 0},
+        {"/c:", 0},
+        {"/config", 0},
+        {"/c::5", 0},
+        {"/c=:5", 0},
+        {"/c: 12", 12},
+        {"/c 12", 12},
+        {"/c:\t-7", -7},
+        {"/c:+8", 8},
+        {"/c:--5", 0},
+        {"/c:+-5", 0},
+        {"/c:12x34", 12},
+        {"/c:- 5", 0},
+        {"/c:4294967295", -1},
+        {"/c:2147483648", INT32_MIN},
+        {"/c:4294967296", 0},
+        {"/c:-1", -1},
+        {"/c:2147483647", INT32_MAX},
     };
     for (const Case& c : cases) {
         int32_t value = 77;
@@ -115,7 +137,8 @@ TEST(CommandLineReadSignedDecimal, BlanksOneSignDigitsAndWrapsIn32Bits) {
         {"-99999999999", -1215752191},
         {"123456789012345678901234567890", 1312754386},
     };
-    for (const Case& c : cases) EXPECT_EQ(ReadSignedDecimal(c.text), c.expected) << "[" << c.text << "]";
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadSignedDecimal(c.text), c.expected) << "[" << c.text << "]";
     EXPECT_EQ(ReadSignedDecimal(nullptr), 0);
 }
 

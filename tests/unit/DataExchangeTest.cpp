@@ -28,7 +28,7 @@ TEST(ReadUnsignedText, AcceptsDecimalNumbersWithBlanksAndSign) {
         {"  0  ", 0},
         {"+15", 15},
         {"4294967295", 4294967295u},
-        {"-1", 4294967295u},         // minus wraps modulo 2^32
+        {"-1", 4294967295u},  // minus wraps modulo 2^32
         {"-120", 4294967176u},
         {"-4294967295", 1},
         {"4294967296", 4294967295u},  // too large for 32 bits
@@ -44,8 +44,8 @@ TEST(ReadUnsignedText, AcceptsDecimalNumbersWithBlanksAndSign) {
 
 TEST(ReadUnsignedText, RefusesTextThatIsNotANumberAndKeepsTheValue) {
     const std::vector<std::string> cases = {
-        "", "   ", "15a", "1 5", "+0", "-0", "+", "-", "a", "0x10", "15.0", "1,5", "\n15", "15\n",
-        "++1", "--1", "+ 1", std::string("15\0", 3),
+        "",     "   ",  "15a", "1 5",  "+0",   "-0",  "+",   "-",   "a",
+        "0x10", "15.0", "1,5", "\n15", "15\n", "++1", "--1", "+ 1", std::string("15\0", 3),
     };
     for (const std::string& text : cases) {
         uint32_t value = 7;

@@ -51,7 +51,8 @@ TEST(DibImageName, LastDotOfTheWholePathChoosesTheDecoder) {
         {"noext", false},
         {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsJpegFileName(c.path), c.jpeg) << c.path;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsJpegFileName(c.path), c.jpeg) << c.path;
 }
 
 TEST_F(DibImage, EmptyObjectMeasuresZero) {
@@ -77,14 +78,10 @@ TEST_F(DibImage, NameAloneChoosesTheDecoder) {
         bool loads;
     };
     const Case cases[] = {
-        {"SUNSET.JPG", true, true},
-        {"a.Jpeg", true, true},
-        {"photo.jpg.bmp", false, true},
-        {"photo.bmp.jpg", true, true},
-        {"pics.old/sunset", false, true},
-        {"jpeg-named.bmp", true, false},
-        {"bmp-named.jpg", false, false},
-        {"pics.old/jpeg-without-extension", true, false},
+        {"SUNSET.JPG", true, true},       {"a.Jpeg", true, true},
+        {"photo.jpg.bmp", false, true},   {"photo.bmp.jpg", true, true},
+        {"pics.old/sunset", false, true}, {"jpeg-named.bmp", true, false},
+        {"bmp-named.jpg", false, false},  {"pics.old/jpeg-without-extension", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

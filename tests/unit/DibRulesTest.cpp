@@ -156,11 +156,11 @@ TEST(DibRules, SoundBlocksOfEveryLayoutAndDepth) {
         unsigned maskBytes;
     };
     const Case cases[] = {
-        {"core 1", 12, 1, 0, 2, 0},    {"core 4", 12, 4, 0, 16, 0},     {"core 8", 12, 8, 0, 256, 0},
-        {"core 24", 12, 24, 0, 0, 0},  {"info 1", 40, 1, 0, 2, 0},      {"info 4", 40, 4, 0, 16, 0},
-        {"info 8", 40, 8, 0, 256, 0},  {"info 16", 40, 16, 0, 0, 0},    {"info 24", 40, 24, 0, 0, 0},
-        {"info 32", 40, 32, 0, 0, 0},  {"bitfields", 40, 16, 3, 0, 12}, {"alpha", 40, 32, 6, 0, 16},
-        {"V4 16", 108, 16, 3, 0, 0},   {"V5 8", 124, 8, 0, 256, 0},     {"V2 24", 52, 24, 0, 0, 0},
+        {"core 1", 12, 1, 0, 2, 0},   {"core 4", 12, 4, 0, 16, 0},     {"core 8", 12, 8, 0, 256, 0},
+        {"core 24", 12, 24, 0, 0, 0}, {"info 1", 40, 1, 0, 2, 0},      {"info 4", 40, 4, 0, 16, 0},
+        {"info 8", 40, 8, 0, 256, 0}, {"info 16", 40, 16, 0, 0, 0},    {"info 24", 40, 24, 0, 0, 0},
+        {"info 32", 40, 32, 0, 0, 0}, {"bitfields", 40, 16, 3, 0, 12}, {"alpha", 40, 32, 6, 0, 16},
+        {"V4 16", 108, 16, 3, 0, 0},  {"V5 8", 124, 8, 0, 256, 0},     {"V2 24", 52, 24, 0, 0, 0},
         {"V3 32", 56, 32, 3, 0, 0},
     };
     for (const Case& c : cases) {
@@ -198,39 +198,67 @@ TEST(DibRules, RefusedBlocks) {
         {"header size 41", with([](BmpBuilder& b) { b.headerSize = 41; }), 0},
         {"header size 64", with([](BmpBuilder& b) { b.headerSize = 64; }), 0},
         {"width 0", with([](BmpBuilder& b) { b.width = 0; }), 0},
-        {"negative width", with([](BmpBuilder& b) { b.width = -4; b.bits = std::vector<uint8_t>(64); }), 0},
+        {"negative width", with([](BmpBuilder& b) {
+             b.width = -4;
+             b.bits = std::vector<uint8_t>(64);
+         }),
+         0},
         {"height 0", with([](BmpBuilder& b) { b.height = 0; }), 0},
-        {"core width 0", with([](BmpBuilder& b) { b.headerSize = 12; b.width = 0; }), 0},
-        {"core height 0", with([](BmpBuilder& b) { b.headerSize = 12; b.height = 0; }), 0},
+        {"core width 0", with([](BmpBuilder& b) {
+             b.headerSize = 12;
+             b.width = 0;
+         }),
+         0},
+        {"core height 0", with([](BmpBuilder& b) {
+             b.headerSize = 12;
+             b.height = 0;
+         }),
+         0},
         {"info header cut short", with([](BmpBuilder&) {}), -(48 + 1)},
         {"8-bit table cut short", with([](BmpBuilder& b) {
              b.bitCount = 8;
              b.table = BmpBuilder::Table(255, 4);
              b.bits = std::vector<uint8_t>{};
-         }), 0},
+         }),
+         0},
         {"biClrUsed beyond the block", with([](BmpBuilder& b) {
              b.clrUsed = 1000;
              b.table = BmpBuilder::Table(10, 4);
-         }), 0},
+         }),
+         0},
         {"wrapped count still needs GDI's 256 entries", with([](BmpBuilder& b) {
              b.bitCount = 8;
              b.clrUsed = 65536;
-         }), 0},
-        {"bitfield masks missing", with([](BmpBuilder& b) { b.compression = 3; b.bitCount = 16; b.bits = std::vector<uint8_t>(32); }), 0},
+         }),
+         0},
+        {"bitfield masks missing", with([](BmpBuilder& b) {
+             b.compression = 3;
+             b.bitCount = 16;
+             b.bits = std::vector<uint8_t>(32);
+         }),
+         0},
         {"RLE8 with biSizeImage 0", with([](BmpBuilder& b) {
              b.bitCount = 8;
              b.compression = 1;
              b.table = BmpBuilder::Table(256, 4);
              b.bits = std::vector<uint8_t>{0, 1};
-         }), 0},
+         }),
+         0},
         {"RLE4 with biSizeImage past the block", with([](BmpBuilder& b) {
              b.bitCount = 4;
              b.compression = 2;
              b.sizeImage = 3;
              b.table = BmpBuilder::Table(16, 4);
              b.bits = std::vector<uint8_t>{0, 1};
-         }), 0},
-        {"huge width times height", with([](BmpBuilder& b) { b.width = 0x7FFFFFFF; b.height = 0x7FFFFFFF; b.bitCount = 32; b.bits = std::vector<uint8_t>(16); }), 0},
+         }),
+         0},
+        {"huge width times height", with([](BmpBuilder& b) {
+             b.width = 0x7FFFFFFF;
+             b.height = 0x7FFFFFFF;
+             b.bitCount = 32;
+             b.bits = std::vector<uint8_t>(16);
+         }),
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

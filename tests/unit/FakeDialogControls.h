@@ -35,9 +35,12 @@ public:
     }
     std::string ResourceString(uint32_t id) override {
         switch (id) {
-        case IDS_RANGE_UINT: return "Please enter an integer between %1 and %2.";
-        case IDS_POSITIVE_UINT: return "Please enter a positive integer.";
-        default: return std::string();
+        case IDS_RANGE_UINT:
+            return "Please enter an integer between %1 and %2.";
+        case IDS_POSITIVE_UINT:
+            return "Please enter a positive integer.";
+        default:
+            return std::string();
         }
     }
     void ShowMessage(const std::string& text) override { log.push_back("message: " + text); }

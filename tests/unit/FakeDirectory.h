@@ -39,13 +39,15 @@ public:
                    const std::function<void(const orv::DirEntry&)>& visit) override {
         patterns.push_back(pattern);
         const std::string suffix = "\\*.*";
-        const bool endsWithSuffix = pattern.size() >= suffix.size() &&
+        const bool endsWithSuffix =
+            pattern.size() >= suffix.size() &&
             pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) == 0;
         if (!endsWithSuffix) return false;
         const std::string folder = pattern.substr(0, pattern.size() - suffix.size());
         auto it = m_folders.find(folder);
         if (it == m_folders.end() || m_unreadable.count(folder) != 0) return false;
-        for (const orv::DirEntry& e : it->second) visit(e);
+        for (const orv::DirEntry& e : it->second)
+            visit(e);
         return true;
     }
 

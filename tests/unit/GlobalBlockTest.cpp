@@ -10,7 +10,8 @@ TEST(GlobalBlock, AllocatesAZeroFilledBlockOfTheAskedSize) {
     EXPECT_EQ(GlobalBlockSize(block.get()), 1000u);
     GlobalLockGuard lock(block.get());
     ASSERT_TRUE(lock);
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(lock.data()[i], 0) << i;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(lock.data()[i], 0) << i;
 }
 
 TEST(GlobalBlock, SizesBeyondTheLimitOrTheAddressSpaceAreRefused) {

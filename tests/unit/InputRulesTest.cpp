@@ -54,9 +54,11 @@ TEST(InputRules, MousePositionIsSignedSixteenBit) {
 TEST(InputRules, KeyAndButtonPressesCloseReleasesDoNot) {
     const uint32_t presses[] = {wm::kKeyDown, wm::kSysKeyDown, wm::kLButtonDown, wm::kMButtonDown,
                                 wm::kRButtonDown};
-    for (uint32_t m : presses) EXPECT_EQ(Decide(m, 0x12), kClose) << std::hex << m;
+    for (uint32_t m : presses)
+        EXPECT_EQ(Decide(m, 0x12), kClose) << std::hex << m;
     const uint32_t releases[] = {wm::kKeyUp, wm::kSysKeyUp, wm::kLButtonUp, wm::kMButtonUp, wm::kRButtonUp};
-    for (uint32_t m : releases) EXPECT_EQ(Decide(m, 0x12), kPassOn) << std::hex << m;
+    for (uint32_t m : releases)
+        EXPECT_EQ(Decide(m, 0x12), kPassOn) << std::hex << m;
 }
 
 TEST(InputRules, ScreenSaveAndCloseCommandsGetNoProcessing) {
@@ -74,15 +76,15 @@ TEST(InputRules, InactiveFrameIsRefusedWithoutDefault) {
 }
 
 TEST(InputRules, LosingActivationCloses) {
-    EXPECT_EQ(Decide(wm::kActivate, 0), kClose);                // WA_INACTIVE
-    EXPECT_EQ(Decide(wm::kActivate, 0x00010000), kClose);       // inactive, minimised flag in the high word
-    EXPECT_EQ(Decide(wm::kActivate, 1), kPassOn);               // WA_ACTIVE
-    EXPECT_EQ(Decide(wm::kActivate, 2), kPassOn);               // WA_CLICKACTIVE
+    EXPECT_EQ(Decide(wm::kActivate, 0), kClose);           // WA_INACTIVE
+    EXPECT_EQ(Decide(wm::kActivate, 0x00010000), kClose);  // inactive, minimised flag in the high word
+    EXPECT_EQ(Decide(wm::kActivate, 1), kPassOn);          // WA_ACTIVE
+    EXPECT_EQ(Decide(wm::kActivate, 2), kPassOn);          // WA_CLICKACTIVE
     EXPECT_EQ(Decide(wm::kActivateApp, 0), kClose);
     EXPECT_EQ(Decide(wm::kActivateApp, 1), kPassOn);
 }
 
 TEST(InputRules, OtherMessagesPassOn) {
-    EXPECT_EQ(Decide(0x000F), kPassOn);  // WM_PAINT
+    EXPECT_EQ(Decide(0x000F), kPassOn);     // WM_PAINT
     EXPECT_EQ(Decide(0x0113, 1), kPassOn);  // WM_TIMER
 }

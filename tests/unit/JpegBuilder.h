@@ -50,7 +50,8 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegParams& params, const std::vect
 inline std::vector<uint8_t> SolidPixels(const JpegParams& params, std::vector<uint8_t> colour) {
     std::vector<uint8_t> pixels;
     pixels.reserve(static_cast<size_t>(params.width) * params.height * params.components);
-    for (int i = 0; i < params.width * params.height; ++i) pixels.insert(pixels.end(), colour.begin(), colour.end());
+    for (int i = 0; i < params.width * params.height; ++i)
+        pixels.insert(pixels.end(), colour.begin(), colour.end());
     return pixels;
 }
 

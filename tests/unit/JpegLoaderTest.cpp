@@ -28,7 +28,8 @@ std::optional<Loaded> Load(const std::string& path, int paletteDisplay) {
 }
 
 // Top half one colour, bottom half another, so orientation and channel order both show.
-std::vector<uint8_t> TwoBands(const JpegParams& params, std::vector<uint8_t> top, std::vector<uint8_t> bottom) {
+std::vector<uint8_t> TwoBands(const JpegParams& params, std::vector<uint8_t> top,
+                              std::vector<uint8_t> bottom) {
     std::vector<uint8_t> pixels;
     for (int y = 0; y < params.height; ++y) {
         for (int x = 0; x < params.width; ++x) {
@@ -40,7 +41,8 @@ std::vector<uint8_t> TwoBands(const JpegParams& params, std::vector<uint8_t> top
 }
 
 void ExpectNear(const uint8_t* got, std::vector<int> want, int tolerance = 4) {
-    for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "byte " << i;
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], tolerance) << "byte " << i;
 }
 
 class JpegLoader : public ::testing::Test {
@@ -82,7 +84,7 @@ TEST_F(JpegLoader, ColourPixelsAreStoredBlueGreenRedTopRowFirst) {
     const auto loaded = Load(folder.Write("bands.jpg", EncodeJpeg(params, pixels)), 0);
     ASSERT_TRUE(loaded);
     const uint8_t* rows = loaded->Rows();
-    ExpectNear(rows, {50, 100, 200});                 // row 0 is the top row
+    ExpectNear(rows, {50, 100, 200});                    // row 0 is the top row
     ExpectNear(rows + 15 * 48 + 15 * 3, {240, 60, 20});  // last row, last pixel
 }
 
@@ -116,7 +118,8 @@ TEST_F(JpegLoader, ColourOnAPaletteDisplayIsQuantizedWithBlackSpareEntries) {
     params.width = 16;
     params.height = 16;
     params.quality = 100;
-    const auto loaded = Load(folder.Write("q.jpg", EncodeJpeg(params, TwoBands(params, {200, 100, 50}, {20, 60, 240}))), 1);
+    const auto loaded =
+        Load(folder.Write("q.jpg", EncodeJpeg(params, TwoBands(params, {200, 100, 50}, {20, 60, 240}))), 1);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->BitCount(), 8);
     EXPECT_EQ(loaded->bytes.size(), 40u + 1024u + 16u * 16u);
@@ -149,15 +152,17 @@ TEST_F(JpegLoader, RowsArePaddedToFourBytesWithZeros) {
         JpegParams params;
         params.width = c.width;
         params.height = 3;
-        const auto loaded = Load(folder.Write("w.jpg", EncodeJpeg(params, SolidPixels(params, {255, 255, 255}))),
-                                 c.paletteDisplay);
+        const auto loaded =
+            Load(folder.Write("w.jpg", EncodeJpeg(params, SolidPixels(params, {255, 255, 255}))),
+                 c.paletteDisplay);
         ASSERT_TRUE(loaded);
         const uint32_t table = c.paletteDisplay ? 1024 : 0;
         ASSERT_EQ(loaded->bytes.size(), 40 + table + c.rowBytes * 3);
         const uint32_t used = static_cast<uint32_t>(c.width) * (c.paletteDisplay ? 1 : 3);
         for (int y = 0; y < 3; ++y) {
             const uint8_t* row = loaded->Rows() + y * c.rowBytes;
-            for (uint32_t i = used; i < c.rowBytes; ++i) EXPECT_EQ(row[i], 0) << "row " << y << " byte " << i;
+            for (uint32_t i = used; i < c.rowBytes; ++i)
+                EXPECT_EQ(row[i], 0) << "row " << y << " byte " << i;
         }
     }
 }
@@ -183,7 +188,8 @@ TEST_F(JpegLoader, FileCutOffInTheImageDataStillLoads) {
     params.width = 64;
     params.height = 64;
     std::vector<uint8_t> pixels(64 * 64 * 3);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 31 % 251);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i * 31 % 251);
     std::vector<uint8_t> bytes = EncodeJpeg(params, pixels);
     bytes.resize(bytes.size() * 2 / 3);
     for (int paletteDisplay : {0, 1}) {

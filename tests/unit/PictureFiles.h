@@ -37,7 +37,9 @@ public:
         }
         return path.string();
     }
-    std::string Path(const std::string& name) const { return (std::filesystem::path(m_path) / name).string(); }
+    std::string Path(const std::string& name) const {
+        return (std::filesystem::path(m_path) / name).string();
+    }
 
 private:
     std::string m_path;
@@ -46,7 +48,8 @@ private:
 inline int OpenDescriptorCount() {
     int count = 0;
     if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
+        while (readdir(dir))
+            ++count;
         closedir(dir);
     }
     return count;

@@ -21,9 +21,7 @@ using Paths = std::vector<std::string>;
 namespace {
 
 // Lead bytes of a Shift-JIS-like double-byte code page.
-bool ShiftJisLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 Paths Scan(FakeDirectory& dir, const std::string& folder, PictureFilter filter = {}) {
     Paths out;
@@ -31,9 +29,7 @@ Paths Scan(FakeDirectory& dir, const std::string& folder, PictureFilter filter =
     return out;
 }
 
-int Sign(int v) {
-    return (v > 0) - (v < 0);
-}
+int Sign(int v) { return (v > 0) - (v < 0); }
 
 }  // namespace
 
@@ -52,7 +48,8 @@ TEST(PictureListNormalizeFolder, RemovesExactlyOneTrailingBackslash) {
         {"C:/Pictures/", "C:/Pictures/"},
         {"C:\\Pictures\\ ", "C:\\Pictures\\ "},
     };
-    for (const Case& c : cases) EXPECT_EQ(NormalizeFolder(c.in), c.out) << c.in;
+    for (const Case& c : cases)
+        EXPECT_EQ(NormalizeFolder(c.in), c.out) << c.in;
 }
 
 TEST(PictureListScan, EnumeratesFolderStarDotStar) {
@@ -71,8 +68,8 @@ TEST(PictureListScan, WalksSubfoldersDepthFirstInEnumerationOrder) {
     dir.AddFile("X\\sub\\s1.jpg");
     dir.AddFile("X\\a.bmp");
     dir.AddFile("X\\other\\o.jpg");
-    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\z.jpg", "X\\sub\\s2.bmp", "X\\sub\\deeper\\d.jpg",
-                                     "X\\sub\\s1.jpg", "X\\a.bmp", "X\\other\\o.jpg"}));
+    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\z.jpg", "X\\sub\\s2.bmp", "X\\sub\\deeper\\d.jpg", "X\\sub\\s1.jpg",
+                                     "X\\a.bmp", "X\\other\\o.jpg"}));
     EXPECT_EQ(dir.patterns, (Paths{"X\\*.*", "X\\sub\\*.*", "X\\sub\\deeper\\*.*", "X\\other\\*.*"}));
 }
 
@@ -100,11 +97,11 @@ TEST(PictureListScan, ExtensionIsTextFromLastDotComparedOnAsciiCase) {
         bool listed;
     };
     const Case cases[] = {
-        {"Photo.JPG", true},      {"photo.jpg", true},     {"photo.Jpg", true},    {"scan.BMP", true},
-        {"scan.bMp", true},       {"a.bmp.jpg", true},     {"a.jpg.bmp", true},    {".jpg", true},
-        {"photo.jpeg", false},    {"photo.jpg.txt", false}, {"photo", false},      {"jpg", false},
-        {"photo.", false},        {"photo.jpg ", false},   {"photo.jp", false},    {"photo.jpgg", false},
-        {"photo.gif", false},     {"photo_jpg", false},    {"photo.\xCApg", false}, {"photo.j\xD0g", false},
+        {"Photo.JPG", true},   {"photo.jpg", true},      {"photo.Jpg", true},     {"scan.BMP", true},
+        {"scan.bMp", true},    {"a.bmp.jpg", true},      {"a.jpg.bmp", true},     {".jpg", true},
+        {"photo.jpeg", false}, {"photo.jpg.txt", false}, {"photo", false},        {"jpg", false},
+        {"photo.", false},     {"photo.jpg ", false},    {"photo.jp", false},     {"photo.jpgg", false},
+        {"photo.gif", false},  {"photo_jpg", false},     {"photo.\xCApg", false}, {"photo.j\xD0g", false},
     };
     for (const Case& c : cases) {
         FakeDirectory dir;
@@ -143,18 +140,18 @@ TEST(PictureListCompareNoCase, FoldsAsciiLettersOnlyAndComparesUnsignedBytes) {
     };
     const Case cases[] = {
         {"abc", "ABC", 0},
-        {"a.jpg", "A_c.jpg", -1},     // '.' 0x2E below '_' 0x5F
-        {"A_c.jpg", "b.jpg", -1},     // '_' folded against 'b', not 'B'
-        {"_", "a", -1},               // '_' 0x5F below 'a' 0x61, although above 'A' 0x41
-        {"\\", "a", -1},              // '\\' 0x5C below every letter
+        {"a.jpg", "A_c.jpg", -1},  // '.' 0x2E below '_' 0x5F
+        {"A_c.jpg", "b.jpg", -1},  // '_' folded against 'b', not 'B'
+        {"_", "a", -1},            // '_' 0x5F below 'a' 0x61, although above 'A' 0x41
+        {"\\", "a", -1},           // '\\' 0x5C below every letter
         {"X\\sub.jpg", "X\\sub\\x.jpg", -1},
         {" ", "0", -1},
         {".", "0", -1},
-        {"[", "a", -1},               // '[' 0x5B: not a letter, so not folded to '{'
+        {"[", "a", -1},  // '[' 0x5B: not a letter, so not folded to '{'
         {"@", "`", -1},
-        {"Z", "[", 1},                // 'Z' folds to 'z' 0x7A, above '['
-        {"a", "\xE9", -1},            // bytes are unsigned: 0xE9 above every ASCII byte
-        {"\xC9", "\xE9", -1},         // non-ASCII letters are not folded
+        {"Z", "[", 1},         // 'Z' folds to 'z' 0x7A, above '['
+        {"a", "\xE9", -1},     // bytes are unsigned: 0xE9 above every ASCII byte
+        {"\xC9", "\xE9", -1},  // non-ASCII letters are not folded
         {"ab", "abc", -1},
         {"", "", 0},
         {"", "a", -1},
@@ -175,11 +172,19 @@ TEST(PictureListCompareNoCase, DoubleByteCharacterComparesAsOneSixteenBitValue) 
     };
     const Case cases[] = {
         // A trail byte that looks like a capital is not folded inside a double-byte character.
-        {"\x81" "A", "\x81" "a", 0, -1},
+        {"\x81"
+         "A",
+         "\x81"
+         "a",
+         0, -1},
         // A lead byte with its trail ranks above any single byte, 0xA1 (not a lead) included.
         {"\xA1", "\x81\x40", 1, -1},
         {"z", "\x81\x40", -1, -1},
-        {"\x81" "Z", "\x81" "a", 1, -1},
+        {"\x81"
+         "Z",
+         "\x81"
+         "a",
+         1, -1},
         {"\x81\x40", "\x81\x41", -1, -1},
         {"\x88\x9F", "\x89\x40", -1, -1},
         // A lead byte at the very end has no trail and ends the text.
@@ -207,15 +212,27 @@ TEST(PictureListSort, EqualNamesKeepScanOrder) {
 }
 
 TEST(PictureListSort, DoubleByteOrderWhenALeadByteTestIsGiven) {
-    const Paths scanned{"X\\\x81\x40.jpg", "X\\\xA1.jpg", "X\\\x81" "A.jpg", "X\\\x81" "a.jpg", "X\\z.jpg"};
+    const Paths scanned{"X\\\x81\x40.jpg", "X\\\xA1.jpg",
+                        "X\\\x81"
+                        "A.jpg",
+                        "X\\\x81"
+                        "a.jpg",
+                        "X\\z.jpg"};
     Paths single = scanned;
     SortPictures(single);
-    EXPECT_EQ(single,
-              (Paths{"X\\z.jpg", "X\\\x81\x40.jpg", "X\\\x81" "A.jpg", "X\\\x81" "a.jpg", "X\\\xA1.jpg"}));
+    EXPECT_EQ(single, (Paths{"X\\z.jpg", "X\\\x81\x40.jpg",
+                             "X\\\x81"
+                             "A.jpg",
+                             "X\\\x81"
+                             "a.jpg",
+                             "X\\\xA1.jpg"}));
     Paths dbcs = scanned;
     SortPictures(dbcs, ShiftJisLead);
-    EXPECT_EQ(dbcs,
-              (Paths{"X\\z.jpg", "X\\\xA1.jpg", "X\\\x81\x40.jpg", "X\\\x81" "A.jpg", "X\\\x81" "a.jpg"}));
+    EXPECT_EQ(dbcs, (Paths{"X\\z.jpg", "X\\\xA1.jpg", "X\\\x81\x40.jpg",
+                           "X\\\x81"
+                           "A.jpg",
+                           "X\\\x81"
+                           "a.jpg"}));
 }
 
 TEST(PictureListShuffle, NoEntryOrOneEntryDrawsNothing) {
@@ -256,7 +273,8 @@ TEST(PictureListShuffle, FiveEntriesWithSeedOne) {
 // 26500 * 99999 exceeds 2^31 on the fourth draw already; every index must stay inside the list.
 TEST(PictureListShuffle, ListsAbove65539EntriesStayAPermutation) {
     Paths big;
-    for (int i = 0; i < 100000; ++i) big.push_back(std::to_string(i));
+    for (int i = 0; i < 100000; ++i)
+        big.push_back(std::to_string(i));
     orv::SeedRandom(1);
     Paths shuffled = big;
     ShufflePictures(shuffled);

@@ -11,7 +11,8 @@ namespace {
 
 std::vector<int> Draw(int count) {
     std::vector<int> values;
-    for (int i = 0; i < count; ++i) values.push_back(NextRandom());
+    for (int i = 0; i < count; ++i)
+        values.push_back(NextRandom());
     return values;
 }
 

@@ -18,12 +18,13 @@ namespace {
 
 const std::string kWindowsDir = "C:\\WINDOWS";
 
-const std::vector<std::string> kIntNames = {"DelayBetweenPictures", "StretchPictures", "RandomOrder",
+const std::vector<std::string> kIntNames = {"DelayBetweenPictures",    "StretchPictures", "RandomOrder",
                                             "DisplayImageDescription", "DisplayBMPFiles", "DisplayJPGFiles"};
 
 std::vector<FakeProfileStore::Access> SevenInOrder(Op intOp, Op stringOp) {
     std::vector<FakeProfileStore::Access> expected;
-    for (const std::string& name : kIntNames) expected.push_back({intOp, "Config", name});
+    for (const std::string& name : kIntNames)
+        expected.push_back({intOp, "Config", name});
     expected.push_back({stringOp, "Config", "Directory"});
     return expected;
 }
@@ -47,10 +48,20 @@ TEST(SettingsClampDelay, ZeroRaisedToOneAndAbove120LoweredUnsigned) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {0, 1},     {1, 1},     {2, 2},     {60, 60},           {119, 119},         {120, 120},
-        {121, 120}, {500, 120}, {0x7FFFFFFFu, 120}, {0x80000000u, 120}, {4294967295u, 120},
+        {0, 1},
+        {1, 1},
+        {2, 2},
+        {60, 60},
+        {119, 119},
+        {120, 120},
+        {121, 120},
+        {500, 120},
+        {0x7FFFFFFFu, 120},
+        {0x80000000u, 120},
+        {4294967295u, 120},
     };
-    for (const Case& c : cases) EXPECT_EQ(ClampDelay(c.stored), c.expected) << c.stored;
+    for (const Case& c : cases)
+        EXPECT_EQ(ClampDelay(c.stored), c.expected) << c.stored;
 }
 
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
@@ -77,8 +88,8 @@ TEST(SettingsLoad, WindowClampsTheDelayDialogShowsItAsStored) {
         uint32_t dialog;
     };
     const Case cases[] = {
-        {0, 1, 0},         {1, 1, 1},         {120, 120, 120},
-        {121, 120, 121},   {500, 120, 500},   {4294967295u, 120, 4294967295u},
+        {0, 1, 0},       {1, 1, 1},       {120, 120, 120},
+        {121, 120, 121}, {500, 120, 500}, {4294967295u, 120, 4294967295u},
     };
     for (const Case& c : cases) {
         FakeProfileStore store;

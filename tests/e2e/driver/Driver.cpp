@@ -13,8 +13,8 @@ namespace e2e {
 namespace {
 
 std::map<std::string, CaseFn>& Cases() {
-  static std::map<std::string, CaseFn> cases;
-  return cases;
+    static std::map<std::string, CaseFn> cases;
+    return cases;
 }
 
 std::string g_caseName;
@@ -22,578 +22,563 @@ std::string g_caseRoot;
 int g_failures = 0;
 
 std::string ScrPath() {
-  const char* p = std::getenv("ORVANTA_SCR");
-  return p ? p : "";
+    const char* p = std::getenv("ORVANTA_SCR");
+    return p ? p : "";
 }
 
 void DeleteTree(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        DeleteTree(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
 }
 
 void PutU16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-  v[at] = uint8_t(x);
-  v[at + 1] = uint8_t(x >> 8);
+    v[at] = uint8_t(x);
+    v[at + 1] = uint8_t(x >> 8);
 }
 void PutU32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        v[at + i] = uint8_t(x >> (8 * i));
 }
 
 // File header and BITMAPINFOHEADER of an uncompressed bottom-up BMP.
 std::vector<uint8_t> BmpHeaders(int width, int height, int bits, int colours, size_t imageSize) {
-  size_t offset = 14 + 40 + size_t(colours) * 4;
-  std::vector<uint8_t> v(offset + imageSize, 0);
-  v[0] = 'B';
-  v[1] = 'M';
-  PutU32(v, 2, uint32_t(v.size()));
-  PutU32(v, 10, uint32_t(offset));
-  PutU32(v, 14, 40);
-  PutU32(v, 18, uint32_t(width));
-  PutU32(v, 22, uint32_t(height));
-  PutU16(v, 26, 1);
-  PutU16(v, 28, uint16_t(bits));
-  PutU32(v, 30, 0);
-  PutU32(v, 34, uint32_t(imageSize));
-  PutU32(v, 38, 2835);
-  PutU32(v, 42, 2835);
-  PutU32(v, 46, uint32_t(colours));
-  PutU32(v, 50, 0);
-  return v;
+    size_t offset = 14 + 40 + size_t(colours) * 4;
+    std::vector<uint8_t> v(offset + imageSize, 0);
+    v[0] = 'B';
+    v[1] = 'M';
+    PutU32(v, 2, uint32_t(v.size()));
+    PutU32(v, 10, uint32_t(offset));
+    PutU32(v, 14, 40);
+    PutU32(v, 18, uint32_t(width));
+    PutU32(v, 22, uint32_t(height));
+    PutU16(v, 26, 1);
+    PutU16(v, 28, uint16_t(bits));
+    PutU32(v, 30, 0);
+    PutU32(v, 34, uint32_t(imageSize));
+    PutU32(v, 38, 2835);
+    PutU32(v, 42, 2835);
+    PutU32(v, 46, uint32_t(colours));
+    PutU32(v, 50, 0);
+    return v;
 }
 
 HDC g_pixelDc = nullptr;
 uint32_t* g_pixelBits = nullptr;
 
 HBITMAP CreateTopDownDib(int width, int height, void** bits) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-COLORREF FromPixel(uint32_t p) {
-  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
+COLORREF FromPixel(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 
 }  // namespace
 
 // ---- Case registry -------------------------------------------------------------------------
 
-Registrar::Registrar(const char* name, CaseFn fn) {
-  Cases()[name] = fn;
-}
+Registrar::Registrar(const char* name, CaseFn fn) { Cases()[name] = fn; }
 
 void Fail(const char* file, int line, const char* fmt, ...) {
-  ++g_failures;
-  const char* base = std::strrchr(file, '/');
-  std::printf("FAIL %s:%d: ", base ? base + 1 : file, line);
-  va_list ap;
-  va_start(ap, fmt);
-  std::vprintf(fmt, ap);
-  va_end(ap);
-  std::printf("\n");
-  std::fflush(stdout);
+    ++g_failures;
+    const char* base = std::strrchr(file, '/');
+    std::printf("FAIL %s:%d: ", base ? base + 1 : file, line);
+    va_list ap;
+    va_start(ap, fmt);
+    std::vprintf(fmt, ap);
+    va_end(ap);
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
 void Note(const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  std::vprintf(fmt, ap);
-  va_end(ap);
-  std::printf("\n");
-  std::fflush(stdout);
+    va_list ap;
+    va_start(ap, fmt);
+    std::vprintf(fmt, ap);
+    va_end(ap);
+    std::printf("\n");
+    std::fflush(stdout);
 }
 
-int FailureCount() {
-  return g_failures;
-}
+int FailureCount() { return g_failures; }
 
 // ---- Time and waiting ----------------------------------------------------------------------
 
 double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
 void Pump(DWORD ms) {
-  double end = NowMs() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+    double end = NowMs() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        double left = end - NowMs();
+        if (left <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left) + 1, QS_ALLINPUT);
     }
-    double left = end - NowMs();
-    if (left <= 0) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left) + 1, QS_ALLINPUT);
-  }
 }
 
 // ---- Files ---------------------------------------------------------------------------------
 
-std::string CaseRoot() {
-  return g_caseRoot;
-}
+std::string CaseRoot() { return g_caseRoot; }
 
 std::string MakeFolder(const std::string& relative) {
-  std::string full = g_caseRoot;
-  size_t start = 0;
-  while (start <= relative.size() && !relative.empty()) {
-    size_t end = relative.find('\\', start);
-    if (end == std::string::npos) end = relative.size();
-    full += "\\" + relative.substr(start, end - start);
-    CreateDirectoryA(full.c_str(), nullptr);
-    start = end + 1;
-  }
-  return full;
+    std::string full = g_caseRoot;
+    size_t start = 0;
+    while (start <= relative.size() && !relative.empty()) {
+        size_t end = relative.find('\\', start);
+        if (end == std::string::npos) end = relative.size();
+        full += "\\" + relative.substr(start, end - start);
+        CreateDirectoryA(full.c_str(), nullptr);
+        start = end + 1;
+    }
+    return full;
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  E2E_REQUIRE(h != INVALID_HANDLE_VALUE, "cannot create %s (error %lu)", path.c_str(), GetLastError());
-  DWORD written = 0;
-  BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-  E2E_REQUIRE(ok && written == bytes.size(), "cannot write %s", path.c_str());
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    E2E_REQUIRE(h != INVALID_HANDLE_VALUE, "cannot create %s (error %lu)", path.c_str(), GetLastError());
+    DWORD written = 0;
+    BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    E2E_REQUIRE(ok && written == bytes.size(), "cannot write %s", path.c_str());
 }
 
 void WriteText(const std::string& path, const std::string& text) {
-  WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 std::vector<uint8_t> SolidBmp24(int width, int height, COLORREF colour) {
-  size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-  std::vector<uint8_t> v = BmpHeaders(width, height, 24, 0, stride * height);
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = &v[54 + stride * y];
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = GetBValue(colour);
-      row[3 * x + 1] = GetGValue(colour);
-      row[3 * x + 2] = GetRValue(colour);
+    size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> v = BmpHeaders(width, height, 24, 0, stride * height);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = &v[54 + stride * y];
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = GetBValue(colour);
+            row[3 * x + 1] = GetGValue(colour);
+            row[3 * x + 2] = GetRValue(colour);
+        }
     }
-  }
-  return v;
+    return v;
 }
 
 std::vector<uint8_t> SolidBmp8(int width, int height, COLORREF colour) {
-  size_t stride = (size_t(width) + 3) & ~size_t(3);
-  std::vector<uint8_t> v = BmpHeaders(width, height, 8, 256, stride * height);
-  for (int i = 0; i < 256; ++i) {  // entry 0 black, 1 the colour, the rest a grey ramp
-    uint8_t* q = &v[54 + 4 * i];
-    if (i == 1) {
-      q[0] = GetBValue(colour);
-      q[1] = GetGValue(colour);
-      q[2] = GetRValue(colour);
-    } else if (i > 1) {
-      q[0] = q[1] = q[2] = uint8_t(i);
+    size_t stride = (size_t(width) + 3) & ~size_t(3);
+    std::vector<uint8_t> v = BmpHeaders(width, height, 8, 256, stride * height);
+    for (int i = 0; i < 256; ++i) {  // entry 0 black, 1 the colour, the rest a grey ramp
+        uint8_t* q = &v[54 + 4 * i];
+        if (i == 1) {
+            q[0] = GetBValue(colour);
+            q[1] = GetGValue(colour);
+            q[2] = GetRValue(colour);
+        } else if (i > 1) {
+            q[0] = q[1] = q[2] = uint8_t(i);
+        }
     }
-  }
-  size_t bits = 54 + 1024;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) v[bits + stride * y + x] = 1;
-  return v;
+    size_t bits = 54 + 1024;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            v[bits + stride * y + x] = 1;
+    return v;
 }
 
 // ---- Settings ------------------------------------------------------------------------------
 
 void Settings::Write() const {
-  HKEY key;
-  LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  E2E_REQUIRE(rc == ERROR_SUCCESS, "cannot create the settings key (error %ld)", rc);
-  auto dword = [&](const char* name, const std::optional<DWORD>& v) {
-    if (v) RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*v), 4);
-  };
-  dword("DelayBetweenPictures", delay);
-  dword("StretchPictures", stretch);
-  dword("RandomOrder", randomOrder);
-  dword("DisplayImageDescription", caption);
-  dword("DisplayBMPFiles", bmp);
-  dword("DisplayJPGFiles", jpg);
-  if (folder)
-    RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
-                   DWORD(folder->size() + 1));
-  RegCloseKey(key);
+    HKEY key;
+    LONG rc =
+        RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    E2E_REQUIRE(rc == ERROR_SUCCESS, "cannot create the settings key (error %ld)", rc);
+    auto dword = [&](const char* name, const std::optional<DWORD>& v) {
+        if (v) RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&*v), 4);
+    };
+    dword("DelayBetweenPictures", delay);
+    dword("StretchPictures", stretch);
+    dword("RandomOrder", randomOrder);
+    dword("DisplayImageDescription", caption);
+    dword("DisplayBMPFiles", bmp);
+    dword("DisplayJPGFiles", jpg);
+    if (folder)
+        RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
+                       DWORD(folder->size() + 1));
+    RegCloseKey(key);
 }
 
 void DeleteSettings() {
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Nimbrel");
-  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Nimbrel");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Nimbrel");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Nimbrel");
 }
 
 std::optional<DWORD> ReadDword(const char* name) {
-  DWORD v = 0, size = sizeof(v);
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return v;
+    DWORD v = 0, size = sizeof(v);
+    if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &v, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return v;
 }
 
 std::optional<std::string> ReadString(const char* name) {
-  DWORD size = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  std::string s(size, '\0');
-  if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, &s[0], &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  s.resize(std::strlen(s.c_str()));
-  return s;
+    DWORD size = 0;
+    if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    std::string s(size, '\0');
+    if (RegGetValueA(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, &s[0], &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    s.resize(std::strlen(s.c_str()));
+    return s;
 }
 
 bool ConfigKeyExists() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
 }
 
 // ---- Screen --------------------------------------------------------------------------------
 
 COLORREF Shot::At(int x, int y) const {
-  if (!Inside(x, y)) return CLR_INVALID;
-  return FromPixel(pixels[size_t(y - top) * width + (x - left)]);
+    if (!Inside(x, y)) return CLR_INVALID;
+    return FromPixel(pixels[size_t(y - top) * width + (x - left)]);
 }
 
 int Shot::Count(COLORREF c) const {
-  int n = 0;
-  for (uint32_t p : pixels) n += FromPixel(p) == c;
-  return n;
+    int n = 0;
+    for (uint32_t p : pixels)
+        n += FromPixel(p) == c;
+    return n;
 }
 
 RECT Shot::Bounds(COLORREF c) const {
-  RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      if (FromPixel(pixels[size_t(y) * width + x]) == c) {
-        r.left = std::min<LONG>(r.left, x + left);
-        r.top = std::min<LONG>(r.top, y + top);
-        r.right = std::max<LONG>(r.right, x + left + 1);
-        r.bottom = std::max<LONG>(r.bottom, y + top + 1);
-      }
-  if (r.left == INT_MAX) SetRectEmpty(&r);
-  return r;
+    RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (FromPixel(pixels[size_t(y) * width + x]) == c) {
+                r.left = std::min<LONG>(r.left, x + left);
+                r.top = std::min<LONG>(r.top, y + top);
+                r.right = std::max<LONG>(r.right, x + left + 1);
+                r.bottom = std::max<LONG>(r.bottom, y + top + 1);
+            }
+    if (r.left == INT_MAX) SetRectEmpty(&r);
+    return r;
 }
 
 RECT Shot::BoundsNot(COLORREF c) const {
-  RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      if (FromPixel(pixels[size_t(y) * width + x]) != c) {
-        r.left = std::min<LONG>(r.left, x + left);
-        r.top = std::min<LONG>(r.top, y + top);
-        r.right = std::max<LONG>(r.right, x + left + 1);
-        r.bottom = std::max<LONG>(r.bottom, y + top + 1);
-      }
-  if (r.left == INT_MAX) SetRectEmpty(&r);
-  return r;
+    RECT r = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (FromPixel(pixels[size_t(y) * width + x]) != c) {
+                r.left = std::min<LONG>(r.left, x + left);
+                r.top = std::min<LONG>(r.top, y + top);
+                r.right = std::max<LONG>(r.right, x + left + 1);
+                r.bottom = std::max<LONG>(r.bottom, y + top + 1);
+            }
+    if (r.left == INT_MAX) SetRectEmpty(&r);
+    return r;
 }
 
 bool Shot::Save(const std::string& path) const {
-  size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-  std::vector<uint8_t> v = BmpHeaders(width, height, 24, 0, stride * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      uint32_t p = pixels[size_t(height - 1 - y) * width + x];
-      uint8_t* q = &v[54 + stride * y + 3 * x];
-      q[0] = uint8_t(p);
-      q[1] = uint8_t(p >> 8);
-      q[2] = uint8_t(p >> 16);
-    }
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(h, v.data(), DWORD(v.size()), &written, nullptr);
-  CloseHandle(h);
-  return written == v.size();
+    size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> v = BmpHeaders(width, height, 24, 0, stride * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = pixels[size_t(height - 1 - y) * width + x];
+            uint8_t* q = &v[54 + stride * y + 3 * x];
+            q[0] = uint8_t(p);
+            q[1] = uint8_t(p >> 8);
+            q[2] = uint8_t(p >> 16);
+        }
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(h, v.data(), DWORD(v.size()), &written, nullptr);
+    CloseHandle(h);
+    return written == v.size();
 }
 
 Shot Capture(RECT area) {
-  Shot s;
-  s.left = area.left;
-  s.top = area.top;
-  s.width = area.right - area.left;
-  s.height = area.bottom - area.top;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateTopDownDib(s.width, s.height, &bits);
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, s.width, s.height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  s.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(s.width) * s.height);
-  for (uint32_t& p : s.pixels) p &= 0xFFFFFF;
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return s;
+    Shot s;
+    s.left = area.left;
+    s.top = area.top;
+    s.width = area.right - area.left;
+    s.height = area.bottom - area.top;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateTopDownDib(s.width, s.height, &bits);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.width, s.height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    s.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(s.width) * s.height);
+    for (uint32_t& p : s.pixels)
+        p &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return s;
 }
 
-Shot CaptureScreen() {
-  return Capture(RECT{0, 0, ScreenWidth(), ScreenHeight()});
-}
+Shot CaptureScreen() { return Capture(RECT{0, 0, ScreenWidth(), ScreenHeight()}); }
 
 COLORREF ScreenPixel(int x, int y) {
-  if (!g_pixelDc) {
-    void* bits = nullptr;
-    g_pixelDc = CreateCompatibleDC(nullptr);
-    SelectObject(g_pixelDc, CreateTopDownDib(1, 1, &bits));
-    g_pixelBits = static_cast<uint32_t*>(bits);
-  }
-  HDC screen = GetDC(nullptr);
-  BitBlt(g_pixelDc, 0, 0, 1, 1, screen, x, y, SRCCOPY);
-  GdiFlush();
-  ReleaseDC(nullptr, screen);
-  return FromPixel(*g_pixelBits);
+    if (!g_pixelDc) {
+        void* bits = nullptr;
+        g_pixelDc = CreateCompatibleDC(nullptr);
+        SelectObject(g_pixelDc, CreateTopDownDib(1, 1, &bits));
+        g_pixelBits = static_cast<uint32_t*>(bits);
+    }
+    HDC screen = GetDC(nullptr);
+    BitBlt(g_pixelDc, 0, 0, 1, 1, screen, x, y, SRCCOPY);
+    GdiFlush();
+    ReleaseDC(nullptr, screen);
+    return FromPixel(*g_pixelBits);
 }
 
-int ScreenWidth() {
-  return GetSystemMetrics(SM_CXSCREEN);
-}
-int ScreenHeight() {
-  return GetSystemMetrics(SM_CYSCREEN);
-}
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 std::string Describe(COLORREF c) {
-  char buf[64];
-  if (c == CLR_INVALID)
-    std::snprintf(buf, sizeof buf, "(none)");
-  else
-    std::snprintf(buf, sizeof buf, "RGB(%d, %d, %d)", GetRValue(c), GetGValue(c), GetBValue(c));
-  return buf;
+    char buf[64];
+    if (c == CLR_INVALID)
+        std::snprintf(buf, sizeof buf, "(none)");
+    else
+        std::snprintf(buf, sizeof buf, "RGB(%d, %d, %d)", GetRValue(c), GetGValue(c), GetBValue(c));
+    return buf;
 }
 
 std::string Describe(const RECT& r) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "(%ld, %ld)-(%ld, %ld) [%ld x %ld]", r.left, r.top, r.right, r.bottom,
-                r.right - r.left, r.bottom - r.top);
-  return buf;
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%ld, %ld)-(%ld, %ld) [%ld x %ld]", r.left, r.top, r.right, r.bottom,
+                  r.right - r.left, r.bottom - r.top);
+    return buf;
 }
 
 bool Near(COLORREF a, COLORREF b, int tolerance) {
-  return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= tolerance &&
-         std::abs(int(GetGValue(a)) - int(GetGValue(b))) <= tolerance &&
-         std::abs(int(GetBValue(a)) - int(GetBValue(b))) <= tolerance;
+    return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= tolerance &&
+           std::abs(int(GetGValue(a)) - int(GetGValue(b))) <= tolerance &&
+           std::abs(int(GetBValue(a)) - int(GetBValue(b))) <= tolerance;
 }
 
 void SaveScreen(const char* name) {
-  std::string path = g_caseRoot + "\\" + name + ".bmp";
-  if (CaptureScreen().Save(path)) Note("screen saved as %s", path.c_str());
+    std::string path = g_caseRoot + "\\" + name + ".bmp";
+    if (CaptureScreen().Save(path)) Note("screen saved as %s", path.c_str());
 }
 
 std::optional<COLORREF> WaitPixelChange(int x, int y, COLORREF previous, DWORD timeoutMs) {
-  COLORREF last = CLR_INVALID;
-  std::optional<COLORREF> result;
-  WaitUntil(
-      [&] {
-        COLORREF c = ScreenPixel(x, y);
-        if (c != previous && c == last) {
-          result = c;
-          return true;
-        }
-        last = c;
-        return false;
-      },
-      timeoutMs);
-  return result;
+    COLORREF last = CLR_INVALID;
+    std::optional<COLORREF> result;
+    WaitUntil(
+        [&] {
+            COLORREF c = ScreenPixel(x, y);
+            if (c != previous && c == last) {
+                result = c;
+                return true;
+            }
+            last = c;
+            return false;
+        },
+        timeoutMs);
+    return result;
 }
 
 bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs, int tolerance) {
-  return WaitUntil([&] { return Near(ScreenPixel(x, y), want, tolerance); }, timeoutMs);
+    return WaitUntil([&] { return Near(ScreenPixel(x, y), want, tolerance); }, timeoutMs);
 }
 
-void ResetPointer(int x, int y) {
-  SetCursorPos(x, y);
-}
+void ResetPointer(int x, int y) { SetCursorPos(x, y); }
 
 std::optional<RECT> FindCaptionBox(const Shot& shot) {
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
-  const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
-  RECT f = shot.Bounds(face);
-  if (IsRectEmpty(&f)) return std::nullopt;
-  // Face bounds first, then the bevel lines that sit one pixel inside the frame: highlight on
-  // the left and top, shadow on the right and bottom. The frame itself is black like the
-  // background, so it is found through the bevel.
-  RECT box = {f.left - 2, f.top - 2, f.right + 2, f.bottom + 2};
-  int row = f.top, col = f.left + 1;
-  for (int x = col; shot.Inside(x, row); --x)
-    if (shot.At(x, row) == light) {
-      box.left = x - 1;
-      break;
-    }
-  for (int x = col; shot.Inside(x, row); ++x)
-    if (shot.At(x, row) == dark) {
-      box.right = x + 2;
-      break;
-    }
-  for (int y = row; shot.Inside(col, y); --y)
-    if (shot.At(col, y) == light) {
-      box.top = y - 1;
-      break;
-    }
-  for (int y = row; shot.Inside(col, y); ++y)
-    if (shot.At(col, y) == dark) {
-      box.bottom = y + 2;
-      break;
-    }
-  return box;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF dark = GetSysColor(COLOR_BTNSHADOW);
+    RECT f = shot.Bounds(face);
+    if (IsRectEmpty(&f)) return std::nullopt;
+    // Face bounds first, then the bevel lines that sit one pixel inside the frame: highlight on
+    // the left and top, shadow on the right and bottom. The frame itself is black like the
+    // background, so it is found through the bevel.
+    RECT box = {f.left - 2, f.top - 2, f.right + 2, f.bottom + 2};
+    int row = f.top, col = f.left + 1;
+    for (int x = col; shot.Inside(x, row); --x)
+        if (shot.At(x, row) == light) {
+            box.left = x - 1;
+            break;
+        }
+    for (int x = col; shot.Inside(x, row); ++x)
+        if (shot.At(x, row) == dark) {
+            box.right = x + 2;
+            break;
+        }
+    for (int y = row; shot.Inside(col, y); --y)
+        if (shot.At(col, y) == light) {
+            box.top = y - 1;
+            break;
+        }
+    for (int y = row; shot.Inside(col, y); ++y)
+        if (shot.At(col, y) == dark) {
+            box.bottom = y + 2;
+            break;
+        }
+    return box;
 }
 
 // ---- The saver -----------------------------------------------------------------------------
 
 Saver::Saver(const std::string& args) {
-  std::string scr = ScrPath();
-  E2E_REQUIRE(!scr.empty(), "ORVANTA_SCR is not set");
-  std::string cmd = "\"" + scr + "\"";
-  if (!args.empty()) cmd += " " + args;
-  job_ = CreateJobObjectA(nullptr, nullptr);
-  if (job_) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION li = {};
-    li.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &li, sizeof li);
-  }
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  startedAt_ = NowMs();
-  BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                           &si, &pi);
-  E2E_REQUIRE(ok, "cannot start %s (error %lu)", cmd.c_str(), GetLastError());
-  if (job_) AssignProcessToJobObject(job_, pi.hProcess);
-  ResumeThread(pi.hThread);
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+    std::string scr = ScrPath();
+    E2E_REQUIRE(!scr.empty(), "ORVANTA_SCR is not set");
+    std::string cmd = "\"" + scr + "\"";
+    if (!args.empty()) cmd += " " + args;
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION li = {};
+        li.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &li, sizeof li);
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    startedAt_ = NowMs();
+    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                             nullptr, &si, &pi);
+    E2E_REQUIRE(ok, "cannot start %s (error %lu)", cmd.c_str(), GetLastError());
+    if (job_) AssignProcessToJobObject(job_, pi.hProcess);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
 }
 
 Saver::~Saver() {
-  Kill();
-  if (process_) CloseHandle(process_);
-  if (job_) CloseHandle(job_);
+    Kill();
+    if (process_) CloseHandle(process_);
+    if (job_) CloseHandle(job_);
 }
 
 void Saver::Kill() {
-  if (Running()) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 5000);
-  }
+    if (Running()) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
 }
 
-bool Saver::Running() const {
-  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
-}
+bool Saver::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Saver::WaitExit(DWORD timeoutMs) {
-  if (!WaitUntil([&] { return !Running(); }, timeoutMs)) return std::nullopt;
-  DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
-  return code;
+    if (!WaitUntil([&] { return !Running(); }, timeoutMs)) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
 }
 
 std::vector<HWND> Saver::TopWindows() const {
-  struct Ctx {
-    DWORD pid;
-    std::vector<HWND> found;
-  } ctx{pid_, {}};
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        if (pid == c->pid && IsWindowVisible(h)) c->found.push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
+    struct Ctx {
+        DWORD pid;
+        std::vector<HWND> found;
+    } ctx{pid_, {}};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == c->pid && IsWindowVisible(h)) c->found.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
 }
 
 HWND Saver::WaitFullScreen(DWORD timeoutMs) {
-  const int w = ScreenWidth(), h = ScreenHeight();
-  WaitUntil(
-      [&] {
-        for (HWND hwnd : TopWindows()) {
-          RECT r;
-          GetWindowRect(hwnd, &r);
-          if (r.left == 0 && r.top == 0 && r.right == w && r.bottom == h) {
-            window_ = hwnd;
-            return true;
-          }
-        }
-        return !Running();
-      },
-      timeoutMs);
-  E2E_REQUIRE(window_, "no full-screen window of the saver within %lu ms (process %s)", timeoutMs,
-              Running() ? "running" : "ended");
-  return window_;
+    const int w = ScreenWidth(), h = ScreenHeight();
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : TopWindows()) {
+                RECT r;
+                GetWindowRect(hwnd, &r);
+                if (r.left == 0 && r.top == 0 && r.right == w && r.bottom == h) {
+                    window_ = hwnd;
+                    return true;
+                }
+            }
+            return !Running();
+        },
+        timeoutMs);
+    E2E_REQUIRE(window_, "no full-screen window of the saver within %lu ms (process %s)", timeoutMs,
+                Running() ? "running" : "ended");
+    return window_;
 }
 
 HWND Saver::WaitWindow(const char* className, DWORD timeoutMs) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND hwnd : TopWindows()) {
-          char name[256] = "";
-          GetClassNameA(hwnd, name, sizeof name);
-          if (lstrcmpiA(name, className) == 0) {
-            found = hwnd;
-            return true;
-          }
-        }
-        return !Running();
-      },
-      timeoutMs);
-  E2E_REQUIRE(found, "no visible %s window of the saver within %lu ms (process %s)", className, timeoutMs,
-              Running() ? "running" : "ended");
-  window_ = found;
-  return found;
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : TopWindows()) {
+                char name[256] = "";
+                GetClassNameA(hwnd, name, sizeof name);
+                if (lstrcmpiA(name, className) == 0) {
+                    found = hwnd;
+                    return true;
+                }
+            }
+            return !Running();
+        },
+        timeoutMs);
+    E2E_REQUIRE(found, "no visible %s window of the saver within %lu ms (process %s)", className, timeoutMs,
+                Running() ? "running" : "ended");
+    window_ = found;
+    return found;
 }
 
-void Saver::Tick() const {
-  Post(WM_TIMER, 1, 0);
-}
+void Saver::Tick() const { Post(WM_TIMER, 1, 0); }
 
 void Saver::Post(UINT msg, WPARAM w, LPARAM l) const {
-  E2E_REQUIRE(window_, "no saver window to post to");
-  PostMessageA(window_, msg, w, l);
+    E2E_REQUIRE(window_, "no saver window to post to");
+    PostMessageA(window_, msg, w, l);
 }
 
 void Saver::Sync(DWORD settleMs) const {
-  DWORD_PTR r;
-  if (window_) {
-    SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
-    SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
-  }
-  Pump(settleMs);
+    DWORD_PTR r;
+    if (window_) {
+        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
+        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
+    }
+    Pump(settleMs);
 }
 
 // ---- Resource figures ----------------------------------------------------------------------
@@ -604,57 +589,59 @@ namespace {
 // environment block (offset 0xF8 on x64). An entry is 24 bytes; its type byte (offset 14) is 0
 // for a free entry.
 long CountGdiTable(HANDLE process) {
-  using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  static auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-  if (!query) return -1;
-  struct {
-    PVOID exitStatus;
-    PVOID peb;
-    ULONG_PTR affinity, basePriority, pid, parentPid;
-  } info = {};
-  if (query(process, 0 /* ProcessBasicInformation */, &info, sizeof info, nullptr) != 0 || !info.peb)
-    return -1;
-  ULONG_PTR table = 0;
-  SIZE_T got = 0;
-  if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0xF8, &table, sizeof table, &got) || !table)
-    return -1;
-  constexpr size_t kEntries = 0x10000, kEntrySize = 24;
-  std::vector<uint8_t> buf(kEntries * kEntrySize);
-  if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), buf.data(), buf.size(), &got)) return -1;
-  long n = 0;
-  for (size_t i = 0; i < got / kEntrySize; ++i) n += buf[i * kEntrySize + 14] != 0;
-  return n;
+    using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    static auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    if (!query) return -1;
+    struct {
+        PVOID exitStatus;
+        PVOID peb;
+        ULONG_PTR affinity, basePriority, pid, parentPid;
+    } info = {};
+    if (query(process, 0 /* ProcessBasicInformation */, &info, sizeof info, nullptr) != 0 || !info.peb)
+        return -1;
+    ULONG_PTR table = 0;
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0xF8, &table, sizeof table, &got) ||
+        !table)
+        return -1;
+    constexpr size_t kEntries = 0x10000, kEntrySize = 24;
+    std::vector<uint8_t> buf(kEntries * kEntrySize);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), buf.data(), buf.size(), &got)) return -1;
+    long n = 0;
+    for (size_t i = 0; i < got / kEntrySize; ++i)
+        n += buf[i * kEntrySize + 14] != 0;
+    return n;
 }
 
 }  // namespace
 
 ProcessFigures Measure(HANDLE process, DWORD pid) {
-  ProcessFigures f;
-  f.guiGdi = GetGuiResources(process, GR_GDIOBJECTS);
-  f.guiUser = GetGuiResources(process, GR_USEROBJECTS);
-  f.gdiTable = CountGdiTable(process);
-  PROCESS_MEMORY_COUNTERS_EX pmc = {};
-  pmc.cb = sizeof pmc;
-  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
-    // Wine leaves PrivateUsage at 0; PagefileUsage is the same commit charge there.
-    f.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
-  GetProcessHandleCount(process, &f.handles);
-  struct Ctx {
-    DWORD pid;
-    int n;
-  } ctx{pid, 0};
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        c->n += owner == c->pid;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
-  f.windows = ctx.n;
-  return f;
+    ProcessFigures f;
+    f.guiGdi = GetGuiResources(process, GR_GDIOBJECTS);
+    f.guiUser = GetGuiResources(process, GR_USEROBJECTS);
+    f.gdiTable = CountGdiTable(process);
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+        // Wine leaves PrivateUsage at 0; PagefileUsage is the same commit charge there.
+        f.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+    GetProcessHandleCount(process, &f.handles);
+    struct Ctx {
+        DWORD pid;
+        int n;
+    } ctx{pid, 0};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            c->n += owner == c->pid;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    f.windows = ctx.n;
+    return f;
 }
 
 }  // namespace e2e
@@ -662,33 +649,34 @@ ProcessFigures Measure(HANDLE process, DWORD pid) {
 // ---- Entry ---------------------------------------------------------------------------------
 
 int main(int argc, char** argv) {
-  using namespace e2e;
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (argc < 2 || std::strcmp(argv[1], "--list") == 0) {
-    for (auto& [name, fn] : Cases()) std::printf("%s\n", name.c_str());
-    return argc < 2 ? 2 : 0;
-  }
-  auto it = Cases().find(argv[1]);
-  if (it == Cases().end()) {
-    std::printf("unknown case %s (see --list)\n", argv[1]);
-    return 2;
-  }
-  g_caseName = it->first;
-  CreateDirectoryA("C:\\e2e", nullptr);
-  g_caseRoot = "C:\\e2e\\" + g_caseName;
-  DeleteTree(g_caseRoot);
-  CreateDirectoryA(g_caseRoot.c_str(), nullptr);
-  // Every case starts from a user who has never run the saver.
-  DeleteSettings();
-  ResetPointer();
-  double start = NowMs();
-  try {
-    it->second();
-  } catch (const Failure&) {
-    std::printf("case stopped at the first fatal failure\n");
-  }
-  DeleteSettings();
-  std::printf("%s %s (%d failure%s, %.0f ms)\n", g_failures ? "FAILED" : "PASSED", g_caseName.c_str(),
-              g_failures, g_failures == 1 ? "" : "s", NowMs() - start);
-  return g_failures ? 1 : 0;
+    using namespace e2e;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc < 2 || std::strcmp(argv[1], "--list") == 0) {
+        for (auto& [name, fn] : Cases())
+            std::printf("%s\n", name.c_str());
+        return argc < 2 ? 2 : 0;
+    }
+    auto it = Cases().find(argv[1]);
+    if (it == Cases().end()) {
+        std::printf("unknown case %s (see --list)\n", argv[1]);
+        return 2;
+    }
+    g_caseName = it->first;
+    CreateDirectoryA("C:\\e2e", nullptr);
+    g_caseRoot = "C:\\e2e\\" + g_caseName;
+    DeleteTree(g_caseRoot);
+    CreateDirectoryA(g_caseRoot.c_str(), nullptr);
+    // Every case starts from a user who has never run the saver.
+    DeleteSettings();
+    ResetPointer();
+    double start = NowMs();
+    try {
+        it->second();
+    } catch (const Failure&) {
+        std::printf("case stopped at the first fatal failure\n");
+    }
+    DeleteSettings();
+    std::printf("%s %s (%d failure%s, %.0f ms)\n", g_failures ? "FAILED" : "PASSED", g_caseName.c_str(),
+                g_failures, g_failures == 1 ? "" : "s", NowMs() - start);
+    return g_failures ? 1 : 0;
 }

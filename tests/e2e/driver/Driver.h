@@ -26,34 +26,34 @@ namespace e2e {
 using CaseFn = void (*)();
 
 struct Registrar {
-  Registrar(const char* name, CaseFn fn);
+    Registrar(const char* name, CaseFn fn);
 };
 
 struct Failure {};  // thrown by E2E_REQUIRE; caught by main
 
 // Both format like printf (the C++ runtime's own, so %zu and %lld work).
 void Fail(const char* file, int line, const char* fmt, ...)
-    __attribute__((format(gnu_printf, 3, 4)));  // records one failure
+    __attribute__((format(gnu_printf, 3, 4)));                              // records one failure
 void Note(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));  // prints a line
 int FailureCount();
 
-#define E2E_CASE(name)                                                        \
-  static void e2e_case_##name();                                              \
-  static const ::e2e::Registrar e2e_registrar_##name(#name, e2e_case_##name); \
-  static void e2e_case_##name()
+#define E2E_CASE(name)                                                          \
+    static void e2e_case_##name();                                              \
+    static const ::e2e::Registrar e2e_registrar_##name(#name, e2e_case_##name); \
+    static void e2e_case_##name()
 #define E2E_CASE_WITH(name, options) E2E_CASE(name)
 
-#define E2E_EXPECT(cond, ...)                                  \
-  do {                                                         \
-    if (!(cond)) ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
-  } while (0)
-#define E2E_REQUIRE(cond, ...)                      \
-  do {                                              \
-    if (!(cond)) {                                  \
-      ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
-      throw ::e2e::Failure{};                       \
-    }                                               \
-  } while (0)
+#define E2E_EXPECT(cond, ...)                                      \
+    do {                                                           \
+        if (!(cond)) ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
+    } while (0)
+#define E2E_REQUIRE(cond, ...)                            \
+    do {                                                  \
+        if (!(cond)) {                                    \
+            ::e2e::Fail(__FILE__, __LINE__, __VA_ARGS__); \
+            throw ::e2e::Failure{};                       \
+        }                                                 \
+    } while (0)
 
 // ---- Time and waiting ----------------------------------------------------------------------
 
@@ -64,12 +64,12 @@ void Pump(DWORD ms);
 // Polls pred every 15 ms (pumping meanwhile) until it holds or timeoutMs passes.
 template <class Pred>
 bool WaitUntil(Pred pred, DWORD timeoutMs) {
-  double end = NowMs() + timeoutMs;
-  for (;;) {
-    if (pred()) return true;
-    if (NowMs() > end) return false;
-    Pump(15);
-  }
+    double end = NowMs() + timeoutMs;
+    for (;;) {
+        if (pred()) return true;
+        if (NowMs() > end) return false;
+        Pump(15);
+    }
 }
 
 // ---- Files ---------------------------------------------------------------------------------
@@ -92,9 +92,9 @@ constexpr COLORREF kBlueJpegColour = RGB(40, 90, 200);
 
 // HKCU\Software\Nimbrel\Orvantar Screen Saver\Config. Only the fields that are set are written.
 struct Settings {
-  std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg;
-  std::optional<std::string> folder;
-  void Write() const;
+    std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg;
+    std::optional<std::string> folder;
+    void Write() const;
 };
 constexpr const char* kConfigKey = "Software\\Nimbrel\\Orvantar Screen Saver\\Config";
 void DeleteSettings();  // removes HKCU\Software\Nimbrel and everything below it
@@ -105,18 +105,18 @@ bool ConfigKeyExists();
 // ---- Screen --------------------------------------------------------------------------------
 
 struct Shot {
-  int width = 0, height = 0, left = 0, top = 0;
-  std::vector<uint32_t> pixels;     // 0x00RRGGBB, top-down
-  COLORREF At(int x, int y) const;  // screen coordinates
-  bool Inside(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
-  int Count(COLORREF c) const;
-  bool AllOf(COLORREF c) const { return Count(c) == width * height; }
-  // Bounding box (screen coordinates, right and bottom exclusive) of the pixels equal to c;
-  // empty when there are none.
-  RECT Bounds(COLORREF c) const;
-  // Bounding box of every pixel that is not c.
-  RECT BoundsNot(COLORREF c) const;
-  bool Save(const std::string& path) const;  // writes a 24-bit BMP, for a look after a failure
+    int width = 0, height = 0, left = 0, top = 0;
+    std::vector<uint32_t> pixels;     // 0x00RRGGBB, top-down
+    COLORREF At(int x, int y) const;  // screen coordinates
+    bool Inside(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
+    int Count(COLORREF c) const;
+    bool AllOf(COLORREF c) const { return Count(c) == width * height; }
+    // Bounding box (screen coordinates, right and bottom exclusive) of the pixels equal to c;
+    // empty when there are none.
+    RECT Bounds(COLORREF c) const;
+    // Bounding box of every pixel that is not c.
+    RECT BoundsNot(COLORREF c) const;
+    bool Save(const std::string& path) const;  // writes a 24-bit BMP, for a look after a failure
 };
 Shot Capture(RECT area);
 Shot CaptureScreen();
@@ -134,41 +134,41 @@ void SaveScreen(const char* name);
 // Orvanta.scr started with a command line. The process belongs to a job that kills it when the
 // driver ends, so a failed case never leaves a saver covering the screen for the next one.
 class Saver {
- public:
-  // args: what follows the program path, e.g. "/s" or "/p 1234".
-  explicit Saver(const std::string& args);
-  ~Saver();
-  Saver(const Saver&) = delete;
-  Saver& operator=(const Saver&) = delete;
+public:
+    // args: what follows the program path, e.g. "/s" or "/p 1234".
+    explicit Saver(const std::string& args);
+    ~Saver();
+    Saver(const Saver&) = delete;
+    Saver& operator=(const Saver&) = delete;
 
-  DWORD Pid() const { return pid_; }
-  HANDLE Process() const { return process_; }
-  double StartedAtMs() const { return startedAt_; }
-  bool Running() const;
-  // Waits for the process to end; returns its exit code, or nothing on timeout.
-  std::optional<DWORD> WaitExit(DWORD timeoutMs);
-  // Visible top-level windows of the process.
-  std::vector<HWND> TopWindows() const;
-  // Waits for a visible top-level window of the process that covers the whole screen.
-  HWND WaitFullScreen(DWORD timeoutMs = 10000);
-  // Waits for a visible top-level window of the process with this class name ("#32770" for a
-  // dialog box), IsWindowVisible included; it becomes Window().
-  HWND WaitWindow(const char* className, DWORD timeoutMs = 10000);
-  HWND Window() const { return window_; }
-  // Posts WM_TIMER for timer 1, as the slide timer would.
-  void Tick() const;
-  void Post(UINT msg, WPARAM w = 0, LPARAM l = 0) const;
-  // Round trips through the saver's message queue (two sent WM_NULLs), then waits settleMs:
-  // enough for posted messages before it to have been handled in practice.
-  void Sync(DWORD settleMs = 150) const;
-  void Kill();
+    DWORD Pid() const { return pid_; }
+    HANDLE Process() const { return process_; }
+    double StartedAtMs() const { return startedAt_; }
+    bool Running() const;
+    // Waits for the process to end; returns its exit code, or nothing on timeout.
+    std::optional<DWORD> WaitExit(DWORD timeoutMs);
+    // Visible top-level windows of the process.
+    std::vector<HWND> TopWindows() const;
+    // Waits for a visible top-level window of the process that covers the whole screen.
+    HWND WaitFullScreen(DWORD timeoutMs = 10000);
+    // Waits for a visible top-level window of the process with this class name ("#32770" for a
+    // dialog box), IsWindowVisible included; it becomes Window().
+    HWND WaitWindow(const char* className, DWORD timeoutMs = 10000);
+    HWND Window() const { return window_; }
+    // Posts WM_TIMER for timer 1, as the slide timer would.
+    void Tick() const;
+    void Post(UINT msg, WPARAM w = 0, LPARAM l = 0) const;
+    // Round trips through the saver's message queue (two sent WM_NULLs), then waits settleMs:
+    // enough for posted messages before it to have been handled in practice.
+    void Sync(DWORD settleMs = 150) const;
+    void Kill();
 
- private:
-  HANDLE process_ = nullptr;
-  HANDLE job_ = nullptr;
-  DWORD pid_ = 0;
-  HWND window_ = nullptr;
-  double startedAt_ = 0;
+private:
+    HANDLE process_ = nullptr;
+    HANDLE job_ = nullptr;
+    DWORD pid_ = 0;
+    HWND window_ = nullptr;
+    double startedAt_ = 0;
 };
 
 // Waits until the pixel at (x, y) differs from `previous` and has held one value for two reads
@@ -187,11 +187,11 @@ std::optional<RECT> FindCaptionBox(const Shot& shot);
 // ---- Resource figures of another process ---------------------------------------------------
 
 struct ProcessFigures {
-  DWORD guiGdi = 0, guiUser = 0;  // GetGuiResources (Wine 8 answers 0 always)
-  long gdiTable = -1;             // live entries in the process's GDI handle table (-1: unknown)
-  SIZE_T privateBytes = 0;        // GetProcessMemoryInfo PrivateUsage (PagefileUsage under Wine)
-  DWORD handles = 0;              // GetProcessHandleCount (Wine 8 answers 0 always)
-  int windows = 0;                // top-level windows of the process
+    DWORD guiGdi = 0, guiUser = 0;  // GetGuiResources (Wine 8 answers 0 always)
+    long gdiTable = -1;             // live entries in the process's GDI handle table (-1: unknown)
+    SIZE_T privateBytes = 0;        // GetProcessMemoryInfo PrivateUsage (PagefileUsage under Wine)
+    DWORD handles = 0;              // GetProcessHandleCount (Wine 8 answers 0 always)
+    int windows = 0;                // top-level windows of the process
 };
 ProcessFigures Measure(HANDLE process, DWORD pid);
 
