@@ -8,92 +8,100 @@ using namespace e2e;
 namespace {
 
 HWND MakeParent(int width, int height) {
-  static ATOM cls = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "E2EPreviewParent";
-    return RegisterClassA(&wc);
-  }();
-  (void)cls;
-  HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                                40, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  E2E_REQUIRE(parent, "cannot create the parent window");
-  Pump(50);
-  return parent;
+    static ATOM cls = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        wc.lpszClassName = "E2EPreviewParent";
+        return RegisterClassA(&wc);
+    }();
+    (void)cls;
+    HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    E2E_REQUIRE(parent, "cannot create the parent window");
+    Pump(50);
+    return parent;
 }
 
 HWND FindChildOf(HWND parent, DWORD pid) {
-  struct Ctx {
-    DWORD pid;
-    HWND found;
-  } ctx{pid, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        if (owner == c->pid) {
-          c->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
-  return ctx.found;
+    struct Ctx {
+        DWORD pid;
+        HWND found;
+    } ctx{pid, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner == c->pid) {
+                c->found = h;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
 }
 
 }  // namespace
 
 E2E_CASE(preview_child_fills_parent_and_ends_with_it) {
-  std::string folder = MakeFolder("pics");
-  WriteFileBytes(folder + "\\a.bmp", SolidBmp24(320, 240, RGB(200, 40, 40)));
-  WriteText(folder + "\\a.txt", "Caption");
-  WriteFileBytes(folder + "\\b.bmp", {});
-  Settings s;
-  s.delay = 1;
-  s.folder = folder;
-  s.Write();
+    std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\a.bmp", SolidBmp24(320, 240, RGB(200, 40, 40)));
+    WriteText(folder + "\\a.txt", "Caption");
+    WriteFileBytes(folder + "\\b.bmp", {});
+    Settings s;
+    s.delay = 1;
+    s.folder = folder;
+    s.Write();
 
-  HWND parent = MakeParent(220, 180);
-  RECT client;
-  GetClientRect(parent, &client);
-  char args[64];
-  std::snprintf(args, sizeof args, "/p %llu",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
-  Saver saver(args);
-  HWND child = nullptr;
-  WaitUntil([&] { return (child = FindChildOf(parent, saver.Pid())) != nullptr || !saver.Running(); }, 10000);
-  E2E_REQUIRE(child, "no child window of the saver in the parent (process %s)",
-              saver.Running() ? "running" : "ended");
-  RECT c, w;
-  GetClientRect(child, &c);
-  GetWindowRect(child, &w);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&w), 2);
-  LONG style = GetWindowLongA(child, GWL_STYLE);
-  E2E_EXPECT(GetParent(child) == parent, "the child's parent is %p, want %p", (void*)GetParent(child),
-             (void*)parent);
-  E2E_EXPECT((style & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE), "child style 0x%08lx", style);
-  E2E_EXPECT(EqualRect(&c, &client), "child client %s, want the parent's client %s", Describe(c).c_str(),
-             Describe(client).c_str());
-  E2E_EXPECT(EqualRect(&w, &client), "child at %s in the parent, want %s", Describe(w).c_str(),
-             Describe(client).c_str());
-  E2E_EXPECT(saver.TopWindows().empty(), "the preview also shows %zu top-level windows",
-             saver.TopWindows().size());
+    HWND parent = MakeParent(220, 180);
+    RECT client;
+    GetClientRect(parent, &client);
+    char args[64];
+    std::snprintf(args, sizeof args, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    Saver saver(args);
+    HWND child = nullptr;
+    // WS_VISIBLE takes effect only once WM_CREATE (which loads the first picture) has returned:
+    // the child exists, still hidden, before that.
+    WaitUntil(
+        [&] {
+            child = FindChildOf(parent, saver.Pid());
+            return (child && IsWindowVisible(child)) || !saver.Running();
+        },
+        10000);
+    E2E_REQUIRE(child, "no child window of the saver in the parent (process %s)",
+                saver.Running() ? "running" : "ended");
+    RECT c, w;
+    GetClientRect(child, &c);
+    GetWindowRect(child, &w);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&w), 2);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    E2E_EXPECT(GetParent(child) == parent, "the child's parent is %p, want %p", (void*)GetParent(child),
+               (void*)parent);
+    E2E_EXPECT((style & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE), "child style 0x%08lx", style);
+    E2E_EXPECT(EqualRect(&c, &client), "child client %s, want the parent's client %s", Describe(c).c_str(),
+               Describe(client).c_str());
+    E2E_EXPECT(EqualRect(&w, &client), "child at %s in the parent, want %s", Describe(w).c_str(),
+               Describe(client).c_str());
+    E2E_EXPECT(saver.TopWindows().empty(), "the preview also shows %zu top-level windows",
+               saver.TopWindows().size());
 
-  // The show runs (the delay is 1 s, and the second file is damaged), and a resized parent does
-  // not resize the preview.
-  SetWindowPos(parent, nullptr, 0, 0, 300, 260, SWP_NOMOVE | SWP_NOZORDER);
-  Pump(2500);
-  E2E_EXPECT(saver.Running(), "the preview ended while its parent exists");
-  RECT after;
-  GetClientRect(child, &after);
-  E2E_EXPECT(EqualRect(&after, &c), "the preview was resized to %s with its parent", Describe(after).c_str());
+    // The show runs (the delay is 1 s, and the second file is damaged), and a resized parent does
+    // not resize the preview.
+    SetWindowPos(parent, nullptr, 0, 0, 300, 260, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(2500);
+    E2E_EXPECT(saver.Running(), "the preview ended while its parent exists");
+    RECT after;
+    GetClientRect(child, &after);
+    E2E_EXPECT(EqualRect(&after, &c), "the preview was resized to %s with its parent",
+               Describe(after).c_str());
 
-  DestroyWindow(parent);
-  auto code = saver.WaitExit(10000);
-  E2E_EXPECT(code, "the saver is still running 10 s after its parent was destroyed");
-  E2E_EXPECT(!code || *code == 0, "exit code %lu, want 0", code ? *code : 0UL);
+    DestroyWindow(parent);
+    auto code = saver.WaitExit(10000);
+    E2E_EXPECT(code, "the saver is still running 10 s after its parent was destroyed");
+    E2E_EXPECT(!code || *code == 0, "exit code %lu, want 0", code ? *code : 0UL);
 }
