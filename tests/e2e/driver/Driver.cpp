@@ -474,10 +474,18 @@ Saver::Saver(const std::string& args) {
     PROCESS_INFORMATION pi = {};
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back('\0');
-    startedAt_ = NowMs();
-    BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                             nullptr, &si, &pi);
-    E2E_REQUIRE(ok, "cannot start %s (error %lu)", cmd.c_str(), GetLastError());
+    // Wine now and then refuses a process start with ERROR_INTERNAL_ERROR when the previous
+    // case's saver is still being torn down; a second attempt a moment later goes through.
+    BOOL ok = FALSE;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
+        if (attempt) Sleep(300);
+        startedAt_ = NowMs();
+        ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                            &si, &pi);
+        if (!ok) error = GetLastError();
+    }
+    E2E_REQUIRE(ok, "cannot start %s (error %lu)", cmd.c_str(), error);
     if (job_) AssignProcessToJobObject(job_, pi.hProcess);
     ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
