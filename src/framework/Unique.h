@@ -1,40 +1,10 @@
 #pragma once
-// One move-only owner per handle type. Win32 only.
+// The owners of Win32 handles, built on Unique<> (framework/UniqueHandle.h). Win32 only.
 #include "framework/Win32.h"
-
-#include <utility>
-
-template <typename Handle, typename Deleter>
-class Unique {
-public:
-    Unique() = default;
-    explicit Unique(Handle h) : m_h(h) {}
-    ~Unique() { reset(); }
-    Unique(Unique&& other) noexcept : m_h(other.release()) {}
-    Unique& operator=(Unique&& other) noexcept {
-        if (this != &other) reset(other.release());
-        return *this;
-    }
-    Unique(const Unique&) = delete;
-    Unique& operator=(const Unique&) = delete;
-
-    Handle get() const { return m_h; }
-    explicit operator bool() const { return m_h != Handle(); }
-    Handle release() { return std::exchange(m_h, Handle()); }
-    void reset(Handle h = Handle()) {
-        if (m_h != Handle()) Deleter()(m_h);
-        m_h = h;
-    }
-
-private:
-    Handle m_h = Handle();
-};
+#include "framework/UniqueHandle.h"
 
 struct DeleteGdiObject {
     void operator()(HGDIOBJ h) const { ::DeleteObject(h); }
-};
-struct FreeGlobal {
-    void operator()(HGLOBAL h) const { ::GlobalFree(h); }
 };
 struct CloseFileHandle {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
@@ -44,7 +14,6 @@ using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
 using UniquePen = Unique<HPEN, DeleteGdiObject>;
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
-using UniqueGlobal = Unique<HGLOBAL, FreeGlobal>;
 
 // Puts the previously selected object back into the device context when it goes out of scope.
 class SelectGuard {

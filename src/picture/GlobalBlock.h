@@ -5,7 +5,8 @@
 // This header stays free of <windows.h>: the handle is opaque (HGLOBAL is a void* as well).
 #include <cstddef>
 #include <cstdint>
-#include <utility>
+
+#include "framework/UniqueHandle.h"
 
 namespace orv {
 
@@ -31,27 +32,10 @@ uint64_t GlobalBlockLimit();
 #endif
 
 // Owns a block: frees it when destroyed unless released.
-class GlobalBlock {
-public:
-    GlobalBlock() = default;
-    explicit GlobalBlock(GlobalHandle block) : m_block(block) {}
-    ~GlobalBlock() { FreeGlobalBlock(m_block); }
-    GlobalBlock(GlobalBlock&& other) noexcept : m_block(other.release()) {}
-    GlobalBlock& operator=(GlobalBlock&& other) noexcept {
-        if (this != &other) reset(other.release());
-        return *this;
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    GlobalHandle get() const { return m_block; }
-    explicit operator bool() const { return m_block != nullptr; }
-    GlobalHandle release() { return std::exchange(m_block, nullptr); }
-    void reset(GlobalHandle block = nullptr) { FreeGlobalBlock(std::exchange(m_block, block)); }
-
-private:
-    GlobalHandle m_block = nullptr;
+struct FreeGlobalBlockDeleter {
+    void operator()(GlobalHandle block) const { FreeGlobalBlock(block); }
 };
+using GlobalBlock = Unique<GlobalHandle, FreeGlobalBlockDeleter>;
 
 // Locks a block for one operation and unlocks it when the operation's scope ends.
 class GlobalLockGuard {
