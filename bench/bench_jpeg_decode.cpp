@@ -19,8 +19,8 @@
 
 #include <jpeglib.h>
 
-#include "picture/GlobalBlock.h"
-#include "picture/JpegLoader.h"
+#include "core/picture/GlobalBlock.h"
+#include "core/picture/JpegLoader.h"
 
 namespace {
 

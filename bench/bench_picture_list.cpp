@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Random.h"
-#include "show/PictureList.h"
+#include "core/show/Random.h"
+#include "core/show/PictureList.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/FullScreenWnd.h"
 
-#include "app/InputRules.h"
+#include "core/app/InputRules.h"
 
 // The rules carry their own copies of the message values; they must be Win32's.
 static_assert(orv::wm::kActivate == WM_ACTIVATE && orv::wm::kActivateApp == WM_ACTIVATEAPP &&

@@ -2,7 +2,7 @@
 // The full-screen saver: a picture window over the whole screen, topmost, without a visible
 // cursor, that closes itself at the first key, mouse button, mouse movement or loss of activation.
 // Its object deletes itself when the window is gone; destroying it ends the message loop.
-#include "framework/Geometry.h"
+#include "core/framework/Geometry.h"
 #include "show/PictureWnd.h"
 
 class CFullScreenWnd : public CPictureWnd {

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "core/app/CommandLine.h"
 #include "app/FullScreenWnd.h"
-#include "app/Random.h"
+#include "core/show/Random.h"
 #include "show/PictureWnd.h"
+#include "ui/RunSettingsDialog.h"
 
 CShowApp theApp;
 

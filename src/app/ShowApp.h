@@ -8,7 +8,3 @@ public:
     ~CShowApp() override;
     BOOL InitInstance() override;
 };
-
-// Settings mode: runs the settings dialog owned by owner (null for none) and saves the settings
-// when it ends with OK.
-void RunSettingsDialog(HWND owner);

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "framework/WinApp.h"
-#include "ui/Placement.h"
+#include "core/framework/Placement.h"
 
 namespace {
 
@@ -56,8 +56,6 @@ private:
     BOOL& m_flag;
     BOOL m_old;
 };
-
-orv::Rect ToRect(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 
 }  // namespace
 

@@ -13,7 +13,7 @@
 
 #include <commctrl.h>
 
-#include "ui/DataExchange.h"
+#include "core/framework/DataExchange.h"
 
 using CDataExchange = orv::DataExchange;
 

@@ -4,10 +4,9 @@
 
 bool ReadFileBounded(const char* path, std::size_t maxBytes, std::string& out) {
     // Shared as the runtime's fopen shares: another program may have the file open for writing.
-    HANDLE h = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    Unique<HANDLE, CloseFileHandle> file(h);
+    UniqueFile file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return false;
     // "CON.txt", "COM1.txt" and the like open devices, whose reads can wait for ever.
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
 

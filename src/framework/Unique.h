@@ -1,24 +1,36 @@
 #pragma once
-// The owners of Win32 handles, built on Unique<> (framework/UniqueHandle.h). Win32 only.
+// The owners of Win32 handles, built on Unique<> (core/framework/UniqueHandle.h), and the guards
+// that put a device context's state back. Win32 only.
 #include "framework/Win32.h"
-#include "framework/UniqueHandle.h"
+
+#include "core/framework/UniqueHandle.h"
 
 struct DeleteGdiObject {
     void operator()(HGDIOBJ h) const { ::DeleteObject(h); }
 };
-struct CloseFileHandle {
+struct CloseHandleDeleter {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
+};
+struct FindCloseDeleter {
+    void operator()(HANDLE h) const { ::FindClose(h); }
+};
+// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, not null; the owner takes
+// their result as it comes and knows which value means "none".
+struct InvalidHandleValue {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
 };
 
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
 using UniquePen = Unique<HPEN, DeleteGdiObject>;
-using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
+using UniqueFile = Unique<HANDLE, CloseHandleDeleter, InvalidHandleValue>;
+using UniqueFind = Unique<HANDLE, FindCloseDeleter, InvalidHandleValue>;
 
-// Puts the previously selected object back into the device context when it goes out of scope.
+// Selects an object into a device context and puts the previous one back when it goes out of
+// scope. A null object (a creation that failed) selects nothing, so the context keeps what it had.
 class SelectGuard {
 public:
-    SelectGuard(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(::SelectObject(dc, object)) {}
+    SelectGuard(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(object ? ::SelectObject(dc, object) : nullptr) {}
     ~SelectGuard() {
         if (m_old) ::SelectObject(m_dc, m_old);
     }
@@ -29,6 +41,23 @@ private:
     HDC m_dc;
     HGDIOBJ m_old;
 };
+
+// One piece of a device context's state, set for the guard's lifetime: Set is the setter, whose
+// result is the previous value (the background mode, the text colour, ...).
+template <typename Value, Value(WINAPI* Set)(HDC, Value)>
+class DcStateGuard {
+public:
+    DcStateGuard(HDC dc, Value value) : m_dc(dc), m_old(Set(dc, value)) {}
+    ~DcStateGuard() { Set(m_dc, m_old); }
+    DcStateGuard(const DcStateGuard&) = delete;
+    DcStateGuard& operator=(const DcStateGuard&) = delete;
+
+private:
+    HDC m_dc;
+    Value m_old;
+};
+using BkModeGuard = DcStateGuard<int, &::SetBkMode>;
+using TextColorGuard = DcStateGuard<COLORREF, &::SetTextColor>;
 
 // A logical palette owner under the framework's name. Attach refuses a null handle.
 class CPalette {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/RegistryProfileStore.h"
+#include "framework/RegistryProfileStore.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -58,22 +58,6 @@ orv::IProfileStore& CWinApp::GetProfileStore() {
     return *m_pProfile;
 }
 
-uint32_t CWinApp::GetProfileInt(const char* section, const char* entry, uint32_t def) {
-    return GetProfileStore().GetProfileInt(section, entry, def);
-}
-
-std::string CWinApp::GetProfileString(const char* section, const char* entry, const std::string& def) {
-    return GetProfileStore().GetProfileString(section, entry, def);
-}
-
-BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, uint32_t value) {
-    return GetProfileStore().WriteProfileInt(section, entry, value) ? TRUE : FALSE;
-}
-
-BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const std::string& value) {
-    return GetProfileStore().WriteProfileString(section, entry, value) ? TRUE : FALSE;
-}
-
 void CWinApp::BeginWaitCursor() {
     HCURSOR hcurPrev = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     if (m_nWaitCursorCount++ == 0) m_hcurWaitCursorRestore = hcurPrev;
@@ -103,10 +87,6 @@ int AfxMessageBox(const char* lpszText, UINT nType, UINT /*nIDHelp*/) {
     if (!hOwner && pApp && pApp->m_pMainWnd) hOwner = pApp->m_pMainWnd->m_hWnd;
     const char* title = pApp ? pApp->m_pszAppName.c_str() : "";
     return ::MessageBoxA(hOwner, lpszText, title, nType);
-}
-
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
-    return AfxMessageBox(AfxLoadString(nIDPrompt).c_str(), nType, nIDHelp);
 }
 
 // The framework's entry, called by WinMain below.

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/framework/ProfileStore.h"
 
 class CWnd;
 
@@ -32,14 +32,10 @@ public:
     // The process's exit code when InitInstance returned FALSE (or after Run, Run's result).
     virtual int ExitInstance() { return m_nExitCode; }
 
-    // Settings go to HKEY_CURRENT_USER\Software\<company>\<m_pszAppName> from here on. Before
-    // this call the profile reads return their defaults and writes are dropped.
+    // The profile goes to HKEY_CURRENT_USER\Software\<company>\<m_pszAppName> from here on.
+    // Before this call its reads return their defaults and its writes are dropped.
     void SetRegistryKey(const char* lpszCompany);
-    uint32_t GetProfileInt(const char* section, const char* entry, uint32_t def);
-    std::string GetProfileString(const char* section, const char* entry, const std::string& def);
-    BOOL WriteProfileInt(const char* section, const char* entry, uint32_t value);
-    BOOL WriteProfileString(const char* section, const char* entry, const std::string& value);
-    // The same store for the core's settings rules.
+    // The profile, for the core's settings rules.
     orv::IProfileStore& GetProfileStore();
 
     void BeginWaitCursor();
@@ -64,7 +60,6 @@ std::string AfxLoadString(UINT nID);
 
 // A message box over the active window (or the main window) with the application's name as title.
 int AfxMessageBox(const char* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 
 // Shows the hourglass for its lifetime.
 class CWaitCursor {

@@ -196,7 +196,6 @@ const char* AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBR
 class CDC {
 public:
     HDC m_hDC = nullptr;
-    HDC GetSafeHdc() const { return m_hDC; }
     operator HDC() const { return m_hDC; }
     int GetDeviceCaps(int nIndex) const { return ::GetDeviceCaps(m_hDC, nIndex); }
 

@@ -1,9 +1,9 @@
 #pragma once
 // Win32 side of a packed DIB block: drawing it with GDI and building its logical palette.
-#include <windows.h>
+#include "framework/Win32.h"
 
 #include "framework/Unique.h"
-#include "picture/GlobalBlock.h"
+#include "core/picture/GlobalBlock.h"
 
 namespace orv {
 

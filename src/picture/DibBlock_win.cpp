@@ -2,19 +2,14 @@
 
 #include <type_traits>
 
-#include "picture/DibImage.h"
-#include "picture/DibRules.h"
+#include "core/picture/DibImage.h"
+#include "core/picture/DibRules.h"
 
 // DibImage.h declares Draw against these without <windows.h>; STRICT makes HDC a distinct type.
 static_assert(std::is_same_v<HDC, HDC__*>, "the build must define STRICT");
 static_assert(std::is_same_v<RECT, tagRECT>, "RECT is tagRECT");
 
 namespace orv {
-namespace {
-
-Rect ToRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
-
-}  // namespace
 
 int DrawDibBlock(HDC dc, const RECT& dest, GlobalHandle block, const RECT& src) {
     if (!block) return 0;
@@ -66,10 +61,10 @@ BOOL PaletteFromDibBlock(GlobalHandle block, CPalette* palette) {
 
 int CDibImage::MakePalette(CPalette* palette) const {
     if (!m_hDib) return FALSE;
-    return orv::PaletteFromDibBlock(m_hDib, palette);
+    return orv::PaletteFromDibBlock(m_hDib.get(), palette);
 }
 
 int CDibImage::Draw(HDC dc, const RECT& dest, const RECT& src) const {
     if (!m_hDib) return 0;
-    return orv::DrawDibBlock(dc, dest, m_hDib, src);
+    return orv::DrawDibBlock(dc, dest, m_hDib.get(), src);
 }

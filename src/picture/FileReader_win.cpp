@@ -1,22 +1,21 @@
 // Win32 file layer: CreateFileA without sharing, so a picture that another process holds open is
 // not read while it is being written.
-#include <windows.h>
+#include "framework/Unique.h"
 
-#include "picture/FileReader.h"
+#include <utility>
+
+#include "core/picture/FileReader.h"
 
 namespace orv {
 namespace {
 
 class Win32FileReader final : public IFileReader {
 public:
-    explicit Win32FileReader(HANDLE file) : m_file(file) {}
-    ~Win32FileReader() override { ::CloseHandle(m_file); }
-    Win32FileReader(const Win32FileReader&) = delete;
-    Win32FileReader& operator=(const Win32FileReader&) = delete;
+    explicit Win32FileReader(UniqueFile file) : m_file(std::move(file)) {}
 
     bool GetLength(uint64_t& length) override {
         LARGE_INTEGER size{};
-        if (!::GetFileSizeEx(m_file, &size) || size.QuadPart < 0) return false;
+        if (!::GetFileSizeEx(m_file.get(), &size) || size.QuadPart < 0) return false;
         length = static_cast<uint64_t>(size.QuadPart);
         return true;
     }
@@ -29,7 +28,7 @@ public:
             size_t left = count - read;
             DWORD slice = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
             DWORD got = 0;
-            if (!::ReadFile(m_file, out + read, slice, &got, nullptr)) return false;
+            if (!::ReadFile(m_file.get(), out + read, slice, &got, nullptr)) return false;
             if (got == 0) break;
             read += got;
         }
@@ -37,17 +36,17 @@ public:
     }
 
 private:
-    HANDLE m_file;
+    UniqueFile m_file;
 };
 
 }  // namespace
 
 std::unique_ptr<IFileReader> OpenFileForReading(const char* path) {
     if (!path) return nullptr;
-    HANDLE file =
-        ::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32FileReader>(file);
+    UniqueFile file(
+        ::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32FileReader>(std::move(file));
 }
 
 }  // namespace orv

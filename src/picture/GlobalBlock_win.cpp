@@ -1,7 +1,7 @@
 // Movable global memory through the kernel's GlobalAlloc family.
-#include <windows.h>
+#include "framework/Win32.h"
 
-#include "picture/GlobalBlock.h"
+#include "core/picture/GlobalBlock.h"
 
 namespace orv {
 

@@ -1,10 +1,10 @@
 // The caption of CPictureWnd: reading the picture's text file and drawing the raised box.
 #include <string>
 
-#include "app/Random.h"
+#include "core/show/Random.h"
 #include "framework/TextFile.h"
 #include "framework/Unique.h"
-#include "show/Caption.h"
+#include "core/show/Caption.h"
 #include "show/PictureWnd.h"
 
 void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
@@ -32,6 +32,7 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    // Should the font not be had, the text goes out in the context's own font rather than not at all.
     SelectGuard selectFont(dc, font.get());
 
     // The text is measured at full-screen size even in a preview, whose box is the miniature.
@@ -43,8 +44,8 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
 
     // Placed once per picture; repaints keep the place.
     if (m_nCaptionX == -1) {
-        const orv::Rect picture{rcPicture.left, rcPicture.top, rcPicture.right, rcPicture.bottom};
-        const orv::Point pt = orv::PlaceCaption({clientWidth, clientHeight}, picture, box, orv::NextRandom());
+        const orv::Point pt =
+            orv::PlaceCaption({clientWidth, clientHeight}, ToRect(rcPicture), box, orv::NextRandom());
         m_nCaptionX = pt.x;
         m_nCaptionY = pt.y;
     }
@@ -60,23 +61,23 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     }
     if (m_bPreview) return;
 
+    // The raised bevel: light along the top and left, shadow along the right and bottom. Without
+    // its pens the box stays flat.
     UniquePen highlightPen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHIGHLIGHT)));
     UniquePen shadowPen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
-    {
-        SelectGuard selectPen(dc, highlightPen.get());
+    if (highlightPen && shadowPen) {
+        SelectGuard selectHighlight(dc, highlightPen.get());
         ::MoveToEx(dc, rcBox.left + 1, rcBox.bottom - 3, nullptr);
         ::LineTo(dc, rcBox.left + 1, rcBox.top + 1);
         ::LineTo(dc, rcBox.right - 2, rcBox.top + 1);
-        ::SelectObject(dc, shadowPen.get());
+        SelectGuard selectShadow(dc, shadowPen.get());
         ::LineTo(dc, rcBox.right - 2, rcBox.bottom - 2);
         ::LineTo(dc, rcBox.left + 1, rcBox.bottom - 2);
     }
 
-    const int oldBkMode = ::SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldTextColor = ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    BkModeGuard transparent(dc, TRANSPARENT);
+    TextColorGuard textColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     RECT rcInner = rcBox;
     ::InflateRect(&rcInner, -orv::kCaptionMarginX / 2, -orv::kCaptionMarginY / 2);
     ::DrawTextA(dc, m_strCaption.data(), nLength, &rcInner, 0);
-    ::SetTextColor(dc, oldTextColor);
-    ::SetBkMode(dc, oldBkMode);
 }

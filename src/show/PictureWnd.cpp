@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "app/Settings.h"
-#include "app/WindowsDirectory.h"
+#include "core/show/Settings.h"
+#include "show/WindowsDirectory.h"
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "show/Layout.h"
-#include "show/PictureList.h"
+#include "core/show/Layout.h"
+#include "core/show/PictureList.h"
 #include "show/Win32Directory.h"
 
 namespace {
@@ -40,31 +40,23 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview) : m_bAutoDelete(autoDelete), m_bPreview(preview) {
-    const orv::SettingsRecord settings =
-        orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory());
-    SetDelayBetweenPictures(static_cast<int>(settings.delay));
-    SetStretchPictures(settings.stretch);
-    SetRandomOrder(settings.randomOrder);
-    SetDisplayImageDescription(settings.showCaption);
-    SetDisplayBMPFiles(settings.showBmp);
-    SetDisplayJPGFiles(settings.showJpg);
-    SetFolder(settings.folder);  // last: the list is built from the flags above
+    orv::AssignSettings(Fields(),
+                        orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory()));
+    SetFolder(m_strFolder);  // builds the list under the flags just read
 }
 
 CPictureWnd::~CPictureWnd() = default;
 
 BOOL CPictureWnd::Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd) {
     if (!s_pszClassName) {
-        // The brush and cursor belong to the class, which lives as long as the process.
+        // The cursor belongs to the class, which lives as long as the process. The background is
+        // the stock black brush: the system owns it, so nothing is left to free.
         HCURSOR hCursor = m_bPreview
                               ? ::LoadCursorA(nullptr, IDC_ARROW)
                               : ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_TRANSPARENT));
-        HBRUSH hbrBlack = ::CreateSolidBrush(RGB(0, 0, 0));
-        s_pszClassName = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, hCursor, hbrBlack);
-        if (!s_pszClassName) {
-            ::DeleteObject(hbrBlack);
-            return FALSE;
-        }
+        s_pszClassName = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, hCursor,
+                                             static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        if (!s_pszClassName) return FALSE;
     }
     return CreateEx(dwExStyle, s_pszClassName, "", dwStyle, rect.left, rect.top, rect.right - rect.left,
                     rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr, nullptr);
@@ -92,7 +84,7 @@ void CPictureWnd::ScanFolder() {
 void CPictureWnd::StartSlideTimer() {
     if (!m_hWnd) return;
     StopSlideTimer();
-    SetTimer(kSlideTimer, static_cast<UINT>(m_nDelay) * 1000u);
+    SetTimer(kSlideTimer, m_nDelay * 1000u);
 }
 
 void CPictureWnd::StopSlideTimer() {

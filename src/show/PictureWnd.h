@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/show/Settings.h"
 #include "framework/Wnd.h"
-#include "picture/DibImage.h"
+#include "core/picture/DibImage.h"
 
 class CPictureWnd : public CWnd {
 public:
@@ -22,7 +23,7 @@ public:
     virtual BOOL Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd);
 
     // Plain stores; the owner rebuilds the list (SetFolder) and restarts the timer as needed.
-    void SetDelayBetweenPictures(int nSeconds) { m_nDelay = nSeconds; }
+    void SetDelayBetweenPictures(int nSeconds) { m_nDelay = static_cast<UINT>(nSeconds); }
     void SetStretchPictures(BOOL bStretch) { m_bStretch = bStretch; }
     void SetRandomOrder(BOOL bRandom) { m_bRandomOrder = bRandom; }
     void SetDisplayImageDescription(BOOL bShow) { m_bShowCaption = bShow; }
@@ -38,15 +39,15 @@ public:
 
     void ShowNextPicture();
 
-    // Read-only views for owners and tests of the running window.
-    const std::vector<std::string>& GetPictures() const { return m_pictures; }
-    const std::string& GetFolder() const { return m_strFolder; }
-
 protected:
     void DrawPicture(CDC& dc);
     void DrawCaption(CDC& dc, const RECT& rcPicture);
     void ReadCaptionFile(const std::string& strPicturePath);
     void ScanFolder();
+    // The seven setting members as the settings rules see them.
+    orv::SettingsFields Fields() {
+        return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
+    }
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
@@ -57,7 +58,7 @@ protected:
     std::string m_strFolder;
     BOOL m_bAutoDelete;
     BOOL m_bPreview;
-    int m_nDelay = 10;
+    UINT m_nDelay = 10;
     BOOL m_bStretch = TRUE;
     BOOL m_bRandomOrder = TRUE;
     BOOL m_bShowCaption = TRUE;

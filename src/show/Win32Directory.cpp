@@ -6,17 +6,6 @@
 
 namespace {
 
-struct CloseFind {
-    void operator()(HANDLE h) const { ::FindClose(h); }
-};
-
-// FindFirstFileA reports failure as INVALID_HANDLE_VALUE, not null, so the owner cannot take the
-// raw result: it only takes handles that are valid.
-Unique<HANDLE, CloseFind> FindFirst(const std::string& pattern, WIN32_FIND_DATAA& data) {
-    HANDLE h = ::FindFirstFileA(pattern.c_str(), &data);
-    return Unique<HANDLE, CloseFind>(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
-
 bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace
@@ -24,7 +13,7 @@ bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
                                          const std::function<void(const orv::DirEntry&)>& visit) {
     WIN32_FIND_DATAA data;
-    auto find = FindFirst(pattern, data);
+    UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
     if (!find) return false;
     orv::DirEntry entry;
     do {

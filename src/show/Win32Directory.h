@@ -1,6 +1,6 @@
 #pragma once
 // Directory enumeration and code-page facts for the picture list, on Windows.
-#include "show/PictureList.h"
+#include "core/show/PictureList.h"
 
 class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:

@@ -1,7 +1,9 @@
 // Settings mode: the settings dialog, filled from the store and written back after OK.
-#include "app/Settings.h"
-#include "app/ShowApp.h"
-#include "app/WindowsDirectory.h"
+#include "ui/RunSettingsDialog.h"
+
+#include "core/show/Settings.h"
+#include "framework/WinApp.h"
+#include "show/WindowsDirectory.h"
 #include "ui/SettingsDlg.h"
 
 void RunSettingsDialog(HWND owner) {
@@ -14,14 +16,7 @@ void RunSettingsDialog(HWND owner) {
 
     CSettingsDlg dlg(owner ? CWnd::FromHandle(owner) : nullptr);
     // Unclamped: a stored delay outside 1..120 is shown as it is and refused at OK.
-    const orv::SettingsRecord stored = orv::LoadDialogSettings(store, WindowsDirectory());
-    dlg.m_nDelay = stored.delay;
-    dlg.m_bStretch = stored.stretch;
-    dlg.m_bRandomOrder = stored.randomOrder;
-    dlg.m_bShowCaption = stored.showCaption;
-    dlg.m_bShowBmp = stored.showBmp;
-    dlg.m_bShowJpg = stored.showJpg;
-    dlg.m_strFolder = stored.folder;
+    orv::AssignSettings(dlg.Fields(), orv::LoadDialogSettings(store, WindowsDirectory()));
 
     // While it runs the dialog is the main window, so the about box (opened with no parent) is
     // owned by it.
@@ -30,13 +25,5 @@ void RunSettingsDialog(HWND owner) {
     pApp->m_pMainWnd = nullptr;  // the object ends with this function
     if (result != IDOK) return;
 
-    orv::SettingsRecord edited;
-    edited.delay = dlg.m_nDelay;
-    edited.stretch = dlg.m_bStretch;
-    edited.randomOrder = dlg.m_bRandomOrder;
-    edited.showCaption = dlg.m_bShowCaption;
-    edited.showBmp = dlg.m_bShowBmp;
-    edited.showJpg = dlg.m_bShowJpg;
-    edited.folder = dlg.m_strFolder;
-    orv::SaveSettings(store, edited);
+    orv::SaveSettings(store, orv::SettingsOf(dlg.Fields()));
 }

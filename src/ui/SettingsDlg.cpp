@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "app/Settings.h"
+#include "core/show/Settings.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"

@@ -8,7 +8,7 @@
 
 #include "framework/Dialog.h"
 #include "show/PictureWnd.h"
-#include "ui/SettingsExchange.h"
+#include "core/ui/SettingsExchange.h"
 
 // The core rules bind the members as 32-bit ints.
 static_assert(std::is_same_v<BOOL, int32_t> && std::is_same_v<UINT, uint32_t>);
@@ -31,6 +31,11 @@ public:
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window
 
+    // The seven setting members as the settings rules see them.
+    orv::SettingsFields Fields() {
+        return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
+    }
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -49,9 +54,4 @@ protected:
     void OnJpgClicked() { UpdatePreview(orv::SettingChange::Jpg); }
 
     DECLARE_MESSAGE_MAP()
-
-private:
-    orv::SettingsFields Fields() {
-        return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
-    }
 };

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "picture/BmpReader.h"
-#include "picture/DibRules.h"
+#include "core/picture/BmpReader.h"
+#include "core/picture/DibRules.h"
 
 namespace {
 

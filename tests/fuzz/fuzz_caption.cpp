@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "show/Caption.h"
-#include "show/Layout.h"
+#include "core/show/Caption.h"
+#include "core/show/Layout.h"
 
 namespace {
 

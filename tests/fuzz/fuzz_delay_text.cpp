@@ -6,7 +6,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "ui/SettingsExchange.h"
+#include "core/ui/SettingsExchange.h"
 
 namespace {
 

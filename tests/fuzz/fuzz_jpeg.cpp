@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "picture/DibRules.h"
-#include "picture/JpegLoader.h"
+#include "core/picture/DibRules.h"
+#include "core/picture/JpegLoader.h"
 
 namespace {
 

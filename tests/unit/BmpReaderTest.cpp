@@ -1,10 +1,10 @@
-#include "picture/BmpReader.h"
+#include "core/picture/BmpReader.h"
 
 #include <gtest/gtest.h>
 
 #include "BmpBuilder.h"
 #include "MemoryFileReader.h"
-#include "picture/DibRules.h"
+#include "core/picture/DibRules.h"
 
 using namespace orv;
 

@@ -1,4 +1,4 @@
-#include "show/Caption.h"
+#include "core/show/Caption.h"
 
 #include <gtest/gtest.h>
 

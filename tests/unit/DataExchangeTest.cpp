@@ -1,4 +1,4 @@
-#include "ui/DataExchange.h"
+#include "core/framework/DataExchange.h"
 
 #include <gtest/gtest.h>
 

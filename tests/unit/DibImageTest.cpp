@@ -1,4 +1,4 @@
-#include "picture/DibImage.h"
+#include "core/picture/DibImage.h"
 
 #include <gtest/gtest.h>
 

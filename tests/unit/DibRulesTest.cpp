@@ -1,4 +1,4 @@
-#include "picture/DibRules.h"
+#include "core/picture/DibRules.h"
 
 #include <gtest/gtest.h>
 

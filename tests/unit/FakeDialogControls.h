@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "ui/DataExchange.h"
+#include "core/framework/DataExchange.h"
 
 class FakeDialogControls : public orv::IDialogControls {
 public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "show/PictureList.h"
+#include "core/show/PictureList.h"
 
 class FakeDirectory : public orv::IDirectoryEnumerator {
 public:

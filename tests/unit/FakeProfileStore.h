@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/Settings.h"
+#include "core/show/Settings.h"
 
 class FakeProfileStore : public orv::IProfileStore {
 public:

@@ -1,4 +1,4 @@
-#include "picture/FileReader.h"
+#include "core/picture/FileReader.h"
 
 #include <gtest/gtest.h>
 

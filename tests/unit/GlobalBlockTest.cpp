@@ -1,4 +1,4 @@
-#include "picture/GlobalBlock.h"
+#include "core/picture/GlobalBlock.h"
 
 #include <gtest/gtest.h>
 

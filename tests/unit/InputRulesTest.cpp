@@ -1,4 +1,4 @@
-#include "app/InputRules.h"
+#include "core/app/InputRules.h"
 
 #include <gtest/gtest.h>
 

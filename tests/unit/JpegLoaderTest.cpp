@@ -1,4 +1,4 @@
-#include "picture/JpegLoader.h"
+#include "core/picture/JpegLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "BmpBuilder.h"
 #include "JpegBuilder.h"
 #include "PictureFiles.h"
-#include "picture/DibRules.h"
+#include "core/picture/DibRules.h"
 
 using namespace orv;
 

@@ -1,4 +1,4 @@
-#include "show/Layout.h"
+#include "core/show/Layout.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "picture/FileReader.h"
+#include "core/picture/FileReader.h"
 
 class MemoryFileReader : public orv::IFileReader {
 public:

@@ -1,4 +1,4 @@
-#include "show/PictureList.h"
+#include "core/show/PictureList.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FakeDirectory.h"
-#include "app/Random.h"
+#include "core/show/Random.h"
 
 using orv::BuildPictureList;
 using orv::CompareNoCase;

@@ -1,4 +1,4 @@
-#include "ui/Placement.h"
+#include "core/framework/Placement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/Random.h"
+#include "core/show/Random.h"
 
 #include <gtest/gtest.h>
 

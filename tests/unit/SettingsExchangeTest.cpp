@@ -1,4 +1,4 @@
-#include "ui/SettingsExchange.h"
+#include "core/ui/SettingsExchange.h"
 
 #include <gtest/gtest.h>
 

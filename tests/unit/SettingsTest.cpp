@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "core/show/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,49 @@
+#pragma once
+// One picture in memory as a packed DIB in a movable global block, read from a BMP file or decoded
+// from a JPEG file. Load, Free, GetWidth and GetHeight are portable; MakePalette and Draw are the
+// Win32 side, declared here against forward declarations of HDC, RECT and CPalette so this header
+// stays free of <windows.h> (the project builds with STRICT, where HDC is HDC__*).
+#include "core/picture/GlobalBlock.h"
+
+#ifdef _WIN32
+struct HDC__;
+struct tagRECT;
+class CPalette;
+#endif
+
+namespace orv {
+
+// The decoder is chosen by the name alone: the text from the last '.' of the whole path (folders
+// included) is ".jpg" or ".jpeg" in any ASCII letter case.
+bool IsJpegFileName(const char* path);
+
+}  // namespace orv
+
+class CDibImage {
+public:
+    CDibImage() = default;
+    virtual ~CDibImage();
+    CDibImage(const CDibImage&) = delete;
+    CDibImage& operator=(const CDibImage&) = delete;
+
+    // paletteDisplay is a BOOL (int): non-zero when the display is palette-based, so JPEG colour
+    // output is reduced to 256 colours. TRUE when the object now holds a picture. A BMP file that
+    // cannot be opened leaves the object as it was; every other failure leaves it empty.
+    int Load(const char* fileName, int paletteDisplay);
+    void Free();
+    // 0 when empty.
+    int GetWidth() const;
+    int GetHeight() const;
+
+#ifdef _WIN32
+    // Attaches a palette built from the colour table to an empty CPalette. FALSE when empty, for a
+    // picture without colour table, or when the palette cannot be made.
+    int MakePalette(CPalette* palette) const;
+    // Draws src (picture pixels, top-left origin) into dest (logical units). Scan lines drawn;
+    // 0 when empty or when GDI fails.
+    int Draw(HDC__* dc, const tagRECT& dest, const tagRECT& src) const;
+#endif
+
+private:
+    orv::GlobalBlock m_hDib;  // the packed DIB; empty when no picture is held
+};

@@ -1,0 +1,55 @@
+// POSIX file layer for the host build.
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/picture/FileReader.h"
+
+namespace orv {
+namespace {
+
+class PosixFileReader final : public IFileReader {
+public:
+    explicit PosixFileReader(int fd) : m_fd(fd) {}
+    ~PosixFileReader() override { ::close(m_fd); }
+    PosixFileReader(const PosixFileReader&) = delete;
+    PosixFileReader& operator=(const PosixFileReader&) = delete;
+
+    bool GetLength(uint64_t& length) override {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0 || info.st_size < 0) return false;
+        length = static_cast<uint64_t>(info.st_size);
+        return true;
+    }
+
+    bool Read(void* buffer, size_t count, size_t& read) override {
+        read = 0;
+        auto* out = static_cast<unsigned char*>(buffer);
+        while (read < count) {
+            // read(2) may stop short of a large request; keep going until the end of the file.
+            ssize_t got = ::read(m_fd, out + read, count - read);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (got == 0) break;
+            read += static_cast<size_t>(got);
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileReader> OpenFileForReading(const char* path) {
+    if (!path) return nullptr;
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFileReader>(fd);
+}
+
+}  // namespace orv

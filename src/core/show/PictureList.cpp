@@ -1,0 +1,118 @@
+#include "core/show/PictureList.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "core/framework/Ascii.h"
+
+#include "core/show/Random.h"
+
+namespace orv {
+namespace {
+
+// Extensions are matched on ASCII case only, independent of the user's code page.
+bool IsWanted(const std::string& name, const PictureFilter& filter) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string_view extension = std::string_view(name).substr(dot);
+    return (filter.showBmp && EqualsNoCaseAscii(extension, ".bmp")) ||
+           (filter.showJpg && EqualsNoCaseAscii(extension, ".jpg"));
+}
+
+// Reads one character of a path for the ordering: a single byte folded to lower case, or, in a
+// double-byte code page, a lead byte with its trail as one 16-bit value. Returns -1 at the end.
+// A lead byte with nothing after it ends the string, as the runtime's multibyte compare treats a
+// lead byte followed by the terminating zero.
+int32_t NextSortChar(const std::string& s, size_t& i, LeadByteTest isLeadByte) {
+    if (i >= s.size()) return -1;
+    const unsigned char c = static_cast<unsigned char>(s[i++]);
+    if (isLeadByte != nullptr && isLeadByte(c)) {
+        if (i >= s.size()) return -1;
+        const unsigned char trail = static_cast<unsigned char>(s[i++]);
+        return static_cast<int32_t>((static_cast<uint32_t>(c) << 8) | trail);
+    }
+    return FoldAscii(c);
+}
+
+}  // namespace
+
+std::string NormalizeFolder(std::string folder) {
+    // Exactly one: "C:\" becomes "C:" (the drive root), "a\\" keeps one backslash.
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
+                std::vector<std::string>& out) {
+    // Subfolders are walked from inside the visit, so their files land at that point of the
+    // walk: depth first, in the file system's order. An unreadable folder just adds nothing.
+    dir.Enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
+        if (entry.isDirectory) {
+            // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...).
+            if (!entry.name.empty() && entry.name[0] == '.') return;
+            ScanFolder(dir, folder + "\\" + entry.name, filter, out);
+            return;
+        }
+        if (IsWanted(entry.name, filter)) out.push_back(folder + "\\" + entry.name);
+    });
+}
+
+int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte) {
+    if (isLeadByte == nullptr) {
+        // Single-byte code page: the common case, and the sort's inner loop, so kept tight.
+        const size_t common = std::min(a.size(), b.size());
+        for (size_t k = 0; k < common; ++k) {
+            const unsigned char ca = FoldAscii(static_cast<unsigned char>(a[k]));
+            const unsigned char cb = FoldAscii(static_cast<unsigned char>(b[k]));
+            if (ca != cb) return ca < cb ? -1 : 1;
+        }
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    }
+    size_t i = 0;
+    size_t j = 0;
+    for (;;) {
+        const int32_t ca = NextSortChar(a, i, isLeadByte);
+        const int32_t cb = NextSortChar(b, j, isLeadByte);
+        if (ca != cb) return ca < cb ? -1 : 1;
+        if (ca < 0) return 0;
+    }
+}
+
+void SortPictures(std::vector<std::string>& pictures, LeadByteTest isLeadByte) {
+    // Any stable sort gives the order the old adjacent-exchange passes gave, in n log n.
+    const auto less = [isLeadByte](const std::string& a, const std::string& b) {
+        return CompareNoCase(a, b, isLeadByte) < 0;
+    };
+    std::stable_sort(pictures.begin(), pictures.end(), less);
+}
+
+void ShufflePictures(std::vector<std::string>& pictures) {
+    const size_t n = pictures.size();
+    if (n <= 1) return;
+    // The scale is n - 1, not n: the last entry moves only on a draw of exactly kRandomMax.
+    // That is the saver's long-standing order for a given seed, so it stays. The product is
+    // formed in 64 bits: in 32 bits it overflows once n exceeds 65,539; below that the result
+    // is the same.
+    const uint64_t scale = static_cast<uint64_t>(n - 1);
+    for (size_t round = 0; round < 2 * n - 2; ++round) {
+        const size_t a = static_cast<size_t>(static_cast<uint64_t>(NextRandom()) * scale / kRandomMax);
+        const size_t b = static_cast<size_t>(static_cast<uint64_t>(NextRandom()) * scale / kRandomMax);
+        if (a != b) std::swap(pictures[a], pictures[b]);
+    }
+}
+
+std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::string& folder,
+                                          const PictureFilter& filter, bool randomOrder,
+                                          LeadByteTest isLeadByte) {
+    std::vector<std::string> pictures;
+    ScanFolder(dir, NormalizeFolder(folder), filter, pictures);
+    if (randomOrder)
+        ShufflePictures(pictures);
+    else
+        SortPictures(pictures, isLeadByte);
+    return pictures;
+}
+
+}  // namespace orv

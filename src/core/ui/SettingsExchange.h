@@ -1,0 +1,47 @@
+#pragma once
+// The settings dialog's rules without its window: which control holds which setting, in which
+// order the exchange visits them, and how each edit reaches the live preview. CSettingsDlg owns
+// the members and the preview window and hands them to these functions.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/framework/DataExchange.h"
+#include "core/show/Settings.h"
+
+namespace orv {
+
+// Steps 2 onwards of the dialog's exchange (the glue attaches the up-down control first): folder,
+// stretch, delay with its 1..120 range test, then random order, caption, BMP, JPG. A delay that
+// fails stops the exchange there, so the four check boxes after it are not read. Returns whether
+// the exchange succeeded.
+bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields);
+
+// The setting a notification changed, in the order of the settings record.
+enum class SettingChange { Folder, Stretch, Delay, RandomOrder, Caption, Bmp, Jpg };
+
+// What the dialog uses of its preview picture window.
+class IPreviewWindow {
+public:
+    virtual ~IPreviewWindow() = default;
+    virtual void StopSlideTimer() = 0;
+    virtual void StartSlideTimer() = 0;
+    virtual void SetFolder(const std::string& folder) = 0;  // rebuilds the picture list
+    virtual void SetDelayBetweenPictures(uint32_t seconds) = 0;
+    virtual void SetStretchPictures(int32_t on) = 0;
+    virtual void SetRandomOrder(int32_t on) = 0;
+    virtual void SetDisplayImageDescription(int32_t on) = 0;
+    virtual void SetDisplayBMPFiles(int32_t on) = 0;
+    virtual void SetDisplayJPGFiles(int32_t on) = 0;
+};
+
+// Passes one change to the running preview. Nothing happens before the preview window exists
+// (previewReady 0). Otherwise: readControls (the dialog's UpdateData(TRUE), which may show a
+// validation message) refreshes every member; the slide timer stops; the changed setting goes to
+// the preview, with the folder again after a change that alters which files are listed or their
+// order, so the list is rebuilt under the new settings; the timer restarts. A delay reaches the
+// preview only when the exchange succeeded; the other settings pass the member as it now stands.
+void UpdatePreview(SettingChange change, int32_t previewReady, const std::function<bool()>& readControls,
+                   const SettingsFields& fields, IPreviewWindow& preview);
+
+}  // namespace orv

@@ -1,0 +1,98 @@
+#include "framework/RegistryProfileStore.h"
+
+#include "framework/Win32.h"
+
+#include <utility>
+#include <vector>
+
+#include "framework/Unique.h"
+
+namespace {
+
+struct CloseRegKey {
+    void operator()(HKEY h) const { ::RegCloseKey(h); }
+};
+using UniqueRegKey = Unique<HKEY, CloseRegKey>;
+
+constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
+
+UniqueRegKey CreateSubKey(HKEY parent, const char* name) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (::RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &key,
+                          &disposition) != ERROR_SUCCESS)
+        return UniqueRegKey();
+    return UniqueRegKey(key);
+}
+
+// Opens (creating as needed) Software\company\application\section under HKEY_CURRENT_USER.
+UniqueRegKey OpenSectionKey(const std::string& company, const std::string& application, const char* section) {
+    HKEY software = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, kAccess, &software) != ERROR_SUCCESS)
+        return UniqueRegKey();
+    UniqueRegKey softwareKey(software);
+    UniqueRegKey companyKey = CreateSubKey(softwareKey.get(), company.c_str());
+    if (!companyKey) return UniqueRegKey();
+    UniqueRegKey appKey = CreateSubKey(companyKey.get(), application.c_str());
+    if (!appKey) return UniqueRegKey();
+    return CreateSubKey(appKey.get(), section);
+}
+
+}  // namespace
+
+RegistryProfileStore::RegistryProfileStore(std::string company, std::string application)
+    : m_strCompany(std::move(company)), m_strApplication(std::move(application)) {}
+
+uint32_t RegistryProfileStore::GetProfileInt(const char* section, const char* entry, uint32_t def) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return def;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    // A value of another type (text typed in by hand, say) means nothing as a number: it counts
+    // as missing rather than as whatever its first four bytes happen to be.
+    if (::RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return def;
+    return value;
+}
+
+std::string RegistryProfileStore::GetProfileString(const char* section, const char* entry,
+                                                   const std::string& def) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return def;
+    std::vector<char> data(MAX_PATH + 1);
+    for (;;) {
+        DWORD type = 0;
+        // One byte kept back so that text stored without its terminating zero still ends.
+        DWORD size = static_cast<DWORD>(data.size() - 1);
+        LSTATUS status =
+            ::RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status == ERROR_MORE_DATA) {
+            // The value grew or is long: ask again with the size the registry reported.
+            data.assign(static_cast<size_t>(size) + 2, '\0');
+            continue;
+        }
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return def;
+        data[size] = '\0';
+        return std::string(data.data());  // up to the first zero byte
+    }
+}
+
+bool RegistryProfileStore::WriteProfileInt(const char* section, const char* entry, uint32_t value) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return false;
+    DWORD data = value;
+    return ::RegSetValueExA(key.get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                            sizeof(data)) == ERROR_SUCCESS;
+}
+
+bool RegistryProfileStore::WriteProfileString(const char* section, const char* entry,
+                                              const std::string& value) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return false;
+    // The stored length counts the terminating zero, as REG_SZ readers expect.
+    return ::RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
