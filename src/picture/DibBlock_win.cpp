@@ -73,7 +73,7 @@ int CDibImage::Draw(HDC dc, const RECT& dest, const RECT& src) const {
         block = orv::Size{orv::DibWidthOf(lock.data()), orv::DibHeightOf(lock.data())};
     }
     // The caller speaks in the picture's own pixels; a JPEG block may hold fewer.
-    const orv::Rect inBlock = orv::BlockSourceRect(orv::ToRect(src), m_size, block);
+    const orv::Rect inBlock = orv::BlockSourceRect(ToRect(src), m_size, block);
     const RECT blockSrc{inBlock.left, inBlock.top, inBlock.right, inBlock.bottom};
     return orv::DrawDibBlock(dc, dest, m_hDib.get(), blockSrc);
 }
