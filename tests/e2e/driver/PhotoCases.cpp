@@ -313,3 +313,24 @@ E2E_CASE(photo_top_down_rle_shows_failure_box) {
     E2E_EXPECT(box, "no failure box for a top-down RLE8 bitmap");
     ExpectKeyEndsSaver(saver, "top-down RLE");
 }
+
+E2E_CASE_WITH(photo_tagged_6_on_a_palette_display, "depth=8") {
+    // On a palette display the quantizer works on the 1/8 output, and the turned picture lays
+    // out as on a true-colour one. Wine's colours on 8 bits are not checked, only the place.
+    const std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\portrait.jpg", OrientedQuadrants(4000, 6000, 6));
+    WritePhotoSettings(folder, true);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const RECT want{200, 0, 600, 600};
+    RECT drawn{};
+    const bool placed = WaitUntil(
+        [&] {
+            drawn = CaptureScreen().BoundsNot(kBlack);
+            return EqualRect(&drawn, &want) != 0;
+        },
+        10000);
+    if (!placed) SaveScreen("palette");
+    E2E_EXPECT(placed, "picture at %s, want %s", Describe(drawn).c_str(), Describe(want).c_str());
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1, "the saver ended or opened a box");
+}
