@@ -453,3 +453,19 @@ TEST_F(JpegLoader, HugeClaimIsRefusedWholeAndLoadsWhereItIsDrawnSmall) {
     EXPECT_EQ(DibWidthOf(got->loaded.header()), 2048);
     EXPECT_EQ(OpenDescriptorCount(), before);
 }
+
+TEST_F(JpegLoader, ProgressiveClaimBeyondTheLibrarysBoundFailsAtAnyScale) {
+    // A progressive picture keeps every coefficient of the whole picture, whatever the output
+    // scale: 16384 x 16384 grey needs 512 MiB of them, over the library's 256 MiB.
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.inSpace = JCS_GRAYSCALE;
+    params.components = 1;
+    params.progressive = true;
+    const std::string path = folder.Write(
+        "claim.jpg", WithClaimedSize(EncodeJpeg(params, SolidPixels(params, {90})), 16384, 16384));
+    const int before = OpenDescriptorCount();
+    EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{100, 100}; }));
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
