@@ -104,8 +104,8 @@ djpeg_run() {  # djpeg_run [djpeg options]
 
 printf "%-26s %6s %11s %11s %11s %9s %9s %10s\n" "case" "scale" "saver cpu" "djpeg full" "djpeg M/8" \
   "vs full" "vs M/8" "peak MB"
-for spec in "1920x1080 full 3" "1366x768 full 2" "1920x1080 preview 1"; do
-  read -r size mode m <<<"$spec"
+for setup in "1920x1080 full 3" "1366x768 full 2" "1920x1080 preview 1"; do
+  read -r size mode m <<<"$setup"
   start_display "$size"
   : >"$work/cpu"; : >"$work/peak"
   for _ in $(seq "$runs"); do

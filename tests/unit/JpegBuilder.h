@@ -79,7 +79,7 @@ inline std::vector<uint8_t> EncodeTablesOnly() {
 // The TIFF structure of an Exif APP1 payload with one directory, for the orientation tests. The
 // orientation entry comes last, after `entries - 1` image-width entries; the directory is written
 // at `ifdOffset`, or at 8 when that points into the header or offsetLies is set.
-struct ExifSpec {
+struct ExifFields {
     bool bigEndian = false;
     uint32_t ifdOffset = 8;
     bool offsetLies = false;
@@ -92,23 +92,23 @@ struct ExifSpec {
     uint32_t nextIfd = 0;
 };
 
-inline std::vector<uint8_t> ExifPayload(const ExifSpec& spec) {
+inline std::vector<uint8_t> ExifPayload(const ExifFields& fields) {
     std::vector<uint8_t> tiff;
     auto put16 = [&](size_t at, uint16_t v) {
         if (tiff.size() < at + 2) tiff.resize(at + 2);
-        tiff[at + (spec.bigEndian ? 1 : 0)] = static_cast<uint8_t>(v);
-        tiff[at + (spec.bigEndian ? 0 : 1)] = static_cast<uint8_t>(v >> 8);
+        tiff[at + (fields.bigEndian ? 1 : 0)] = static_cast<uint8_t>(v);
+        tiff[at + (fields.bigEndian ? 0 : 1)] = static_cast<uint8_t>(v >> 8);
     };
     auto put32 = [&](size_t at, uint32_t v) {
-        put16(at + (spec.bigEndian ? 2 : 0), static_cast<uint16_t>(v));
-        put16(at + (spec.bigEndian ? 0 : 2), static_cast<uint16_t>(v >> 16));
+        put16(at + (fields.bigEndian ? 2 : 0), static_cast<uint16_t>(v));
+        put16(at + (fields.bigEndian ? 0 : 2), static_cast<uint16_t>(v >> 16));
     };
-    tiff = {spec.bigEndian ? uint8_t('M') : uint8_t('I'), spec.bigEndian ? uint8_t('M') : uint8_t('I')};
+    tiff = {fields.bigEndian ? uint8_t('M') : uint8_t('I'), fields.bigEndian ? uint8_t('M') : uint8_t('I')};
     put16(2, 42);
-    put32(4, spec.ifdOffset);
-    const size_t at = spec.ifdOffset >= 8 && !spec.offsetLies ? spec.ifdOffset : 8;
-    put16(at, spec.entries);
-    const uint16_t written = spec.writeEntries ? spec.writeEntries : spec.entries;
+    put32(4, fields.ifdOffset);
+    const size_t at = fields.ifdOffset >= 8 && !fields.offsetLies ? fields.ifdOffset : 8;
+    put16(at, fields.entries);
+    const uint16_t written = fields.writeEntries ? fields.writeEntries : fields.entries;
     for (uint16_t i = 0; i < written; ++i) {
         const size_t entry = at + 2 + 12u * i;
         if (i + 1 < written) {
@@ -117,14 +117,14 @@ inline std::vector<uint8_t> ExifPayload(const ExifSpec& spec) {
             put32(entry + 4, 1);
             put32(entry + 8, 640);
         } else {
-            put16(entry, spec.tag);
-            put16(entry + 2, spec.type);
-            put32(entry + 4, spec.count);
+            put16(entry, fields.tag);
+            put16(entry + 2, fields.type);
+            put32(entry + 4, fields.count);
             put32(entry + 8, 0);
-            put16(entry + 8, spec.value);
+            put16(entry + 8, fields.value);
         }
     }
-    put32(at + 2 + 12u * written, spec.nextIfd);
+    put32(at + 2 + 12u * written, fields.nextIfd);
     std::vector<uint8_t> payload = {'E', 'x', 'i', 'f', 0, 0};
     payload.insert(payload.end(), tiff.begin(), tiff.end());
     return payload;

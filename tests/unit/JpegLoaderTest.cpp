@@ -358,10 +358,10 @@ std::vector<uint8_t> QuadrantJpeg() {
 }
 
 std::vector<uint8_t> Tagged(const std::vector<uint8_t>& jpeg, int orientation, bool bigEndian) {
-    ExifSpec spec;
-    spec.value = static_cast<uint16_t>(orientation);
-    spec.bigEndian = bigEndian;
-    return WithApp1(jpeg, ExifPayload(spec));
+    ExifFields fields;
+    fields.value = static_cast<uint16_t>(orientation);
+    fields.bigEndian = bigEndian;
+    return WithApp1(jpeg, ExifPayload(fields));
 }
 
 // The BGR pixel at (x, y) of a 24-bit top-down block.
@@ -413,11 +413,11 @@ TEST_F(JpegLoader, EachOrientationLoadsUprightAtFullAndReducedScale) {
 }
 
 TEST_F(JpegLoader, BrokenExifStillShowsThePictureAsStored) {
-    ExifSpec spec;
-    spec.value = 6;
-    spec.ifdOffset = 5000;  // past the segment
-    spec.offsetLies = true;
-    const auto got = LoadAt(folder.Write("b.jpg", WithApp1(QuadrantJpeg(), ExifPayload(spec))), 0, {});
+    ExifFields fields;
+    fields.value = 6;
+    fields.ifdOffset = 5000;  // past the segment
+    fields.offsetLies = true;
+    const auto got = LoadAt(folder.Write("b.jpg", WithApp1(QuadrantJpeg(), ExifPayload(fields))), 0, {});
     ASSERT_TRUE(got);
     EXPECT_EQ(got->picture, (Size{64, 32}));
     EXPECT_EQ(DibWidthOf(got->loaded.header()), 64);
