@@ -105,8 +105,6 @@ void CPictureWnd::ShowNextPicture() {
         const BOOL paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) ? TRUE : FALSE;
         const std::string& path = m_pictures[static_cast<size_t>(m_nNextPicture)];
 
-        // A picture without pixels would reach the layout's divisions; and an exception out of
-        // the file layer or the allocator is a failed load like any other: the show goes on.
         // The loader decodes a JPEG no larger than this window will draw it, by the same layout
         // the paint uses. Without a window the size is unknown and the picture decodes whole.
         RECT rcClient{0, 0, 0, 0};
@@ -119,6 +117,8 @@ void CPictureWnd::ShowNextPicture() {
             return orv::Size{target.Width(), target.Height()};
         };
 
+        // A picture without pixels would reach the layout's divisions; and an exception out of
+        // the file layer or the allocator is a failed load like any other: the show goes on.
         bool loaded = false;
         try {
             auto pPicture = std::make_unique<CDibImage>();
