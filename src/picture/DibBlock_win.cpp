@@ -66,5 +66,14 @@ int CDibImage::MakePalette(CPalette* palette) const {
 
 int CDibImage::Draw(HDC dc, const RECT& dest, const RECT& src) const {
     if (!m_hDib) return 0;
-    return orv::DrawDibBlock(dc, dest, m_hDib.get(), src);
+    orv::Size block;
+    {
+        orv::GlobalLockGuard lock(m_hDib.get());
+        if (!lock) return 0;
+        block = orv::Size{orv::DibWidthOf(lock.data()), orv::DibHeightOf(lock.data())};
+    }
+    // The caller speaks in the picture's own pixels; a JPEG block may hold fewer.
+    const orv::Rect inBlock = orv::BlockSourceRect(ToRect(src), m_size, block);
+    const RECT blockSrc{inBlock.left, inBlock.top, inBlock.right, inBlock.bottom};
+    return orv::DrawDibBlock(dc, dest, m_hDib.get(), blockSrc);
 }

@@ -105,12 +105,24 @@ void CPictureWnd::ShowNextPicture() {
         const BOOL paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) ? TRUE : FALSE;
         const std::string& path = m_pictures[static_cast<size_t>(m_nNextPicture)];
 
+        // The loader decodes a JPEG no larger than this window will draw it, by the same layout
+        // the paint uses. Without a window the size is unknown and the picture decodes whole.
+        RECT rcClient{0, 0, 0, 0};
+        if (m_hWnd) GetClientRect(&rcClient);
+        const orv::Size client{rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
+        const orv::Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        const bool stretch = m_bStretch != 0, preview = m_bPreview != 0;
+        const orv::DrawSizeFn drawSize = [=](orv::Size picture) {
+            const orv::Rect target = orv::PictureRect(client, picture, screen, stretch, preview);
+            return orv::Size{target.Width(), target.Height()};
+        };
+
         // A picture without pixels would reach the layout's divisions; and an exception out of
         // the file layer or the allocator is a failed load like any other: the show goes on.
         bool loaded = false;
         try {
             auto pPicture = std::make_unique<CDibImage>();
-            if (pPicture->Load(path.c_str(), paletteDisplay) && pPicture->GetWidth() > 0 &&
+            if (pPicture->Load(path.c_str(), paletteDisplay, drawSize) && pPicture->GetWidth() > 0 &&
                 pPicture->GetHeight() > 0) {
                 m_pPicture = std::move(pPicture);
                 loaded = true;

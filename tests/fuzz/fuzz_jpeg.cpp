@@ -1,5 +1,7 @@
-// The JPEG loader on arbitrary files, in both output modes (the input's last bit chooses). The
-// decoder reads through stdio, so each input is written to one scratch file of this process.
+// The JPEG loader on arbitrary files, in both output modes (the input's last bit chooses) and at
+// reduced scales (the next three bits: 0 decodes whole, k draws the picture at 1/2^k of its size),
+// with any Exif orientation the file carries (the seeds hold tagged files in both byte orders).
+// The decoder reads through stdio, so each input is written to one scratch file of this process.
 #include <unistd.h>
 
 #include <cstdint>
@@ -34,12 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
 
     const int paletteDisplay = size ? data[size - 1] & 1 : 0;
-    orv::GlobalBlock block(orv::LoadJpegBlock(g_path.c_str(), paletteDisplay));
+    const int shift = size ? (data[size - 1] >> 1) & 7 : 0;
+    orv::DrawSizeFn drawSize;
+    if (shift) drawSize = [shift](orv::Size s) { return orv::Size{s.cx >> shift, s.cy >> shift}; };
+    orv::Size picture;
+    orv::GlobalBlock block(orv::LoadJpegBlock(g_path.c_str(), paletteDisplay, drawSize, &picture));
     if (block) {
         orv::GlobalLockGuard lock(block.get());
         const uint8_t* dib = lock.data();
-        // Every block the loader makes must pass the BMP reader's own check.
+        // Every block the loader makes must pass the BMP reader's own check, and never be larger
+        // than the picture it stands for.
         if (!orv::DibBlockIsSound(dib, orv::GlobalBlockSize(block.get()))) __builtin_trap();
+        if (orv::DibWidthOf(dib) > picture.cx || orv::DibHeightOf(dib) > picture.cy) __builtin_trap();
         g_sink = static_cast<uint32_t>(orv::DibPaletteEntries(dib).size());
     }
     std::remove(g_path.c_str());

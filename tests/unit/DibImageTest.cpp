@@ -126,3 +126,23 @@ TEST_F(DibImage, ReloadReplacesThePicture) {
     EXPECT_EQ(image.GetWidth(), 17);
     EXPECT_EQ(image.GetHeight(), 11);
 }
+
+TEST_F(DibImage, ScaledJpegKeepsItsOwnSizeAndBmpIgnoresTheDrawSize) {
+    // The layout and the caption work from the picture's size, not from the smaller block's.
+    int asked = 0;
+    const orv::DrawSizeFn small = [&asked](orv::Size s) {
+        ++asked;
+        return orv::Size{s.cx / 8, s.cy / 8};
+    };
+    CDibImage image;
+    ASSERT_TRUE(image.Load(folder.Write("p.jpg", JpegBytes(160, 96)).c_str(), 0, small));
+    EXPECT_EQ(image.GetWidth(), 160);
+    EXPECT_EQ(image.GetHeight(), 96);
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(image.Load(folder.Write("p.bmp", BmpBytes(40, 24)).c_str(), 0, small));
+    EXPECT_EQ(image.GetWidth(), 40);
+    EXPECT_EQ(image.GetHeight(), 24);
+    EXPECT_EQ(asked, 1);
+    image.Free();
+    EXPECT_EQ(image.GetWidth(), 0);
+}

@@ -318,3 +318,57 @@ TEST(DibRules, DrawPlanStretchesWhenOnePixelDiffers) {
         EXPECT_EQ(plan.srcHeight, 50);
     }
 }
+
+TEST(DibRules, RunLengthBitsGdiWillNotDrawAreRefused) {
+    struct Case {
+        const char* what;
+        int32_t height;
+        uint16_t bitCount;
+        uint32_t compression;
+        bool sound;
+    };
+    const Case cases[] = {
+        {"RLE8 bottom-up", 4, 8, kBiRle8, true},
+        {"RLE4 bottom-up", 4, 4, kBiRle4, true},
+        {"RLE8 top-down", -4, 8, kBiRle8, false},
+        {"RLE4 top-down", -4, 4, kBiRle4, false},
+        {"RLE8 at 4 bits a pixel", 4, 4, kBiRle8, false},
+        {"RLE4 at 8 bits a pixel", 4, 8, kBiRle4, false},
+        {"RLE8 at 24 bits a pixel", 4, 24, kBiRle8, false},
+        {"uncompressed top-down", -4, 8, kBiRgb, true},
+    };
+    for (const Case& c : cases) {
+        BmpBuilder b;
+        b.width = 4;
+        b.height = c.height;
+        b.bitCount = c.bitCount;
+        b.compression = c.compression;
+        b.table = BmpBuilder::Table(c.bitCount <= 8 ? 1u << c.bitCount : 0, 4);
+        if (c.compression != kBiRgb) {
+            b.bits = std::vector<uint8_t>{0, 0, 0, 1};  // end of line, end of bitmap
+            b.sizeImage = 4;
+        }
+        const std::vector<uint8_t> dib = b.Dib();
+        EXPECT_EQ(DibBlockIsSound(dib.data(), dib.size()), c.sound) << c.what;
+    }
+}
+
+TEST(DibRules, SourceRectOfAPictureInASmallerBlock) {
+    struct Case {
+        Rect src;
+        Size picture, block;
+        Rect want;
+    };
+    const Case cases[] = {
+        {{0, 0, 6000, 4000}, {6000, 4000}, {2250, 1500}, {0, 0, 2250, 1500}},  // the whole onto the whole
+        {{0, 0, 4000, 6000}, {4000, 6000}, {500, 750}, {0, 0, 500, 750}},
+        {{0, 0, 799, 600}, {799, 600}, {100, 75}, {0, 0, 100, 75}},  // rounded-up block side
+        {{100, 50, 300, 250}, {800, 600}, {400, 300}, {50, 25, 150, 125}},
+        {{3, 5, 7, 9}, {10, 10}, {10, 10}, {3, 5, 7, 9}},  // same size: unchanged
+        {{3, 5, 7, 9}, {0, 0}, {10, 10}, {3, 5, 7, 9}},    // no picture size: unchanged
+    };
+    for (const Case& c : cases) {
+        const Rect got = BlockSourceRect(c.src, c.picture, c.block);
+        EXPECT_EQ(got, c.want) << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+    }
+}

@@ -75,3 +75,82 @@ inline std::vector<uint8_t> EncodeTablesOnly() {
     std::free(out);
     return bytes;
 }
+
+// The TIFF structure of an Exif APP1 payload with one directory, for the orientation tests. The
+// orientation entry comes last, after `entries - 1` image-width entries; the directory is written
+// at `ifdOffset`, or at 8 when that points into the header or offsetLies is set.
+struct ExifFields {
+    bool bigEndian = false;
+    uint32_t ifdOffset = 8;
+    bool offsetLies = false;
+    uint16_t entries = 1;       // the count written, and the entries written when writeEntries is 0
+    uint16_t writeEntries = 0;  // entries actually written when not 0 (a count that lies)
+    uint16_t tag = 0x0112;
+    uint16_t type = 3;  // SHORT
+    uint32_t count = 1;
+    uint16_t value = 1;
+    uint32_t nextIfd = 0;
+};
+
+inline std::vector<uint8_t> ExifPayload(const ExifFields& fields) {
+    std::vector<uint8_t> tiff;
+    auto put16 = [&](size_t at, uint16_t v) {
+        if (tiff.size() < at + 2) tiff.resize(at + 2);
+        tiff[at + (fields.bigEndian ? 1 : 0)] = static_cast<uint8_t>(v);
+        tiff[at + (fields.bigEndian ? 0 : 1)] = static_cast<uint8_t>(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at + (fields.bigEndian ? 2 : 0), static_cast<uint16_t>(v));
+        put16(at + (fields.bigEndian ? 0 : 2), static_cast<uint16_t>(v >> 16));
+    };
+    tiff = {fields.bigEndian ? uint8_t('M') : uint8_t('I'), fields.bigEndian ? uint8_t('M') : uint8_t('I')};
+    put16(2, 42);
+    put32(4, fields.ifdOffset);
+    const size_t at = fields.ifdOffset >= 8 && !fields.offsetLies ? fields.ifdOffset : 8;
+    put16(at, fields.entries);
+    const uint16_t written = fields.writeEntries ? fields.writeEntries : fields.entries;
+    for (uint16_t i = 0; i < written; ++i) {
+        const size_t entry = at + 2 + 12u * i;
+        if (i + 1 < written) {
+            put16(entry, 0x0100);  // ImageWidth, LONG
+            put16(entry + 2, 4);
+            put32(entry + 4, 1);
+            put32(entry + 8, 640);
+        } else {
+            put16(entry, fields.tag);
+            put16(entry + 2, fields.type);
+            put32(entry + 4, fields.count);
+            put32(entry + 8, 0);
+            put16(entry + 8, fields.value);
+        }
+    }
+    put32(at + 2 + 12u * written, fields.nextIfd);
+    std::vector<uint8_t> payload = {'E', 'x', 'i', 'f', 0, 0};
+    payload.insert(payload.end(), tiff.begin(), tiff.end());
+    return payload;
+}
+
+// The JPEG with an APP1 segment holding payload right after its SOI marker.
+inline std::vector<uint8_t> WithApp1(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& payload) {
+    std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+    const size_t length = payload.size() + 2;
+    out.insert(out.end(), {0xFF, 0xE1, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+// The JPEG with the frame header's height and width replaced: a header that claims more than the
+// data holds (the library warns and fills the rest).
+inline std::vector<uint8_t> WithClaimedSize(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height) {
+    for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<uint8_t>(height);
+            jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    }
+    return jpeg;
+}

@@ -269,3 +269,203 @@ TEST_F(JpegLoader, LargestDimensionsAreAnAllocationFailureNotAWrappedSize) {
     bytes[sof + 8] = 0xDC;
     EXPECT_FALSE(Load(folder.Write("huge.jpg", bytes), 0));
 }
+
+TEST(JpegScale, CheapestScaleThatCoversTheDrawnSize) {
+    struct Case {
+        Size picture, drawn;
+        int m;
+    };
+    const Case cases[] = {
+        {{6000, 4000}, {1620, 1080}, 3},  // full screen 1920 x 1080, stretched: 2250 x 1500
+        {{6000, 4000}, {1152, 768}, 2},   // 1366 x 768: 1500 x 1000
+        {{6000, 4000}, {152, 101}, 1},    // 152 x 112 preview: 750 x 500
+        {{6000, 4000}, {800, 533}, 2},    // 800 x 600: 750 is one short of 800 at 1/8
+        {{6000, 4000}, {600, 400}, 1},    // tagged 6 on 800 x 600, in stored orientation
+        {{800, 600}, {100, 75}, 1},       // exactly an eighth
+        {{799, 600}, {100, 75}, 1},       // the library rounds each side up: 99.875 gives 100
+        {{792, 600}, {100, 75}, 2},       // 99 < 100
+        {{10, 10}, {4, 4}, 3},            // ceil(20 / 8) = 3 < 4, ceil(30 / 8) = 4
+        {{1000, 1000}, {600, 600}, 8},    // 4/8 is too small; 5/8 to 7/8 cost more than 8/8
+        {{6000, 4000}, {6000, 4000}, 8},  // drawn at its own size
+        {{100, 100}, {400, 400}, 8},      // enlarged
+        {{6000, 4000}, {3000, 1}, 4},     // both directions must be covered
+        {{6000, 4000}, {1, 2001}, 8},    {{6000, 4000}, {0, 0}, 8},  // unknown: whole
+        {{6000, 4000}, {-5, 300}, 8},    {{65500, 65500}, {1, 1}, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChooseJpegScale(c.picture, c.drawn), c.m)
+            << c.picture.cx << "x" << c.picture.cy << " drawn " << c.drawn.cx << "x" << c.drawn.cy;
+    }
+}
+
+TEST(JpegScale, BlockSizeAndItsBound) {
+    struct Case {
+        uint32_t width, height;
+        int components;
+        bool table;
+        uint64_t bytes;
+        bool fits;
+    };
+    const Case cases[] = {
+        {5, 3, 3, false, 40 + 16 * 3, true},
+        {1, 1, 1, true, 40 + 1024 + 4, true},
+        // Grey, 16384 wide: 16383 rows fit in 256 MiB beside header and table, 16384 do not.
+        {16384, 16383, 1, true, 40 + 1024 + 16384ull * 16383, true},
+        {16384, 16384, 1, true, 40 + 1024 + 16384ull * 16384, false},
+        {9500, 9418, 3, false, 40 + 28500ull * 9418, true},
+        {9500, 9419, 3, false, 40 + 28500ull * 9419, false},
+        {30000, 30000, 3, false, 40 + 90000ull * 30000, false},
+        {65500, 65500, 3, false, 40 + 196500ull * 65500, false},  // beyond 32 bits, no wrap
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << "x" << c.components);
+        EXPECT_EQ(JpegBlockBytes(c.width, c.height, c.components, c.table), c.bytes);
+        EXPECT_EQ(c.bytes <= kMaxJpegBlockBytes, c.fits);
+    }
+}
+
+namespace {
+
+struct ScaledLoad {
+    Loaded loaded;
+    Size picture;
+};
+
+std::optional<ScaledLoad> LoadAt(const std::string& path, int paletteDisplay, const DrawSizeFn& drawSize) {
+    Size picture;
+    GlobalBlock block(LoadJpegBlock(path.c_str(), paletteDisplay, drawSize, &picture));
+    if (!block) return std::nullopt;
+    GlobalLockGuard lock(block.get());
+    return ScaledLoad{Loaded{std::vector<uint8_t>(lock.data(), lock.data() + GlobalBlockSize(block.get()))},
+                      picture};
+}
+
+// Four flat quadrants, 32 x 16 pixels each (whole chroma blocks at 4:2:0), stored 64 x 32.
+const std::vector<uint8_t> kA = {230, 20, 20}, kB = {20, 220, 20}, kC = {20, 20, 230}, kD = {240, 240, 240};
+
+std::vector<uint8_t> QuadrantJpeg() {
+    JpegParams params;
+    params.width = 64;
+    params.height = 32;
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::vector<uint8_t>& c = y < 16 ? (x < 32 ? kA : kB) : (x < 32 ? kC : kD);
+            pixels.insert(pixels.end(), c.begin(), c.end());
+        }
+    }
+    return EncodeJpeg(params, pixels);
+}
+
+std::vector<uint8_t> Tagged(const std::vector<uint8_t>& jpeg, int orientation, bool bigEndian) {
+    ExifFields fields;
+    fields.value = static_cast<uint16_t>(orientation);
+    fields.bigEndian = bigEndian;
+    return WithApp1(jpeg, ExifPayload(fields));
+}
+
+// The BGR pixel at (x, y) of a 24-bit top-down block.
+std::vector<int> PixelAt(const Loaded& l, int x, int y) {
+    const int width = DibWidthOf(l.header());
+    const size_t row = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    const uint8_t* p = l.Rows() + static_cast<size_t>(y) * row + static_cast<size_t>(x) * 3;
+    return {p[2], p[1], p[0]};
+}
+
+}  // namespace
+
+TEST_F(JpegLoader, EachOrientationLoadsUprightAtFullAndReducedScale) {
+    // Where the stored quadrants A B / C D stand after the turn, drawn by hand: TL, TR, BL, BR.
+    struct Case {
+        int orientation;
+        std::vector<uint8_t> tl, tr, bl, br;
+    };
+    const Case cases[] = {
+        {1, kA, kB, kC, kD}, {2, kB, kA, kD, kC}, {3, kD, kC, kB, kA}, {4, kC, kD, kA, kB},
+        {5, kA, kC, kB, kD}, {6, kC, kA, kD, kB}, {7, kD, kB, kC, kA}, {8, kB, kD, kA, kC},
+    };
+    const std::vector<uint8_t> stored = QuadrantJpeg();
+    for (const Case& c : cases) {
+        for (int half : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << "orientation " << c.orientation << (half ? " at 4/8" : ""));
+            const bool swaps = c.orientation >= 5;
+            const Size upright = swaps ? Size{32, 64} : Size{64, 32};
+            // Drawn at half its size, the picture decodes at 4/8.
+            DrawSizeFn drawSize;
+            if (half) drawSize = [](Size s) { return Size{s.cx / 2, s.cy / 2}; };
+            const auto got = LoadAt(
+                folder.Write("o.jpg", Tagged(stored, c.orientation, c.orientation % 2 == 0)), 0, drawSize);
+            ASSERT_TRUE(got);
+            EXPECT_EQ(got->picture, upright);
+            const int w = upright.cx >> half, h = upright.cy >> half;
+            ASSERT_EQ(DibWidthOf(got->loaded.header()), w);
+            ASSERT_EQ(DibHeightOf(got->loaded.header()), h);
+            auto near = [](std::vector<int> got, const std::vector<uint8_t>& want) {
+                for (size_t i = 0; i < 3; ++i)
+                    EXPECT_NEAR(got[i], want[i], 12) << "channel " << i;
+            };
+            near(PixelAt(got->loaded, w / 4, h / 4), c.tl);
+            near(PixelAt(got->loaded, 3 * w / 4, h / 4), c.tr);
+            near(PixelAt(got->loaded, w / 4, 3 * h / 4), c.bl);
+            near(PixelAt(got->loaded, 3 * w / 4, 3 * h / 4), c.br);
+        }
+    }
+}
+
+TEST_F(JpegLoader, BrokenExifStillShowsThePictureAsStored) {
+    ExifFields fields;
+    fields.value = 6;
+    fields.ifdOffset = 5000;  // past the segment
+    fields.offsetLies = true;
+    const auto got = LoadAt(folder.Write("b.jpg", WithApp1(QuadrantJpeg(), ExifPayload(fields))), 0, {});
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->picture, (Size{64, 32}));
+    EXPECT_EQ(DibWidthOf(got->loaded.header()), 64);
+}
+
+TEST_F(JpegLoader, ScaledPaletteOutputIsQuantizedAtTheReducedSize) {
+    const auto got = LoadAt(folder.Write("q.jpg", Tagged(QuadrantJpeg(), 6, false)), 1, [](Size) {
+        return Size{8, 16};
+    });
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->picture, (Size{32, 64}));
+    EXPECT_EQ(got->loaded.BitCount(), 8);
+    EXPECT_EQ(DibWidthOf(got->loaded.header()), 8);  // 1/4 is the first scale that covers 8 x 16
+    EXPECT_EQ(DibHeightOf(got->loaded.header()), 16);
+    EXPECT_EQ(got->loaded.bytes.size(), 40u + 1024u + 8u * 16u);
+}
+
+TEST_F(JpegLoader, HugeClaimIsRefusedWholeAndLoadsWhereItIsDrawnSmall) {
+    // A grey picture claiming 16384 x 16384: its whole block is 1,064 bytes over 256 MiB, which the
+    // host would still hand out, so only the loader's own bound refuses it.
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.inSpace = JCS_GRAYSCALE;
+    params.components = 1;
+    const std::string path = folder.Write(
+        "claim.jpg", WithClaimedSize(EncodeJpeg(params, SolidPixels(params, {90})), 16384, 16384));
+    const int before = OpenDescriptorCount();
+    EXPECT_FALSE(LoadAt(path, 0, {}));
+    const auto got = LoadAt(path, 0, [](Size) { return Size{800, 600}; });
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->picture, (Size{16384, 16384}));
+    EXPECT_EQ(DibWidthOf(got->loaded.header()), 2048);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+TEST_F(JpegLoader, ProgressiveClaimBeyondTheLibrarysBoundFailsAtAnyScale) {
+    // A progressive picture keeps every coefficient of the whole picture, whatever the output
+    // scale: 16384 x 16384 grey needs 512 MiB of them, over the library's 256 MiB.
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.inSpace = JCS_GRAYSCALE;
+    params.components = 1;
+    params.progressive = true;
+    const std::string path = folder.Write(
+        "claim.jpg", WithClaimedSize(EncodeJpeg(params, SolidPixels(params, {90})), 16384, 16384));
+    const int before = OpenDescriptorCount();
+    EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{100, 100}; }));
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}

@@ -127,3 +127,39 @@ TEST(PictureRect, HugePictureDoesNotOverflow) {
     // 600 x 2147483647 / 300 = 4294967294, which would read as -2 once cut to 32 bits.
     EXPECT_EQ(PictureRect({800, 600}, {2147483647, 300}, kScreen800, false, false), (Rect{0, 300, 800, 300}));
 }
+
+TEST(PictureRect, CameraPhotosOnTodaysScreens) {
+    // The sizes the JPEG loader is asked to cover; a block decoded smaller never changes them.
+    const LayoutCase cases[] = {
+        {"6000 x 4000 at 1920 x 1080",
+         {1920, 1080},
+         {6000, 4000},
+         {1920, 1080},
+         true,
+         false,
+         {150, 0, 1770, 1080}},
+        {"6000 x 4000 at 1366 x 768",
+         {1366, 768},
+         {6000, 4000},
+         {1366, 768},
+         true,
+         false,
+         {107, 0, 1259, 768}},
+        {"6000 x 4000 at 800 x 600", {800, 600}, {6000, 4000}, kScreen800, true, false, {0, 33, 800, 566}},
+        {"4000 x 6000 (tagged 6) at 800 x 600",
+         {800, 600},
+         {4000, 6000},
+         kScreen800,
+         true,
+         false,
+         {200, 0, 600, 600}},
+        {"6000 x 4000 in a 152 x 112 preview",
+         {152, 112},
+         {6000, 4000},
+         {1920, 1080},
+         false,
+         true,
+         {0, 5, 152, 106}},
+    };
+    ExpectCases(cases, sizeof cases / sizeof cases[0]);
+}

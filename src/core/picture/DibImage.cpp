@@ -20,29 +20,30 @@ bool IsJpegFileName(const char* path) {
 
 CDibImage::~CDibImage() { Free(); }
 
-int CDibImage::Load(const char* fileName, int paletteDisplay) {
+int CDibImage::Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize) {
     if (!fileName) return 0;
     if (orv::IsJpegFileName(fileName)) {
         Free();
-        m_hDib.reset(orv::LoadJpegBlock(fileName, paletteDisplay));
+        orv::Size size;
+        m_hDib.reset(orv::LoadJpegBlock(fileName, paletteDisplay, drawSize, &size));
+        if (m_hDib) m_size = size;
     } else {
         // Opened before anything is released: a picture that cannot be opened keeps the old one.
         std::unique_ptr<orv::IFileReader> file = orv::OpenFileForReading(fileName);
         if (!file) return 0;
         Free();
         m_hDib.reset(orv::LoadBmpBlock(*file));
+        orv::GlobalLockGuard lock(m_hDib.get());
+        if (lock) m_size = orv::Size{orv::DibWidthOf(lock.data()), orv::DibHeightOf(lock.data())};
     }
     return m_hDib ? 1 : 0;
 }
 
-void CDibImage::Free() { m_hDib.reset(); }
-
-int CDibImage::GetWidth() const {
-    orv::GlobalLockGuard lock(m_hDib.get());
-    return lock ? orv::DibWidthOf(lock.data()) : 0;
+void CDibImage::Free() {
+    m_hDib.reset();
+    m_size = orv::Size{};
 }
 
-int CDibImage::GetHeight() const {
-    orv::GlobalLockGuard lock(m_hDib.get());
-    return lock ? orv::DibHeightOf(lock.data()) : 0;
-}
+int CDibImage::GetWidth() const { return m_hDib ? m_size.cx : 0; }
+
+int CDibImage::GetHeight() const { return m_hDib ? m_size.cy : 0; }

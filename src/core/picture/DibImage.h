@@ -4,6 +4,7 @@
 // Win32 side, declared here against forward declarations of HDC, RECT and CPalette so this header
 // stays free of <windows.h> (the project builds with STRICT, where HDC is HDC__*).
 #include "core/picture/GlobalBlock.h"
+#include "core/picture/JpegLoader.h"
 
 #ifdef _WIN32
 struct HDC__;
@@ -29,9 +30,11 @@ public:
     // paletteDisplay is a BOOL (int): non-zero when the display is palette-based, so JPEG colour
     // output is reduced to 256 colours. TRUE when the object now holds a picture. A BMP file that
     // cannot be opened leaves the object as it was; every other failure leaves it empty.
-    int Load(const char* fileName, int paletteDisplay);
+    // drawSize, when set, tells a JPEG picture the size it will be drawn at for its own size, so
+    // it is decoded no larger than that needs; BMP files ignore it.
+    int Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize = {});
     void Free();
-    // 0 when empty.
+    // The picture's own (upright) size, whatever the block holds; 0 when empty.
     int GetWidth() const;
     int GetHeight() const;
 
@@ -39,11 +42,13 @@ public:
     // Attaches a palette built from the colour table to an empty CPalette. FALSE when empty, for a
     // picture without colour table, or when the palette cannot be made.
     int MakePalette(CPalette* palette) const;
-    // Draws src (picture pixels, top-left origin) into dest (logical units). Scan lines drawn;
-    // 0 when empty or when GDI fails.
+    // Draws src (picture pixels, top-left origin) into dest (logical units). src is in the
+    // picture's own pixels; a block decoded smaller is read at the matching place. Scan lines
+    // drawn; 0 when empty or when GDI fails.
     int Draw(HDC__* dc, const tagRECT& dest, const tagRECT& src) const;
 #endif
 
 private:
     orv::GlobalBlock m_hDib;  // the packed DIB; empty when no picture is held
+    orv::Size m_size;         // the picture's own size; the block's when it was not scaled
 };

@@ -97,6 +97,12 @@ bool DibBlockIsSound(const uint8_t* block, uint64_t size) {
         int32_t w = static_cast<int32_t>(ReadLe32(block + kBiWidth));
         int32_t h = static_cast<int32_t>(ReadLe32(block + kBiHeight));
         if (w <= 0 || h == 0 || h == INT32_MIN) return false;
+        // GDI draws run-length bits bottom-up only, and only at their own depth; it refuses the
+        // rest, which would leave a black screen without a word.
+        const bool rle = compression == kBiRle8 || compression == kBiRle4;
+        if (rle && h < 0) return false;
+        if (compression == kBiRle8 && bitCount != 8) return false;
+        if (compression == kBiRle4 && bitCount != 4) return false;
         width = static_cast<uint64_t>(w);
         height = static_cast<uint64_t>(h < 0 ? -int64_t(h) : int64_t(h));
     } else {
@@ -169,6 +175,15 @@ DibDrawPlan PlanDibDraw(const Rect& dest, const Rect& src, int32_t height) {
         plan.scanLines = static_cast<uint16_t>(height);
     }
     return plan;
+}
+
+Rect BlockSourceRect(const Rect& src, Size picture, Size block) {
+    if (picture == block || picture.cx <= 0 || picture.cy <= 0) return src;
+    auto scale = [](int32_t v, int32_t to, int32_t from) {
+        return static_cast<int32_t>(int64_t(v) * to / from);
+    };
+    return Rect{scale(src.left, block.cx, picture.cx), scale(src.top, block.cy, picture.cy),
+                scale(src.right, block.cx, picture.cx), scale(src.bottom, block.cy, picture.cy)};
 }
 
 }  // namespace orv

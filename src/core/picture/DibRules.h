@@ -60,7 +60,9 @@ inline uint8_t* DibBitsOf(uint8_t* header) { return header + DibBitsOffset(heade
 // that no rule, no palette builder and no graphics call reads past it. Refuses header sizes other
 // than 12, 40, 52, 56, 108, 124; a width or height of 0; a negative width; a colour table or masks
 // that do not fit; uncompressed bits shorter than the 4-byte-aligned rows times the height; and
-// compressed bits (RLE and the rest) whose biSizeImage is 0 or reaches past the block.
+// compressed bits (RLE and the rest) whose biSizeImage is 0 or reaches past the block. Refuses
+// too what GDI will not draw: RLE bits stored top-down (a negative height), RLE8 with other than
+// 8 bits a pixel and RLE4 with other than 4.
 bool DibBlockIsSound(const uint8_t* block, uint64_t size);
 
 // One logical-palette entry, in PALETTEENTRY's order.
@@ -94,5 +96,10 @@ struct DibDrawPlan {
     uint32_t scanLines = 0;  // SetDIBitsToDevice only: the height as an unsigned 16-bit value
 };
 DibDrawPlan PlanDibDraw(const Rect& dest, const Rect& src, int32_t height);
+
+// src, given in the pixels of a picture of size `picture`, in the pixels of a block that holds the
+// same picture at size `block` (a JPEG decoded at a reduced scale): each side scaled by the
+// block's share, truncated. The whole picture maps onto the whole block; equal sizes change nothing.
+Rect BlockSourceRect(const Rect& src, Size picture, Size block);
 
 }  // namespace orv

@@ -3,12 +3,16 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
 #include "core/framework/UniqueHandle.h"
 #include "core/picture/DibRules.h"
+#include "core/picture/ExifOrientation.h"
+#include "core/picture/Orientation.h"
 
 namespace orv {
 namespace {
@@ -27,8 +31,10 @@ struct JpegJob {
     FILE* file;
     int paletteDisplay;  // set for greyscale files too once the header is read
     bool quantize;
-    uint8_t* rows;  // the first row inside the locked block
+    int orientation;  // Exif orientation, 1 to 8
+    uint8_t* rows;    // the first row inside the locked block
     size_t rowBytes;
+    uint8_t* scratch;  // one stored row, for orientations other than 1
 };
 
 [[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
@@ -51,50 +57,76 @@ bool RunGuarded(JpegJob& job, JobStep step) {
 
 void CreateAndReadHeader(JpegJob& job) {
     jpeg_create_decompress(&job.cinfo);
+    // The library has no backing store: a progressive picture's coefficients beyond this are a
+    // fatal error rather than gigabytes taken on a hostile header's word.
+    long& cap = job.cinfo.mem->max_memory_to_use;
+    if (cap == 0 || cap > static_cast<long>(kMaxJpegBlockBytes)) cap = static_cast<long>(kMaxJpegBlockBytes);
     jpeg_stdio_src(&job.cinfo, job.file);
+    // APP1 holds the Exif block with the orientation tag; the rest are skipped as before.
+    jpeg_save_markers(&job.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&job.cinfo, TRUE);
+}
+
+void ChooseOutput(JpegJob& job) {
     if (job.cinfo.out_color_space == JCS_GRAYSCALE) {
         // Greyscale is stored as 8 bits with a grey table; the library is not asked to quantize.
         job.paletteDisplay = 1;
         job.quantize = false;
-    } else {
+    } else if (job.paletteDisplay) {
+        // The quantizer's colour map is read channel by channel below, red first.
         job.cinfo.out_color_space = JCS_RGB;
-        job.quantize = job.paletteDisplay != 0;
-        if (job.quantize) {
-            job.cinfo.quantize_colors = TRUE;
-            job.cinfo.desired_number_of_colors = 256;
-        }
+        job.quantize = true;
+        job.cinfo.quantize_colors = TRUE;
+        job.cinfo.desired_number_of_colors = 256;
+    } else {
+        // A DIB stores blue, green, red: the library writes that order itself.
+        job.cinfo.out_color_space = JCS_EXT_BGR;
+        job.quantize = false;
     }
-    jpeg_start_decompress(&job.cinfo);
+    jpeg_calc_output_dimensions(&job.cinfo);
 }
+
+void StartDecompress(JpegJob& job) { jpeg_start_decompress(&job.cinfo); }
 
 void ReadRows(JpegJob& job) {
-    uint8_t* row = job.rows;
-    const bool swap = job.paletteDisplay == 0;
-    const JDIMENSION width = job.cinfo.output_width;
-    while (job.cinfo.output_scanline < job.cinfo.output_height) {
-        JSAMPROW target = row;
-        jpeg_read_scanlines(&job.cinfo, &target, 1);
-        if (swap) {
-            // The library delivers red, green, blue; a DIB stores blue, green, red.
-            uint8_t* pixel = row;
-            for (JDIMENSION x = 0; x < width; ++x, pixel += 3) {
-                const uint8_t red = pixel[0];
-                pixel[0] = pixel[2];
-                pixel[2] = red;
-            }
+    jpeg_decompress_struct& cinfo = job.cinfo;
+    if (job.orientation == 1) {
+        uint8_t* row = job.rows;
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW target = row;
+            jpeg_read_scanlines(&cinfo, &target, 1);
+            row += job.rowBytes;
         }
-        row += job.rowBytes;
+    } else {
+        const Size stored{static_cast<int32_t>(cinfo.output_width),
+                          static_cast<int32_t>(cinfo.output_height)};
+        const size_t pixelBytes = static_cast<size_t>(cinfo.output_components);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const int32_t y = static_cast<int32_t>(cinfo.output_scanline);
+            JSAMPROW target = job.scratch;
+            jpeg_read_scanlines(&cinfo, &target, 1);
+            PlaceStoredRow(job.scratch, y, stored, job.orientation, pixelBytes, job.rows, job.rowBytes);
+        }
     }
-    jpeg_finish_decompress(&job.cinfo);
+    jpeg_finish_decompress(&cinfo);
 }
 
-void WriteHeaderAndTable(const JpegJob& job, uint8_t* dib) {
+// The orientation of the first Exif APP1 segment that the library saved; 1 when none says.
+int SavedOrientation(const jpeg_decompress_struct& cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1) continue;
+        const int orientation = ExifOrientationOf(m->data, m->data_length);
+        if (orientation != 0) return orientation;
+    }
+    return 1;
+}
+
+void WriteHeaderAndTable(const JpegJob& job, Size upright, uint8_t* dib) {
     const jpeg_decompress_struct& cinfo = job.cinfo;
     WriteLe32(dib + 0, kInfoHeaderSize);
-    WriteLe32(dib + 4, cinfo.output_width);
-    // Negative: rows are stored top row first, in decoding order.
-    WriteLe32(dib + 8, 0u - static_cast<uint32_t>(cinfo.output_height));
+    WriteLe32(dib + 4, static_cast<uint32_t>(upright.cx));
+    // Negative: rows are stored top row first.
+    WriteLe32(dib + 8, 0u - static_cast<uint32_t>(upright.cy));
     WriteLe16(dib + 12, 1);
     WriteLe16(dib + 14, job.paletteDisplay ? 8 : 24);
     // biCompression, biSizeImage, biClrUsed and biClrImportant stay 0 from the zeroed block.
@@ -117,9 +149,30 @@ void WriteHeaderAndTable(const JpegJob& job, uint8_t* dib) {
     }
 }
 
+// The library's rounding of a scaled side: ceil(side x m / 8).
+int64_t ScaledSide(int32_t side, int m) { return (int64_t(side) * m + 7) / 8; }
+
 }  // namespace
 
+int ChooseJpegScale(Size picture, Size drawn) {
+    if (drawn.cx <= 0 || drawn.cy <= 0) return 8;
+    for (int m : {1, 2, 3, 4}) {
+        if (ScaledSide(picture.cx, m) >= drawn.cx && ScaledSide(picture.cy, m) >= drawn.cy) return m;
+    }
+    return 8;
+}
+
+uint64_t JpegBlockBytes(uint32_t width, uint32_t height, int components, bool table) {
+    const uint64_t rowBytes = (uint64_t(components) * width * 8 + 31) / 32 * 4;
+    return kInfoHeaderSize + (table ? 256 * 4 : 0) + rowBytes * height;
+}
+
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay) {
+    return LoadJpegBlock(fileName, paletteDisplay, DrawSizeFn(), nullptr);
+}
+
+GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawSizeFn& drawSize,
+                           Size* pictureSize) {
     if (!fileName) return nullptr;
     // Declared before the job: the decompressor is destroyed before the file it reads closes.
     UniqueStdioFile file(std::fopen(fileName, "rb"));
@@ -129,27 +182,57 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay) {
     std::memset(&job, 0, sizeof job);
     job.file = file.get();
     job.paletteDisplay = paletteDisplay;
+    job.orientation = 1;
     job.cinfo.err = jpeg_std_error(&job.error.pub);
     job.error.pub.error_exit = JpegErrorExit;
 
     GlobalBlock block;
+    std::unique_ptr<uint8_t[]> scratch;
     uint8_t* dib = nullptr;
+    Size upright;
     try {
         if (!RunGuarded(job, CreateAndReadHeader)) throw CFatalJpegException();
 
+        // The scale is chosen in the stored orientation, from the size drawn upright.
+        job.orientation = SavedOrientation(job.cinfo);
+        const Size stored{static_cast<int32_t>(job.cinfo.image_width),
+                          static_cast<int32_t>(job.cinfo.image_height)};
+        upright = UprightSize(stored, job.orientation);
+        if (drawSize) {
+            const Size drawn = UprightSize(drawSize(upright), job.orientation);
+            job.cinfo.scale_num = static_cast<unsigned>(ChooseJpegScale(stored, drawn));
+            job.cinfo.scale_denom = 8;
+        }
+        if (!RunGuarded(job, ChooseOutput)) throw CFatalJpegException();
+
+        // Refused before the library decodes anything (the quantizer's first pass runs inside
+        // jpeg_start_decompress): what could never be drawn is not worth the time. The output
+        // size jpeg_calc_output_dimensions gave is the one jpeg_start_decompress keeps.
         const jpeg_decompress_struct& cinfo = job.cinfo;
-        // 64-bit sizes: 65500 x 65500 x 3 does not fit 32 bits; what cannot be allocated is an
-        // allocation failure, never a wrapped small block.
-        const uint64_t rowBytes = (uint64_t(cinfo.output_components) * cinfo.output_width * 8 + 31) / 32 * 4;
+        const Size output = UprightSize(
+            Size{static_cast<int32_t>(cinfo.output_width), static_cast<int32_t>(cinfo.output_height)},
+            job.orientation);
+        const int components = cinfo.output_components;
+        const uint64_t size =
+            JpegBlockBytes(uint32_t(output.cx), uint32_t(output.cy), components, job.paletteDisplay != 0);
+        if (size > kMaxJpegBlockBytes) throw CMemoryJpegException();
+        if (!RunGuarded(job, StartDecompress)) throw CFatalJpegException();
+
+        const uint64_t rowBytes = (uint64_t(components) * uint32_t(output.cx) * 8 + 31) / 32 * 4;
         const uint64_t tableBytes = job.paletteDisplay ? 256 * 4 : 0;
-        const uint64_t size = kInfoHeaderSize + tableBytes + rowBytes * cinfo.output_height;
         block.reset(AllocGlobalBlock(size));
         if (!block) throw CMemoryJpegException();
+        if (job.orientation != 1) {
+            scratch.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * cinfo.output_components]);
+            if (!scratch) throw CMemoryJpegException();
+            job.scratch = scratch.get();
+        }
         dib = static_cast<uint8_t*>(LockGlobalBlock(block.get()));
         if (!dib) throw CMemoryJpegException();
 
-        WriteHeaderAndTable(job, dib);
-        // The library writes each row straight into its place in the block.
+        WriteHeaderAndTable(job, output, dib);
+        // The library writes each row straight into its place in the block, or through one
+        // scratch row when the picture must be turned.
         job.rows = dib + kInfoHeaderSize + tableBytes;
         job.rowBytes = static_cast<size_t>(rowBytes);
         if (!RunGuarded(job, ReadRows)) throw CFatalJpegException();
@@ -164,6 +247,7 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay) {
     }
     jpeg_destroy_decompress(&job.cinfo);
     if (dib) UnlockGlobalBlock(block.get());
+    if (block && pictureSize) *pictureSize = upright;
     return block.release();
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 // Decodes a JPEG file into a new packed DIB block (info header, grey or quantized colour table in
 // the 8-bit modes, top-down rows) through libjpeg-turbo's classic API.
+#include <cstdint>
+#include <functional>
+
+#include "core/framework/Geometry.h"
 #include "core/picture/GlobalBlock.h"
 
 // The loader's two failure kinds. They are thrown and caught inside LoadJpegBlock only.
@@ -9,10 +13,34 @@ class CMemoryJpegException {};  // the bitmap block could not be allocated or lo
 
 namespace orv {
 
+// No JPEG block is larger than this, whatever the file's header claims; the library's own working
+// memory is held to the same figure. A larger block is an allocation failure.
+constexpr uint64_t kMaxJpegBlockBytes = uint64_t(256) << 20;
+
+// The size at which the window will draw a picture of the given (upright) size. Empty: unknown.
+using DrawSizeFn = std::function<Size(Size)>;
+
+// M of the decode scale M/8 for a picture of `picture` pixels that is drawn at `drawn` (both in
+// the same orientation): the cheapest scale whose output, each side rounded up as the library
+// does, still covers `drawn` in both directions. Measured with libjpeg-turbo 2.1: 3/8 costs what
+// 4/8 costs (only 1/2, 1/4 and 1/8 have SIMD code) and 5/8 to 7/8 cost more than a whole decode,
+// so the choice is among 1, 2, 3, 4 and 8. An empty `drawn` gives 8.
+int ChooseJpegScale(Size picture, Size drawn);
+
+// Size of the block for output of width x height pixels of `components` bytes: header, the
+// 256-entry table when `table`, and rows padded to four bytes. 64-bit, so it cannot wrap.
+uint64_t JpegBlockBytes(uint32_t width, uint32_t height, int components, bool table);
+
 // paletteDisplay (non-zero: the display has a palette) reduces colour pictures to 256 colours with
 // the library's two-pass quantizer; otherwise they come out as 24-bit BGR. Greyscale pictures are
 // always 8-bit with a grey table. Returns an unlocked block owned by the caller, null on any
-// failure; every path closes the file and destroys the decompressor.
+// failure; every path closes the file and destroys the decompressor. The block holds the picture
+// upright (Exif orientation applied), at full size.
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay);
+// As above, decoded at the scale ChooseJpegScale picks for drawSize(the upright size) when
+// drawSize is set. pictureSize, when not null, receives the picture's upright size at full
+// scale on success (the block may hold fewer pixels).
+GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawSizeFn& drawSize,
+                           Size* pictureSize);
 
 }  // namespace orv

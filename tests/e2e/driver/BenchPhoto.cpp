@@ -1,0 +1,124 @@
+// Not a test: the driver half of bench/photo_slides.sh, run by name ("bench_photo_slides") and left
+// out of the ctest suite (its registration does not start a line with the case macro). It shows
+// one photo full screen or in a preview parent, tells the script it is ready, and on the
+// script's word loads the photo SLIDES more times, each load sent (not posted) as the slide
+// timer's tick and followed by a synchronous repaint, so each slide is finished when the next
+// begins. The script reads the saver's CPU time and peak memory from the host around that.
+//
+// Environment: ORVANTA_BENCH_PHOTO (the photo, a Windows path), ORVANTA_BENCH_MODE ("full" or
+// "preview"), ORVANTA_BENCH_SLIDES, ORVANTA_BENCH_SYNC (a folder for the hand-shake files
+// ready, go, done and end).
+#include <cstdio>
+#include <cstdlib>
+
+#include "Driver.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string Env(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+void Touch(const std::string& path) { WriteText(path, "x"); }
+
+bool WaitFile(const std::string& path, DWORD timeoutMs) {
+    return WaitUntil([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
+}
+
+HWND MakeBenchParent(int clientWidth, int clientHeight) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = "BenchPreviewParent";
+    RegisterClassA(&wc);
+    RECT r{0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    return CreateWindowExA(0, "BenchPreviewParent", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+}
+
+HWND ChildOf(HWND parent, DWORD pid) {
+    struct Ctx {
+        DWORD pid;
+        HWND found;
+    } ctx{pid, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != c->pid) return TRUE;
+            c->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+void BenchPhotoSlides() {
+    const std::string photo = Env("ORVANTA_BENCH_PHOTO", "");
+    const std::string mode = Env("ORVANTA_BENCH_MODE", "full");
+    const int slides = std::atoi(Env("ORVANTA_BENCH_SLIDES", "10").c_str());
+    const std::string sync = Env("ORVANTA_BENCH_SYNC", "");
+    E2E_REQUIRE(!photo.empty() && !sync.empty(), "ORVANTA_BENCH_PHOTO and ORVANTA_BENCH_SYNC must be set");
+    const std::string folder = MakeFolder("pics");
+    E2E_REQUIRE(CopyFileA(photo.c_str(), (folder + "\\photo.jpg").c_str(), FALSE), "cannot copy %s",
+                photo.c_str());
+    Settings s;
+    s.delay = 120;
+    s.stretch = 1;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+
+    HWND target = nullptr;
+    HWND parent = nullptr;
+    std::optional<Saver> saver;
+    if (mode == "preview") {
+        parent = MakeBenchParent(152, 112);
+        E2E_REQUIRE(parent, "cannot create the preview parent");
+        char args[64];
+        std::snprintf(args, sizeof args, "/p %llu",
+                      static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+        saver.emplace(args);
+        WaitUntil(
+            [&] {
+                target = ChildOf(parent, saver->Pid());
+                return target && IsWindowVisible(target);
+            },
+            20000);
+    } else {
+        saver.emplace("/s");
+        target = saver->WaitFullScreen(20000);
+        WaitUntil([] { return ScreenPixel(ScreenWidth() / 2, ScreenHeight() / 2) != RGB(0, 0, 0); }, 20000);
+    }
+    E2E_REQUIRE(target, "no saver window");
+    RECT client;
+    GetClientRect(target, &client);
+    Note("window %ldx%ld, screen %dx%d", client.right, client.bottom, ScreenWidth(), ScreenHeight());
+
+    Touch(sync + "\\ready");
+    E2E_REQUIRE(WaitFile(sync + "\\go", 60000), "no go from the script");
+    const double start = NowMs();
+    for (int i = 0; i < slides; ++i) {
+        DWORD_PTR ignored = 0;
+        E2E_REQUIRE(SendMessageTimeoutA(target, WM_TIMER, 1, 0, SMTO_BLOCK, 60000, &ignored),
+                    "slide %d timed out", i);
+        RedrawWindow(target, nullptr, nullptr, RDW_UPDATENOW);
+    }
+    Note("%d slides in %.0f ms", slides, NowMs() - start);
+    Touch(sync + "\\done");
+    WaitFile(sync + "\\end", 60000);
+    if (parent) DestroyWindow(parent);
+    saver->Kill();
+}
+
+const Registrar benchRegistrar("bench_photo_slides", BenchPhotoSlides);
+
+}  // namespace
