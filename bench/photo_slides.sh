@@ -14,12 +14,14 @@
 # is the load, decode, palette and paint of one slide, without start-up.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=../scripts/lib/wine.sh
+. "$root/scripts/lib/wine.sh"
 slides=${1:-10}
 runs=${2:-3}
 win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
 bench=${ORVANTA_BENCH_BUILD:-$root/build/bench}
 template=$win/tests/e2e/prefix-template
-[ -f "$template/.e2e-ready" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
+[ -f "$template/.orvanta-prefix" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
 [ -f "$win/Orvanta.scr" ] && [ -f "$win/tests/e2e/e2e_driver.exe" ] || { echo "build $win first"; exit 1; }
 cmake --preset bench -B "$bench" >/dev/null
 cmake --build "$bench" -j2 --target bench_jpeg_decode >/dev/null
@@ -27,16 +29,20 @@ cmake --build "$bench" -j2 --target bench_jpeg_decode >/dev/null
 work=$(mktemp -d /tmp/orvanta-photo-bench.XXXXXX)
 xvfb=
 server=
-cleanup() {
+stop_display() {
   if [ -n "$server" ]; then
-    WINEPREFIX=$work/prefix wineserver -k </dev/null >/dev/null 2>&1 || true
-    kill "$server" 2>/dev/null || true
+    orv_stop_wineserver
+    orv_stop_pid "$server"
   fi
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  orv_stop_pid "$xvfb"
+  server= xvfb=
+}
+cleanup() {
+  stop_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+orv_wine_env
 
 photo=$work/photo-6000x4000.jpg
 "$bench/bench/bench_jpeg_decode" --make "$photo"
@@ -52,14 +58,10 @@ ticks=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$ticks" '{ print ($14 + $15) / t }' "/proc/$1/stat"; }  # utime + stime, seconds
 
 start_display() {  # start_display WxH
-  [ -n "$xvfb" ] && { WINEPREFIX=$work/prefix wineserver -k </dev/null >/dev/null 2>&1 || true; kill "$server" 2>/dev/null || true;
-    kill "$xvfb" 2>/dev/null || true; sleep 0.5; }
-  local fifo=$work/displayfd num=
-  rm -f "$fifo" && mkfifo "$fifo"
-  setsid Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$fifo" </dev/null >"$work/xvfb.log" 2>&1 &
-  xvfb=$!
-  read -r -t 15 num <"$fifo"
-  export DISPLAY=:$num
+  stop_display
+  orv_start_xvfb "$work/xvfb.log" "$1x24" || exit 1
+  xvfb=$ORV_X_PID
+  export DISPLAY=$ORV_X_DISPLAY
   setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
   server=$!
 }
