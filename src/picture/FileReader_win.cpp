@@ -21,18 +21,14 @@ public:
     }
 
     bool Read(void* buffer, size_t count, size_t& read) override {
-        read = 0;
-        auto* out = static_cast<unsigned char*>(buffer);
-        // ReadFile counts in DWORDs; a block beyond 4 GiB (x64 only) is read in slices.
-        while (read < count) {
-            size_t left = count - read;
-            DWORD slice = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-            DWORD got = 0;
-            if (!::ReadFile(m_file.get(), out + read, slice, &got, nullptr)) return false;
-            if (got == 0) break;
-            read += got;
-        }
-        return true;
+        return ReadUntilEnd(buffer, count, read, [this](unsigned char* out, size_t want, size_t& got) {
+            // ReadFile counts in DWORDs; a block beyond 4 GiB (x64 only) is read in slices.
+            const DWORD slice = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+            DWORD n = 0;
+            if (!::ReadFile(m_file.get(), out, slice, &n, nullptr)) return false;
+            got = n;
+            return true;
+        });
     }
 
 private:

@@ -20,12 +20,10 @@ bool IsJpegFileName(const char* path);
 
 }  // namespace orv
 
+// Not copyable: it owns its block.
 class CDibImage {
 public:
-    CDibImage() = default;
     virtual ~CDibImage();
-    CDibImage(const CDibImage&) = delete;
-    CDibImage& operator=(const CDibImage&) = delete;
 
     // paletteDisplay is a BOOL (int): non-zero when the display is palette-based, so JPEG colour
     // output is reduced to 256 colours. TRUE when the object now holds a picture. A BMP file that

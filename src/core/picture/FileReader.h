@@ -18,6 +18,22 @@ public:
     virtual bool Read(void* buffer, size_t count, size_t& read) = 0;
 };
 
+// For the file layers: calls readSome(out, want, got) until count bytes have arrived or it reports
+// the end of the file (got 0; a layer may stop short of a large request anywhere else); read gets
+// how many arrived. False when readSome fails.
+template <typename ReadSome>
+bool ReadUntilEnd(void* buffer, size_t count, size_t& read, ReadSome readSome) {
+    read = 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (read < count) {
+        size_t got = 0;
+        if (!readSome(out + read, count - read, got)) return false;
+        if (got == 0) break;
+        read += got;
+    }
+    return true;
+}
+
 // Opens an existing file for reading only; null when it cannot be opened (missing, no access, or
 // on Windows held open by another process).
 std::unique_ptr<IFileReader> OpenFileForReading(const char* path);

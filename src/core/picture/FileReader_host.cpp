@@ -24,19 +24,16 @@ public:
     }
 
     bool Read(void* buffer, size_t count, size_t& read) override {
-        read = 0;
-        auto* out = static_cast<unsigned char*>(buffer);
-        while (read < count) {
-            // read(2) may stop short of a large request; keep going until the end of the file.
-            ssize_t got = ::read(m_fd, out + read, count - read);
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                return false;
+        return ReadUntilEnd(buffer, count, read, [this](unsigned char* out, size_t want, size_t& got) {
+            for (;;) {
+                const ssize_t n = ::read(m_fd, out, want);
+                if (n >= 0) {
+                    got = static_cast<size_t>(n);
+                    return true;
+                }
+                if (errno != EINTR) return false;  // a signal during the read is no error
             }
-            if (got == 0) break;
-            read += static_cast<size_t>(got);
-        }
-        return true;
+        });
     }
 
 private:

@@ -44,25 +44,25 @@ SettingsRecord LoadDialogSettings(IProfileStore& store, const std::string& windo
     return LoadSettings(store, windowsDir, false);
 }
 
+// The seven values, member by member: the record and the bound fields use the same names.
+template <typename To, typename From>
+void CopySettings(To& to, const From& from) {
+    to.folder = from.folder;
+    to.stretch = from.stretch;
+    to.delay = from.delay;
+    to.randomOrder = from.randomOrder;
+    to.showCaption = from.showCaption;
+    to.showBmp = from.showBmp;
+    to.showJpg = from.showJpg;
+}
+
 void AssignSettings(const SettingsFields& fields, const SettingsRecord& record) {
-    fields.folder = record.folder;
-    fields.stretch = record.stretch;
-    fields.delay = record.delay;
-    fields.randomOrder = record.randomOrder;
-    fields.showCaption = record.showCaption;
-    fields.showBmp = record.showBmp;
-    fields.showJpg = record.showJpg;
+    CopySettings(fields, record);
 }
 
 SettingsRecord SettingsOf(const SettingsFields& fields) {
     SettingsRecord record;
-    record.folder = fields.folder;
-    record.stretch = fields.stretch;
-    record.delay = fields.delay;
-    record.randomOrder = fields.randomOrder;
-    record.showCaption = fields.showCaption;
-    record.showBmp = fields.showBmp;
-    record.showJpg = fields.showJpg;
+    CopySettings(record, fields);
     return record;
 }
 

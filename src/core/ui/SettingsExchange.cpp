@@ -20,32 +20,18 @@ void UpdatePreview(SettingChange change, int32_t previewReady, const std::functi
     // changing pictures behind the message box.
     const bool exchanged = readControls();
     preview.StopSlideTimer();
-    switch (change) {
-    case SettingChange::Folder:
+    // The folder itself reaches the preview with the rebuild below.
+    if (change == SettingChange::Stretch) preview.SetStretchPictures(fields.stretch);
+    if (change == SettingChange::Delay && exchanged) preview.SetDelayBetweenPictures(fields.delay);
+    if (change == SettingChange::RandomOrder) preview.SetRandomOrder(fields.randomOrder);
+    if (change == SettingChange::Caption) preview.SetDisplayImageDescription(fields.showCaption);
+    if (change == SettingChange::Bmp) preview.SetDisplayBMPFiles(fields.showBmp);
+    if (change == SettingChange::Jpg) preview.SetDisplayJPGFiles(fields.showJpg);
+    // A change of the folder, of which files are listed or of their order rebuilds the list under
+    // the settings as they now stand.
+    if (change == SettingChange::Folder || change == SettingChange::RandomOrder ||
+        change == SettingChange::Bmp || change == SettingChange::Jpg)
         preview.SetFolder(fields.folder);
-        break;
-    case SettingChange::Stretch:
-        preview.SetStretchPictures(fields.stretch);
-        break;
-    case SettingChange::Delay:
-        if (exchanged) preview.SetDelayBetweenPictures(fields.delay);
-        break;
-    case SettingChange::RandomOrder:
-        preview.SetRandomOrder(fields.randomOrder);
-        preview.SetFolder(fields.folder);
-        break;
-    case SettingChange::Caption:
-        preview.SetDisplayImageDescription(fields.showCaption);
-        break;
-    case SettingChange::Bmp:
-        preview.SetDisplayBMPFiles(fields.showBmp);
-        preview.SetFolder(fields.folder);
-        break;
-    case SettingChange::Jpg:
-        preview.SetDisplayJPGFiles(fields.showJpg);
-        preview.SetFolder(fields.folder);
-        break;
-    }
     preview.StartSlideTimer();
 }
 
