@@ -2,6 +2,7 @@
 
 #include "framework/Win32.h"
 
+#include "framework/TextConvert.h"
 #include "framework/Unique.h"
 
 namespace {
@@ -12,20 +13,42 @@ bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
                                          const std::function<void(const orv::DirEntry&)>& visit) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(::FindFirstFileA(pattern.c_str(), &data));
+    // The wide call: FindFirstFileA's cFileName holds MAX_PATH bytes, and a long name in UTF-8
+    // (up to three bytes a character) does not fit there.
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileW(WideFromAnsi(pattern).c_str(), &data));
     if (!find) return false;
     orv::DirEntry entry;
     do {
-        entry.name = data.cFileName;
+        entry.name = AnsiFromWide(data.cFileName);
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // visit may recurse into a subfolder with a find handle of its own; ours stays open.
         visit(entry);
-    } while (::FindNextFileA(find.get(), &data));
+    } while (::FindNextFileW(find.get(), &data));
+    return true;
+}
+
+bool Win32DirectoryEnumerator::IdentifyFolder(const std::string& folder, orv::FolderId& id) {
+    // "C:" alone names the drive's current folder, and "" the current one: the walk means the
+    // root in both, as its pattern "C:\*.*" does.
+    std::string path = folder;
+    if (path.empty() || path.back() == ':') path += '\\';
+    // Only a handle opened with backup semantics can stand for a folder. Links, junctions and
+    // mounts are followed, so every route to one folder gives the same volume and index (under
+    // Wine: the device and the inode).
+    UniqueFile handle(::CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle.get(), &info)) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
 orv::LeadByteTest AnsiLeadByteTest() {
+    // CP_UTF8 reports MaxCharSize 4, so a UTF-8 process code page sorts byte by byte.
     CPINFO info;
     if (::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) return &IsLeadByte;
     return nullptr;

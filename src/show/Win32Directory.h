@@ -6,7 +6,9 @@ class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:
     bool Enumerate(const std::string& pattern,
                    const std::function<void(const orv::DirEntry&)>& visit) override;
+    bool IdentifyFolder(const std::string& folder, orv::FolderId& id) override;
 };
 
-// IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise.
+// IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise (single-byte code
+// pages, and UTF-8, whose bytes sort as they are).
 orv::LeadByteTest AnsiLeadByteTest();

@@ -36,6 +36,28 @@ int32_t NextSortChar(const std::string& s, size_t& i, LeadByteTest isLeadByte) {
     return FoldAscii(c);
 }
 
+// ancestors holds the identities of the folders on the path from the walk's start down to the
+// folder's parent.
+void ScanGuarded(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
+                 std::vector<FolderId>& ancestors, std::vector<std::string>& out) {
+    FolderId id;
+    const bool known = dir.IdentifyFolder(folder, id);
+    if (known && std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end()) return;
+    if (known) ancestors.push_back(id);
+    // Subfolders are walked from inside the visit, so their files land at that point of the
+    // walk: depth first, in the file system's order. An unreadable folder just adds nothing.
+    dir.Enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
+        if (entry.isDirectory) {
+            // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...).
+            if (!entry.name.empty() && entry.name[0] == '.') return;
+            ScanGuarded(dir, folder + "\\" + entry.name, filter, ancestors, out);
+            return;
+        }
+        if (IsWanted(entry.name, filter)) out.push_back(folder + "\\" + entry.name);
+    });
+    if (known) ancestors.pop_back();
+}
+
 }  // namespace
 
 std::string NormalizeFolder(std::string folder) {
@@ -46,17 +68,10 @@ std::string NormalizeFolder(std::string folder) {
 
 void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
                 std::vector<std::string>& out) {
-    // Subfolders are walked from inside the visit, so their files land at that point of the
-    // walk: depth first, in the file system's order. An unreadable folder just adds nothing.
-    dir.Enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
-        if (entry.isDirectory) {
-            // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...).
-            if (!entry.name.empty() && entry.name[0] == '.') return;
-            ScanFolder(dir, folder + "\\" + entry.name, filter, out);
-            return;
-        }
-        if (IsWanted(entry.name, filter)) out.push_back(folder + "\\" + entry.name);
-    });
+    // Only the current path is kept, not every folder seen: a folder linked from two places
+    // that do not loop shows its pictures under both.
+    std::vector<FolderId> ancestors;
+    ScanGuarded(dir, folder, filter, ancestors, out);
 }
 
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte) {
