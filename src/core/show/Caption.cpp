@@ -89,8 +89,9 @@ std::string CaptionTextFromFile(std::string_view bytes, bool complete, const Leg
     std::string text;
     switch (decision.encoding) {
     case TextEncoding::Utf8:
-        // Well-formed already, or behind a mark: then stray bytes are drawn as U+FFFD.
-        text = decision.markBytes == 0 ? std::string(bytes) : Utf16ToUtf8(Utf8ToUtf16(bytes));
+        // Well-formed already, unless behind a mark (stray bytes are then drawn as U+FFFD) or
+        // cut short by the reader (the cut character too; the bound below drops it anyway).
+        text = decision.markBytes == 0 && complete ? std::string(bytes) : Utf16ToUtf8(Utf8ToUtf16(bytes));
         break;
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE: {
