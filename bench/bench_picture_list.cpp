@@ -64,10 +64,14 @@ public:
     }
 
     // Each folder is its own: the walk's loop guard is measured along with it.
-    bool IdentifyFolder(const std::string& folder, orv::FolderId& id) override {
+    bool FolderIndex(const std::string& folder, uint64_t& index) override {
         auto it = m_folders.find(folder);
         if (it == m_folders.end()) return false;
-        id = {1, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&it->second))};
+        index = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&it->second));
+        return true;
+    }
+    bool FolderVolume(const std::string&, uint64_t& volume) override {
+        volume = 1;
         return true;
     }
 

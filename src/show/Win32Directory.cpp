@@ -9,6 +9,19 @@ namespace {
 
 bool IsLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
+// A handle that stands for the folder itself. Links, junctions and mounts are followed, so every
+// route to one folder gives the same volume and index (under Wine: the device and the inode).
+UniqueFile OpenFolder(const std::string& folder) {
+    // "C:" alone names the drive's current folder, and "" the current one: the walk means the
+    // root in both, as its pattern "C:\*.*" does.
+    std::string path = folder;
+    if (path.empty() || path.back() == ':') path += '\\';
+    // Only a handle opened with backup semantics can stand for a folder.
+    return UniqueFile(::CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 }  // namespace
 
 bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
@@ -28,22 +41,38 @@ bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
     return true;
 }
 
-bool Win32DirectoryEnumerator::IdentifyFolder(const std::string& folder, orv::FolderId& id) {
-    // "C:" alone names the drive's current folder, and "" the current one: the walk means the
-    // root in both, as its pattern "C:\*.*" does.
-    std::string path = folder;
-    if (path.empty() || path.back() == ':') path += '\\';
-    // Only a handle opened with backup semantics can stand for a folder. Links, junctions and
-    // mounts are followed, so every route to one folder gives the same volume and index (under
-    // Wine: the device and the inode).
-    UniqueFile handle(::CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+bool Win32DirectoryEnumerator::FolderIndex(const std::string& folder, uint64_t& index) {
+    UniqueFile handle = OpenFolder(folder);
     if (!handle) return false;
+    // The index alone, from NtQueryInformationFile: GetFileInformationByHandle also asks the
+    // volume for its serial number, which under Wine goes to the mount manager and costs some
+    // 0.2 ms a folder, ten times the open. The walk needs the serial only when indexes meet.
+    using QueryInformationFile = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+    static const auto query = reinterpret_cast<QueryInformationFile>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+    constexpr int kFileInternalInformation = 6;
+    if (query) {
+        struct {
+            void* pointer;  // IO_STATUS_BLOCK: the status or a pointer, then the count
+            ULONG_PTR information;
+        } status{};
+        LARGE_INTEGER number{};
+        if (query(handle.get(), &status, &number, sizeof number, kFileInternalInformation) >= 0) {
+            index = static_cast<uint64_t>(number.QuadPart);
+            return true;
+        }
+    }
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle.get(), &info)) return false;
-    id.volume = info.dwVolumeSerialNumber;
-    id.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool Win32DirectoryEnumerator::FolderVolume(const std::string& folder, uint64_t& volume) {
+    UniqueFile handle = OpenFolder(folder);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return false;
+    volume = info.dwVolumeSerialNumber;
     return true;
 }
 

@@ -6,7 +6,8 @@ class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:
     bool Enumerate(const std::string& pattern,
                    const std::function<void(const orv::DirEntry&)>& visit) override;
-    bool IdentifyFolder(const std::string& folder, orv::FolderId& id) override;
+    bool FolderIndex(const std::string& folder, uint64_t& index) override;
+    bool FolderVolume(const std::string& folder, uint64_t& volume) override;
 };
 
 // IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise (single-byte code

@@ -71,13 +71,31 @@ public:
         return true;
     }
 
-    bool IdentifyFolder(const std::string& path, orv::FolderId& id) override {
+    bool FolderIndex(const std::string& path, uint64_t& index) override {
         const std::string folder = Resolve(path);
         auto it = m_ids.find(folder);
         if (it == m_ids.end() || m_unidentifiable.count(folder) != 0) return false;
-        id = {7, it->second};
+        index = it->second;
         return true;
     }
+    bool FolderVolume(const std::string& path, uint64_t& volume) override {
+        ++volumeQueries;
+        const std::string folder = Resolve(path);
+        if (m_ids.count(folder) == 0 || m_noVolume.count(folder) != 0) return false;
+        auto it = m_volumes.find(folder);
+        volume = it == m_volumes.end() ? 7 : it->second;
+        return true;
+    }
+    // Gives a real folder the identity of another one, as a folder on another volume may have.
+    void SetIdentity(const std::string& path, uint64_t volume, uint64_t index) {
+        EnsureFolder(path);
+        m_ids[path] = index;
+        m_volumes[path] = volume;
+    }
+    uint64_t IndexOf(const std::string& path) const { return m_ids.at(Resolve(path)); }
+    // The folder whose volume cannot be told.
+    void HideVolume(const std::string& path) { m_noVolume.insert(path); }
+    int volumeQueries = 0;
 
 private:
     // The real folder a path leads to: each link on its way replaced by its target.
@@ -120,4 +138,6 @@ private:
     std::set<std::string> m_unidentifiable;
     std::map<std::string, std::string> m_links;
     std::map<std::string, uint64_t> m_ids;
+    std::map<std::string, uint64_t> m_volumes;
+    std::set<std::string> m_noVolume;
 };

@@ -383,6 +383,44 @@ TEST(PictureListLoopGuard, FolderOnTheWalkedPathIsNotEnteredAgain) {
     }
 }
 
+TEST(PictureListLoopGuard, VolumeDecidesBetweenFoldersOfOneIndex) {
+    // P\q is given P's index; whether it is P again depends on the volume.
+    struct Case {
+        const char* what;
+        uint64_t volume;  // of P\q; P is on volume 7
+        bool hideVolume;  // P\q's volume cannot be told
+        Paths expected;
+    };
+    const Case cases[] = {
+        {"same index, same volume: P again", 7, false, {"P\\a.jpg"}},
+        {"same index, another volume: another folder", 9, false, {"P\\a.jpg", "P\\q\\b.jpg"}},
+        {"same index, volume unknown: taken as P again", 9, true, {"P\\a.jpg"}},
+    };
+    for (const Case& c : cases) {
+        FakeDirectory dir;
+        dir.AddFile("P\\a.jpg");
+        dir.AddFile("P\\q\\b.jpg");
+        dir.SetIdentity("P\\q", c.volume, dir.IndexOf("P"));
+        if (c.hideVolume) dir.HideVolume("P\\q");
+        EXPECT_EQ(Scan(dir, "P"), c.expected) << c.what;
+        EXPECT_EQ(dir.volumeQueries, 2) << c.what;
+    }
+}
+
+TEST(PictureListLoopGuard, VolumesAreAskedOnlyWhenIndexesMeet) {
+    // The volume query is the costly half of an identity: a tree without links never needs it.
+    FakeDirectory dir;
+    dir.AddFile("P\\a.jpg");
+    dir.AddFile("P\\one\\two\\b.jpg");
+    dir.AddFile("P\\three\\c.jpg");
+    EXPECT_EQ(Scan(dir, "P").size(), 3u);
+    EXPECT_EQ(dir.volumeQueries, 0);
+    // With a link back to P: once for the link, once for P, however long the walk.
+    dir.AddLink("P\\one\\two\\up", "P");
+    EXPECT_EQ(Scan(dir, "P").size(), 3u);
+    EXPECT_EQ(dir.volumeQueries, 2);
+}
+
 TEST(PictureListLoopGuard, FolderWithoutIdentityIsWalkedAsBefore) {
     // The identity of the linked folder cannot be told: its own link back is still caught at the
     // first folder that has one, and nothing is lost.

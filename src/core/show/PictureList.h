@@ -13,25 +13,23 @@ struct DirEntry {
     bool isDirectory = false;
 };
 
-// What makes a folder the same folder whatever the path that reaches it (a link, a junction, a
-// mount): on Windows the volume serial number and the file index.
-struct FolderId {
-    uint64_t volume = 0;
-    uint64_t index = 0;
-    friend bool operator==(const FolderId& a, const FolderId& b) {
-        return a.volume == b.volume && a.index == b.index;
-    }
-};
-
 class IDirectoryEnumerator {
 public:
     virtual ~IDirectoryEnumerator() = default;
     // Calls visit for every entry matching pattern (folder + "\\*.*"), in the file system's
     // order. Returns false, visiting nothing, when the enumeration cannot start.
     virtual bool Enumerate(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) = 0;
-    // The identity of folder (a path as ScanFolder builds it: no trailing backslash, "C:" for the
-    // drive's root). False when it cannot be told; the folder is then walked without the guard.
-    virtual bool IdentifyFolder(const std::string& folder, FolderId& id) = 0;
+
+    // A folder is known, whatever path reaches it (a link, a junction, a mount), by its volume's
+    // serial number and its file index on that volume. folder is a path as ScanFolder builds it:
+    // no trailing backslash, "C:" for the drive's root.
+    //
+    // The file index, asked for every folder the walk enters, so it must be cheap. False when it
+    // cannot be told; the folder is then walked without the guard.
+    virtual bool FolderIndex(const std::string& folder, uint64_t& index) = 0;
+    // The volume's serial number, asked only when a folder's index equals that of a folder on the
+    // path: the same index on another volume is another folder.
+    virtual bool FolderVolume(const std::string& folder, uint64_t& volume) = 0;
 };
 
 // Tells whether a byte is the lead byte of a double-byte character in the ANSI code page.

@@ -39,9 +39,13 @@ void WriteShowSettings(const std::string& folder, DWORD caption) {
 // Steps through the show from its first picture: each picture of want in turn, ticking between
 // them, read at the centre of the screen.
 void ExpectSequence(const Saver& saver, const std::vector<Named>& want, const std::vector<Named>& all) {
-    COLORREF previous = RGB(0, 0, 0);
-    for (size_t i = 0; i < want.size(); ++i) {
-        if (i > 0) saver.Tick();
+    // The first picture is waited for by its colour: the screen may still show the last picture
+    // of a saver that has just ended until the new window paints over it.
+    E2E_REQUIRE(WaitPixel(400, 300, want[0].colour), "step 0: showing %s, want %s",
+                NameOf(ScreenPixel(400, 300), all).c_str(), want[0].name.c_str());
+    COLORREF previous = want[0].colour;
+    for (size_t i = 1; i < want.size(); ++i) {
+        saver.Tick();
         auto got = WaitPixelChange(400, 300, previous);
         E2E_REQUIRE(got, "step %zu: still showing %s, want %s", i, NameOf(previous, all).c_str(),
                     want[i].name.c_str());
