@@ -59,13 +59,15 @@ bool Win32DirectoryEnumerator::FolderIndex(const std::string& folder, uint64_t& 
         LARGE_INTEGER number{};
         if (query(handle.get(), &status, &number, sizeof number, kFileInternalInformation) >= 0) {
             index = static_cast<uint64_t>(number.QuadPart);
-            return true;
+            // Some network file systems give every file the index 0, which tells nothing: taken
+            // at its word, every subfolder would look like its parent and be left out.
+            return index != 0;
         }
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(handle.get(), &info)) return false;
     index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
+    return index != 0;
 }
 
 bool Win32DirectoryEnumerator::FolderVolume(const std::string& folder, uint64_t& volume) {
