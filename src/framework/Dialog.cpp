@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "core/framework/Placement.h"
 
@@ -15,14 +16,18 @@ public:
     std::string GetText(int id) override {
         HWND hCtrl = ::GetDlgItem(m_hDlg, id);
         if (!hCtrl) return std::string();
-        const int length = ::GetWindowTextLengthA(hCtrl);
+        // Counted and read in UTF-16, then converted: the ANSI length of a text in a multi-byte
+        // code page is only an estimate, and a buffer sized by it could cut the text short.
+        const int length = ::GetWindowTextLengthW(hCtrl);
         if (length <= 0) return std::string();
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        const int copied = ::GetWindowTextA(hCtrl, &text[0], length + 1);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        const int copied = ::GetWindowTextW(hCtrl, &text[0], length + 1);
         text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-        return text;
+        return AnsiFromWide(text);
     }
-    void SetText(int id, const std::string& text) override { ::SetDlgItemTextA(m_hDlg, id, text.c_str()); }
+    void SetText(int id, const std::string& text) override {
+        ::SetDlgItemTextW(m_hDlg, id, WideFromAnsi(text).c_str());
+    }
     int GetCheck(int id) override {
         return static_cast<int>(::SendDlgItemMessageA(m_hDlg, id, BM_GETCHECK, 0, 0));
     }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/TextConvert.h"
 #include "framework/Unique.h"
 
 namespace {
@@ -62,21 +63,25 @@ std::string RegistryProfileStore::GetProfileString(const char* section, const ch
                                                    const std::string& def) {
     UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
     if (!key) return def;
-    std::vector<char> data(MAX_PATH + 1);
+    // Read in UTF-16 and converted: the size RegQueryValueExA reports for a buffer that is too
+    // small is the stored UTF-16 size, which is less than the UTF-8 text needs (three bytes for
+    // a character stored in two), so asking again with it could fail for ever.
+    const std::wstring name = WideFromAnsi(entry);
+    std::vector<wchar_t> data(MAX_PATH + 1);
     for (;;) {
         DWORD type = 0;
-        // One byte kept back so that text stored without its terminating zero still ends.
-        DWORD size = static_cast<DWORD>(data.size() - 1);
-        LSTATUS status =
-            ::RegQueryValueExA(key.get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        // One unit kept back so that text stored without its terminating zero still ends.
+        DWORD size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+        LSTATUS status = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data.data()), &size);
         if (status == ERROR_MORE_DATA) {
             // The value grew or is long: ask again with the size the registry reported.
-            data.assign(static_cast<size_t>(size) + 2, '\0');
+            data.assign(size / sizeof(wchar_t) + 2, L'\0');
             continue;
         }
         if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return def;
-        data[size] = '\0';
-        return std::string(data.data());  // up to the first zero byte
+        data[size / sizeof(wchar_t)] = L'\0';
+        return AnsiFromWide(data.data());  // up to the first zero
     }
 }
 
@@ -92,7 +97,10 @@ bool RegistryProfileStore::WriteProfileString(const char* section, const char* e
                                               const std::string& value) {
     UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
     if (!key) return false;
-    // The stored length counts the terminating zero, as REG_SZ readers expect.
-    return ::RegSetValueExA(key.get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    // Stored as UTF-16 (what RegSetValueExA would store too), its terminating zero counted in
+    // the length, as REG_SZ readers expect.
+    const std::wstring text = WideFromAnsi(value);
+    return ::RegSetValueExW(key.get(), WideFromAnsi(entry).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/show/Random.h"
+#include "framework/TextConvert.h"
 #include "framework/TextFile.h"
 #include "framework/Unique.h"
 #include "core/show/Caption.h"
@@ -13,8 +14,13 @@ void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
     std::string bytes;
     try {
         const std::string textPath = orv::CaptionFileName(strPicturePath);
-        if (!ReadFileBounded(textPath.c_str(), orv::kMaxCaptionBytes, bytes)) return;
-        m_strCaption = orv::ParseCaptionText(bytes);
+        if (!ReadFileBounded(textPath.c_str(), orv::kCaptionReadBytes, bytes)) return;
+        // The caption is kept in UTF-8 whatever the file's encoding; a file with neither a mark
+        // nor valid UTF-8 is in the legacy code page, as every caption was before.
+        const UINT legacyCodePage = LegacyAnsiCodePage();
+        m_strCaption = orv::CaptionTextFromFile(
+            bytes, bytes.size() < orv::kCaptionReadBytes,
+            [legacyCodePage](std::string_view raw) { return Utf8FromCodePage(legacyCodePage, raw); });
     } catch (...) {
         m_strCaption.clear();
     }
@@ -22,7 +28,9 @@ void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
 
 void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     if (m_strCaption.empty()) return;
-    const int nLength = static_cast<int>(m_strCaption.size());
+    // The wide call draws every character the font holds, whatever the code pages say.
+    const std::wstring text = WideFromUtf8(m_strCaption);
+    const int nLength = static_cast<int>(text.size());
 
     RECT rcClient;
     GetClientRect(&rcClient);
@@ -38,7 +46,7 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     // The text is measured at full-screen size even in a preview, whose box is the miniature.
     RECT rcText;
     ::SetRectEmpty(&rcText);
-    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcText, DT_CALCRECT);
+    ::DrawTextW(dc, text.data(), nLength, &rcText, DT_CALCRECT);
     const orv::Size box = orv::CaptionBoxSize({rcText.right - rcText.left, rcText.bottom - rcText.top},
                                               m_bPreview != 0, clientWidth, ::GetSystemMetrics(SM_CXSCREEN));
 
@@ -79,5 +87,5 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     TextColorGuard textColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     RECT rcInner = rcBox;
     ::InflateRect(&rcInner, -orv::kCaptionMarginX / 2, -orv::kCaptionMarginY / 2);
-    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcInner, 0);
+    ::DrawTextW(dc, text.data(), nLength, &rcInner, 0);
 }

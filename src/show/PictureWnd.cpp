@@ -4,6 +4,7 @@
 
 #include "core/show/Settings.h"
 #include "show/WindowsDirectory.h"
+#include "framework/TextConvert.h"
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -132,7 +133,8 @@ void CPictureWnd::ShowNextPicture() {
         }
 
         if (!loaded) {
-            m_strCaption = LoadFailureText(path);
+            // The caption is UTF-8; the message is in the process code page like the path.
+            m_strCaption = Utf8FromCodePage(CP_ACP, LoadFailureText(path));
         } else if (m_bShowCaption) {
             ReadCaptionFile(path);
         }

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "core/show/Settings.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "ui/AboutBox.h"
@@ -55,6 +56,10 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CSettingsDlg::OnInitDialog() {
+    // An edit control takes some 30,000 characters at first, and Wine sets no text at all beyond
+    // that: a longer stored folder would show as an empty box and OK would store the empty text.
+    // Zero asks for the most a single-line box holds.
+    ::SendDlgItemMessageA(m_hWnd, IDC_FOLDER, EM_SETLIMITTEXT, 0, 0);
     CDialog::OnInitDialog();  // the controls show the members
 
     // The preview takes the hidden placeholder's place, in the dialog's client coordinates.
@@ -83,10 +88,12 @@ void CSettingsDlg::UpdatePreview(orv::SettingChange change) {
 }
 
 void CSettingsDlg::OnBrowse() {
-    const std::string title = AfxLoadString(IDS_BROWSE_TITLE);
-    char path[MAX_PATH] = "";  // the display name first, then the chosen folder's path
+    // The wide browser: MAX_PATH counts UTF-16 units here, while the ANSI buffers of the same
+    // size hold fewer characters once a character takes more than one byte.
+    const std::wstring title = WideFromAnsi(AfxLoadString(IDS_BROWSE_TITLE));
+    wchar_t path[MAX_PATH] = L"";  // the display name first, then the chosen folder's path
 
-    BROWSEINFOA bi{};
+    BROWSEINFOW bi{};
     bi.hwndOwner = m_hWnd;
     bi.pidlRoot = nullptr;  // the desktop, nothing preselected
     bi.pszDisplayName = path;
@@ -99,14 +106,14 @@ void CSettingsDlg::OnBrowse() {
     // program needs it nowhere else, so it lives for the browse alone.
     const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     BOOL bPath = FALSE;
-    if (LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi)) {  // null: cancelled
-        bPath = ::SHGetPathFromIDListA(pidl, path);       // fails for a non-file-system item
+    if (LPITEMIDLIST pidl = ::SHBrowseForFolderW(&bi)) {  // null: cancelled
+        bPath = ::SHGetPathFromIDListW(pidl, path);       // fails for a non-file-system item
         ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
     }
     if (SUCCEEDED(hrCom)) ::CoUninitialize();
     if (!bPath) return;
 
-    m_strFolder = path;
+    m_strFolder = AnsiFromWide(path);
     UpdateData(FALSE);
     UpdatePreview(orv::SettingChange::Folder);
 }

@@ -1,4 +1,5 @@
-// The caption reader on arbitrary file bytes, and the layout and caption arithmetic on arbitrary
+// The caption reader on arbitrary file bytes (the encoding decision and the text rules), the
+// UTF-8 conversions, and the layout and caption arithmetic on arbitrary
 // sizes within what the window system and the picture headers can deliver.
 #include <cstddef>
 #include <cstdint>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/framework/Unicode.h"
 #include "core/show/Caption.h"
 #include "core/show/Layout.h"
 
@@ -30,6 +32,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (caption.find('\x1A') != std::string::npos || caption.find('\0') != std::string::npos) std::abort();
     if (!caption.empty() && caption.front() == '\n') std::abort();
     if (caption.size() > size) std::abort();
+
+    // Decoded in whatever encoding the bytes suggest, with a Latin-1 stand-in for the code page:
+    // the caption is always well-formed UTF-8 within the bound, under the same rules.
+    const std::string decoded = orv::CaptionTextFromFile(bytes, size % 3 != 0, [&](std::string_view raw) {
+        std::u16string units;
+        for (unsigned char c : raw)
+            units += static_cast<char16_t>(c);
+        return orv::Utf16ToUtf8(units);
+    });
+    if (!orv::IsValidUtf8(decoded) || decoded.size() > orv::kMaxCaptionBytes) std::abort();
+    if (decoded.find('\x1A') != std::string::npos || decoded.find('\0') != std::string::npos) std::abort();
+    if (!decoded.empty() && decoded.front() == '\n') std::abort();
+    // Well-formed UTF-8 goes to UTF-16 and back unchanged.
+    if (orv::IsValidUtf8(bytes) && orv::Utf16ToUtf8(orv::Utf8ToUtf16(bytes)) != bytes) std::abort();
 
     const uint8_t* p = data;
     size_t left = size;

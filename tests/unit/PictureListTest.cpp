@@ -326,3 +326,119 @@ TEST(PictureListBuild, MissingFolderGivesAnEmptyList) {
     EXPECT_EQ(BuildPictureList(dir, "Q:\\Nowhere\\", {}, false), Paths{});
     EXPECT_EQ(BuildPictureList(dir, "Q:\\Nowhere", {}, true), Paths{});
 }
+
+TEST(PictureListLoopGuard, FolderOnTheWalkedPathIsNotEnteredAgain) {
+    struct Link {
+        const char* path;
+        const char* target;
+    };
+    struct Case {
+        const char* what;
+        std::vector<const char*> files;
+        std::vector<Link> links;
+        const char* start;
+        Paths expected;
+    };
+    const Case cases[] = {
+        {"two links to the folder itself", {"P\\a.jpg"}, {{"P\\x", "P"}, {"P\\y", "P"}}, "P", {"P\\a.jpg"}},
+        {"a link to the parent",
+         {"P\\a.jpg", "P\\sub\\b.jpg"},
+         {{"P\\sub\\up", "P"}},
+         "P",
+         {"P\\a.jpg", "P\\sub\\b.jpg"}},
+        {"a link three levels up",
+         {"P\\a\\b\\c\\d.jpg"},
+         {{"P\\a\\b\\c\\top", "P\\a"}},
+         "P",
+         {"P\\a\\b\\c\\d.jpg"}},
+        {"a link to a sibling is walked by both routes",
+         {"P\\one\\c.jpg"},
+         {{"P\\two", "P\\one"}},
+         "P",
+         {"P\\one\\c.jpg", "P\\two\\c.jpg"}},
+        {"one folder linked twice, each holding a link back to it",
+         {"P\\real\\e.jpg"},
+         {{"P\\real\\self", "P\\real"}, {"P\\alias", "P\\real"}},
+         "P",
+         {"P\\real\\e.jpg", "P\\alias\\e.jpg"}},
+        {"the walk starts on a link that loops back to itself",
+         {"P\\f.jpg"},
+         {{"L", "P"}, {"P\\back", "P"}},
+         "L",
+         {"L\\f.jpg"}},
+        {"two folders linked to each other",
+         {"P\\m\\g.jpg", "P\\n\\h.jpg"},
+         {{"P\\m\\ton", "P\\n"}, {"P\\n\\tom", "P\\m"}},
+         "P",
+         {"P\\m\\g.jpg", "P\\m\\ton\\h.jpg", "P\\n\\h.jpg", "P\\n\\tom\\g.jpg"}},
+    };
+    for (const Case& c : cases) {
+        FakeDirectory dir;
+        for (const char* file : c.files)
+            dir.AddFile(file);
+        for (const Link& link : c.links)
+            dir.AddLink(link.path, link.target);
+        EXPECT_EQ(Scan(dir, c.start), c.expected) << c.what;
+        EXPECT_GT(dir.enumerateBudget, 0) << c.what;
+    }
+}
+
+TEST(PictureListLoopGuard, VolumeDecidesBetweenFoldersOfOneIndex) {
+    // P\q is given P's index; whether it is P again depends on the volume.
+    struct Case {
+        const char* what;
+        uint64_t volume;  // of P\q; P is on volume 7
+        bool hideVolume;  // P\q's volume cannot be told
+        Paths expected;
+    };
+    const Case cases[] = {
+        {"same index, same volume: P again", 7, false, {"P\\a.jpg"}},
+        {"same index, another volume: another folder", 9, false, {"P\\a.jpg", "P\\q\\b.jpg"}},
+        {"same index, volume unknown: taken as P again", 9, true, {"P\\a.jpg"}},
+    };
+    for (const Case& c : cases) {
+        FakeDirectory dir;
+        dir.AddFile("P\\a.jpg");
+        dir.AddFile("P\\q\\b.jpg");
+        dir.SetIdentity("P\\q", c.volume, dir.IndexOf("P"));
+        if (c.hideVolume) dir.HideVolume("P\\q");
+        EXPECT_EQ(Scan(dir, "P"), c.expected) << c.what;
+        EXPECT_EQ(dir.volumeQueries, 2) << c.what;
+    }
+}
+
+TEST(PictureListLoopGuard, VolumesAreAskedOnlyWhenIndexesMeet) {
+    // The volume query is the costly half of an identity: a tree without links never needs it.
+    FakeDirectory dir;
+    dir.AddFile("P\\a.jpg");
+    dir.AddFile("P\\one\\two\\b.jpg");
+    dir.AddFile("P\\three\\c.jpg");
+    EXPECT_EQ(Scan(dir, "P").size(), 3u);
+    EXPECT_EQ(dir.volumeQueries, 0);
+    // With a link back to P: once for the link, once for P, however long the walk.
+    dir.AddLink("P\\one\\two\\up", "P");
+    EXPECT_EQ(Scan(dir, "P").size(), 3u);
+    EXPECT_EQ(dir.volumeQueries, 2);
+}
+
+TEST(PictureListLoopGuard, FolderWithoutIdentityIsWalkedAsBefore) {
+    // The identity of the linked folder cannot be told: its own link back is still caught at the
+    // first folder that has one, and nothing is lost.
+    FakeDirectory dir;
+    dir.AddFile("P\\a.jpg");
+    dir.AddFile("P\\q\\b.jpg");
+    dir.AddLink("P\\q\\up", "P");
+    dir.MakeUnidentifiable("P\\q");
+    EXPECT_EQ(Scan(dir, "P"), (Paths{"P\\a.jpg", "P\\q\\b.jpg"}));
+}
+
+TEST(PictureListSort, Utf8NamesSortByTheirBytesAndAsciiNamesAsBefore) {
+    // Кот (D0 9A), café (63 61 66 C3 A9), 日本 (E6 97 A5), 🌅 (F0 9F 8C 85), Zebra folded to z.
+    const std::string cat = "X\\\xD0\x9A\xD0\xBE\xD1\x82.jpg";
+    const std::string cafe = "X\\caf\xC3\xA9.jpg";
+    const std::string japan = "X\\\xE6\x97\xA5\xE6\x9C\xAC.jpg";
+    const std::string sunrise = "X\\\xF0\x9F\x8C\x85.jpg";
+    Paths list{sunrise, japan, "X\\Zebra.jpg", cat, "X\\cafe.jpg", cafe, "X\\CAF.jpg"};
+    SortPictures(list, nullptr);
+    EXPECT_EQ(list, (Paths{"X\\CAF.jpg", "X\\cafe.jpg", cafe, "X\\Zebra.jpg", cat, japan, sunrise}));
+}

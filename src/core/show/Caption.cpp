@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/framework/Unicode.h"
 #include "core/show/Random.h"
 
 namespace orv {
@@ -64,6 +65,55 @@ std::string ParseCaptionText(std::string_view bytes) {
         start = lf + 1;
     }
     return caption;
+}
+
+EncodingDecision DecideTextEncoding(std::string_view bytes, bool complete) {
+    const auto startsWith = [bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    if (startsWith("\xEF\xBB\xBF")) return {TextEncoding::Utf8, 3};
+    if (startsWith("\xFF\xFE")) return {TextEncoding::Utf16LE, 2};
+    if (startsWith("\xFE\xFF")) return {TextEncoding::Utf16BE, 2};
+    // What follows a 0x1A is past the end of the text, so it has no say in the encoding: an old
+    // editor's padding after the end mark does not turn UTF-8 text into the code page's.
+    const std::string_view::size_type eof = bytes.find('\x1A');
+    if (eof != std::string_view::npos) {
+        bytes = bytes.substr(0, eof);
+        complete = true;
+    }
+    if (IsValidUtf8(bytes, !complete)) return {TextEncoding::Utf8, 0};
+    return {TextEncoding::Legacy, 0};
+}
+
+std::string CaptionTextFromFile(std::string_view bytes, bool complete, const LegacyDecoder& legacy) {
+    const EncodingDecision decision = DecideTextEncoding(bytes, complete);
+    bytes.remove_prefix(decision.markBytes);
+    std::string text;
+    switch (decision.encoding) {
+    case TextEncoding::Utf8:
+        // Well-formed already, unless behind a mark (stray bytes are then drawn as U+FFFD) or
+        // cut short by the reader (the cut character too; the bound below drops it anyway).
+        text = decision.markBytes == 0 && complete ? std::string(bytes) : Utf16ToUtf8(Utf8ToUtf16(bytes));
+        break;
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        const bool little = decision.encoding == TextEncoding::Utf16LE;
+        std::u16string units(bytes.size() / 2, u'\0');
+        for (std::size_t k = 0; k < units.size(); ++k) {
+            const auto b0 = static_cast<unsigned char>(bytes[2 * k]);
+            const auto b1 = static_cast<unsigned char>(bytes[2 * k + 1]);
+            units[k] = static_cast<char16_t>(little ? (b1 << 8) | b0 : (b0 << 8) | b1);
+        }
+        // A last odd byte is half a character: a mark of damage in a whole file, our own cut
+        // otherwise (and then beyond the bound below anyway).
+        if (complete && bytes.size() % 2 != 0) units += u'\xFFFD';
+        text = Utf16ToUtf8(units);
+        break;
+    }
+    case TextEncoding::Legacy:
+        if (legacy) text = legacy(bytes);
+        break;
+    }
+    text.resize(Utf8CutPoint(text, kMaxCaptionBytes));
+    return ParseCaptionText(text);
 }
 
 Size CaptionBoxSize(Size text, bool preview, int32_t clientWidth, int32_t screenWidth) {

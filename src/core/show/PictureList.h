@@ -1,6 +1,7 @@
 #pragma once
 // The list of pictures a slide show walks through: built from a folder tree through a directory
 // enumeration interface (FindFirstFileA on Windows, a fake in the tests), then sorted or shuffled.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,17 @@ public:
     // Calls visit for every entry matching pattern (folder + "\\*.*"), in the file system's
     // order. Returns false, visiting nothing, when the enumeration cannot start.
     virtual bool Enumerate(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) = 0;
+
+    // A folder is known, whatever path reaches it (a link, a junction, a mount), by its volume's
+    // serial number and its file index on that volume. folder is a path as ScanFolder builds it:
+    // no trailing backslash, "C:" for the drive's root.
+    //
+    // The file index, asked for every folder the walk enters, so it must be cheap. False when it
+    // cannot be told; the folder is then walked without the guard.
+    virtual bool FolderIndex(const std::string& folder, uint64_t& index) = 0;
+    // The volume's serial number, asked only when a folder's index equals that of a folder on the
+    // path: the same index on another volume is another folder.
+    virtual bool FolderVolume(const std::string& folder, uint64_t& volume) = 0;
 };
 
 // Tells whether a byte is the lead byte of a double-byte character in the ANSI code page.
@@ -31,7 +43,9 @@ struct PictureFilter {
 
 // Removes one trailing backslash, if there is one.
 std::string NormalizeFolder(std::string folder);
-// Appends every matching file below folder (no trailing backslash), depth first.
+// Appends every matching file below folder (no trailing backslash), depth first. A folder that is
+// already on the path being walked (a link to itself or to a folder above it) is not entered
+// again; one reached twice by routes that do not loop is walked each time.
 void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
                 std::vector<std::string>& out);
 // Case-insensitive byte order of the framework string: ASCII A-Z folded, bytes unsigned, a DBCS

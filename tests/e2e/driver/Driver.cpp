@@ -728,3 +728,136 @@ int main(int argc, char** argv) {
                 g_failures, g_failures == 1 ? "" : "s", NowMs() - start);
     return g_failures ? 1 : 0;
 }
+
+// ---- Names in any script -------------------------------------------------------------------
+
+namespace e2e {
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &w[0], n);
+    return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+void MakeFolderUtf8(const std::string& path) {
+    E2E_REQUIRE(CreateDirectoryW(Wide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS,
+                "cannot create the folder %s (error %lu)", path.c_str(), GetLastError());
+}
+
+void WriteFileBytesUtf8(const std::string& path, const std::vector<uint8_t>& bytes) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    E2E_REQUIRE(h != INVALID_HANDLE_VALUE, "cannot create %s (error %lu)", path.c_str(), GetLastError());
+    DWORD written = 0;
+    BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    E2E_REQUIRE(ok && written == bytes.size(), "cannot write %s", path.c_str());
+}
+
+void WriteFolderUtf8(const std::string& folder) {
+    HKEY key;
+    LONG rc =
+        RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    E2E_REQUIRE(rc == ERROR_SUCCESS, "cannot create the settings key (error %ld)", rc);
+    std::wstring w = Wide(folder);
+    rc = RegSetValueExW(key, L"Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
+                        DWORD((w.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    E2E_REQUIRE(rc == ERROR_SUCCESS, "cannot write Directory (error %ld)", rc);
+}
+
+std::optional<std::vector<uint8_t>> ReadValueBytes(const char* name, DWORD* type) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    std::wstring wname = Wide(name);
+    DWORD size = 0, t = 0;
+    LONG rc = RegQueryValueExW(key, wname.c_str(), nullptr, &t, nullptr, &size);
+    std::vector<uint8_t> data(size);
+    if (rc == ERROR_SUCCESS && size > 0)
+        rc = RegQueryValueExW(key, wname.c_str(), nullptr, &t, data.data(), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) return std::nullopt;
+    data.resize(size);
+    if (type) *type = t;
+    return data;
+}
+
+bool RunUnix(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = Wide(commandLine);
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+std::wstring ScrString(UINT id) {
+    std::wstring scr = Wide(ScrPath());
+    HMODULE module = LoadLibraryExW(scr.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    E2E_REQUIRE(module, "cannot load %s as data (error %lu)", ScrPath().c_str(), GetLastError());
+    wchar_t buffer[512] = L"";
+    int n = LoadStringW(module, id, buffer, 512);
+    FreeLibrary(module);
+    return std::wstring(buffer, n > 0 ? size_t(n) : 0);
+}
+
+Shot ReferenceCaptionBox(const std::wstring& text) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HFONT font =
+        CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    HGDIOBJ oldFont = SelectObject(mem, font);
+    RECT measured{};
+    DrawTextW(mem, text.data(), int(text.size()), &measured, DT_CALCRECT);
+    Shot s;
+    s.width = measured.right - measured.left + 20;
+    s.height = measured.bottom - measured.top + 10;
+    void* bits = nullptr;
+    HBITMAP dib = CreateTopDownDib(s.width, s.height, &bits);
+    HGDIOBJ oldBitmap = SelectObject(mem, dib);
+    RECT all{0, 0, s.width, s.height};
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(mem, &all, face);
+    DeleteObject(face);
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, GetSysColor(COLOR_BTNTEXT));
+    RECT inner{10, 5, s.width - 10, s.height - 5};
+    DrawTextW(mem, text.data(), int(text.size()), &inner, 0);
+    GdiFlush();
+    s.pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(s.width) * s.height);
+    for (uint32_t& p : s.pixels)
+        p &= 0xFFFFFF;
+    SelectObject(mem, oldBitmap);
+    SelectObject(mem, oldFont);
+    DeleteObject(dib);
+    DeleteObject(font);
+    DeleteDC(mem);
+    return s;
+}
+
+int CompareCaptionBox(const Shot& screen, const RECT& box, const Shot& reference) {
+    if (box.right - box.left != reference.width || box.bottom - box.top != reference.height) return -1;
+    int differ = 0;
+    for (int y = 2; y < reference.height - 2; ++y)
+        for (int x = 2; x < reference.width - 2; ++x)
+            differ += screen.At(box.left + x, box.top + y) != reference.At(x, y);
+    return differ;
+}
+
+}  // namespace e2e

@@ -206,3 +206,33 @@ struct ProcessFigures {
 ProcessFigures Measure(HANDLE process, DWORD pid);
 
 }  // namespace e2e
+
+// ---- Names in any script -------------------------------------------------------------------
+// The driver runs in the prefix's code page (1252), so names it must spell in other scripts go
+// through the wide calls, written here in UTF-8.
+namespace e2e {
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+// Creates the folder named in UTF-8 (its parent must exist).
+void MakeFolderUtf8(const std::string& path);
+void WriteFileBytesUtf8(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes the Directory setting as REG_SZ from UTF-8.
+void WriteFolderUtf8(const std::string& folder);
+// The raw data of a value of the settings key, and its type; nothing when it is missing.
+std::optional<std::vector<uint8_t>> ReadValueBytes(const char* name, DWORD* type = nullptr);
+// Starts a program of the Linux side (such as "Z:\\bin\\ln -s . self") with folder (a Windows
+// path) as its working folder. Wine runs it but hands back no process to wait for: the caller
+// waits for its effect on the files.
+bool RunUnix(const std::string& commandLine, const std::string& folder);
+// A string resource of the saver under test, e.g. the load-failure format 103.
+std::wstring ScrString(UINT id);
+// The caption box the saver would draw for text, drawn by the driver with the same font and
+// colours: returns the box's size and its pixels, with the origin at the box's top-left corner.
+// Only the inside of the bevel (two pixels in from each side) is meant for comparison.
+Shot ReferenceCaptionBox(const std::wstring& text);
+// Pixels inside the bevel of a box found on the screen that differ from the reference; -1 when
+// the sizes differ.
+int CompareCaptionBox(const Shot& screen, const RECT& box, const Shot& reference);
+
+}  // namespace e2e
