@@ -21,7 +21,6 @@ struct InvalidHandleValue {
 };
 
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
-using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
 using UniquePen = Unique<HPEN, DeleteGdiObject>;
 using UniqueFile = Unique<HANDLE, CloseHandleDeleter, InvalidHandleValue>;
 using UniqueFind = Unique<HANDLE, FindCloseDeleter, InvalidHandleValue>;

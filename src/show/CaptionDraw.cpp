@@ -61,9 +61,9 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     RECT rcBox{0, 0, box.cx, box.cy};
     ::OffsetRect(&rcBox, m_nCaptionX, m_nCaptionY);
 
-    UniqueBrush faceBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
     {
-        SelectGuard selectBrush(dc, faceBrush.get());
+        // The system's own button-face brush: nothing to create, so nothing that can fail or leak.
+        SelectGuard selectBrush(dc, ::GetSysColorBrush(COLOR_BTNFACE));
         SelectGuard selectPen(dc, ::GetStockObject(BLACK_PEN));
         ::Rectangle(dc, rcBox.left, rcBox.top, rcBox.right, rcBox.bottom);
     }
