@@ -74,10 +74,21 @@ E2E_CASE_WITH(palette_display_runs, "depth=8") {
     s.Write();
     Saver saver("/s");
     saver.WaitFullScreen();
+    // Colours read back at 8 bits are unreliable, so a tick has no exact pixel to wait for: its
+    // effect is a screen that differs from the last slide's (the black screen before the first,
+    // a picture and the failure box, or two pictures of different colours), and then holds still.
+    Shot shot;
     for (int tick = 0; tick < 8; ++tick) {
         if (tick > 0) saver.Tick();
-        // Colours read back at 8 bits are unreliable, so a tick has no exact pixel to wait for.
-        const Shot shot = WaitStillScreen();
+        const Shot before = shot;
+        const bool changed = WaitUntil(
+            [&] {
+                const Shot now = CaptureScreen();
+                return tick == 0 ? !now.AllOf(RGB(0, 0, 0)) : now.pixels != before.pixels;
+            },
+            10000);
+        E2E_REQUIRE(changed, "tick %d: the screen did not change", tick);
+        shot = WaitStillScreen();
         E2E_REQUIRE(saver.Running(), "tick %d: the saver ended", tick);
         E2E_EXPECT(saver.TopWindows().size() == 1, "tick %d: %zu windows (a message box?)", tick,
                    saver.TopWindows().size());

@@ -72,6 +72,9 @@ void Sync(HWND dlg) {
 // painting is on the screen.
 COLORREF SettledPixel(HWND dlg, POINT p) {
     Sync(dlg);
+    // RDW_UPDATENOW has the dialog's thread paint what the handled messages invalidated before
+    // the call returns.
+    RedrawWindow(dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return WaitStill(RECT{p.x - 2, p.y - 2, p.x + 3, p.y + 3}).At(p.x, p.y);
 }
 
