@@ -1,6 +1,7 @@
 #include "app/FullScreenWnd.h"
 
 #include "core/app/InputRules.h"
+#include "show/DisplayMonitors.h"
 
 // The rules carry their own copies of the message values; they must be Win32's.
 static_assert(orv::wm::kActivate == WM_ACTIVATE && orv::wm::kActivateApp == WM_ACTIVATEAPP &&
@@ -27,6 +28,7 @@ BEGIN_MESSAGE_MAP(CFullScreenWnd, CPictureWnd)
     ON_WM_RBUTTONDOWN()
     ON_WM_KEYDOWN()
     ON_WM_SYSKEYDOWN()
+    ON_WM_DISPLAYCHANGE()
 END_MESSAGE_MAP()
 
 CFullScreenWnd::CFullScreenWnd() : CPictureWnd(TRUE, FALSE), m_ptMouseStart(orv::kNoMousePosition) {}
@@ -34,7 +36,8 @@ CFullScreenWnd::CFullScreenWnd() : CPictureWnd(TRUE, FALSE), m_ptMouseStart(orv:
 CFullScreenWnd::~CFullScreenWnd() = default;
 
 BOOL CFullScreenWnd::CreateFullScreen() {
-    const RECT rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const orv::Rect screen = VirtualScreen();
+    const RECT rect{screen.left, screen.top, screen.right, screen.bottom};
     return Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, rect, nullptr);
 }
 
@@ -81,3 +84,26 @@ void CFullScreenWnd::OnRButtonDown(UINT, POINT) { ApplyInputRules(); }
 void CFullScreenWnd::OnKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
+    Default();
+    RECT rcOld;
+    if (!::GetWindowRect(m_hWnd, &rcOld)) return;
+    const orv::Rect screen = VirtualScreen();
+    // What is on show, and the recorded mouse position, are in client coordinates: when the
+    // window's corner moves they move the other way, so that they stay where they are on the
+    // screen and the pointer's first place still counts as unmoved.
+    const int dx = rcOld.left - screen.left;
+    const int dy = rcOld.top - screen.top;
+    // The bits on the screen are not copied along (they would then sit dx, dy off their monitors);
+    // the whole window is painted afresh instead.
+    if (!::SetWindowPos(m_hWnd, nullptr, screen.left, screen.top, screen.Width(), screen.Height(),
+                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
+        return;
+    MoveSlides(dx, dy);
+    if (m_ptMouseStart != orv::kNoMousePosition) {
+        m_ptMouseStart.x += dx;
+        m_ptMouseStart.y += dy;
+    }
+    InvalidateRect(nullptr, TRUE);
+}

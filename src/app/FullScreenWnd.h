@@ -1,7 +1,8 @@
 #pragma once
-// The full-screen saver: a picture window over the whole screen, topmost, without a visible
-// cursor, that closes itself at the first key, mouse button, mouse movement or loss of activation.
-// Its object deletes itself when the window is gone; destroying it ends the message loop.
+// The full-screen saver: a picture window over the whole desktop (every monitor, each with its own
+// slide), topmost, without a visible cursor, that closes itself at the first key, mouse button,
+// mouse movement or loss of activation. Its object deletes itself when the window is gone;
+// destroying it ends the message loop.
 #include "core/framework/Geometry.h"
 #include "show/PictureWnd.h"
 
@@ -10,8 +11,8 @@ public:
     CFullScreenWnd();
     ~CFullScreenWnd() override;
 
-    // Covers the screen as the system reports its size now. FALSE when the window could not be
-    // created; the object is then still the caller's.
+    // Covers the virtual screen (every monitor) as the system reports it now. FALSE when the
+    // window could not be created; the object is then still the caller's.
     BOOL CreateFullScreen();
 
 protected:
@@ -27,6 +28,9 @@ protected:
     void OnRButtonDown(UINT nFlags, POINT point);
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // Monitors came or went: the window covers the new virtual screen; the next tick deals to the
+    // new set of monitors.
+    void OnDisplayChange(UINT nImageDepth, int cx, int cy);
 
     // The mouse position of the first mouse-move message; (-1, -1) until then.
     orv::Point m_ptMouseStart;

@@ -5,29 +5,30 @@
 #include "framework/TextFile.h"
 #include "framework/Unique.h"
 #include "core/show/Caption.h"
+#include "core/show/Monitors.h"
 #include "show/PictureWnd.h"
 
-void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
-    m_strCaption.clear();
+void CPictureWnd::ReadCaptionFile(CSlide& slide, const std::string& strPicturePath) {
+    slide.m_strCaption.clear();
     // A missing or unreadable file is no caption; a read error keeps what came before it.
     std::string bytes;
     try {
         const std::string textPath = orv::CaptionFileName(strPicturePath);
         if (!ReadFileBounded(textPath.c_str(), orv::kMaxCaptionBytes, bytes)) return;
-        m_strCaption = orv::ParseCaptionText(bytes);
+        slide.m_strCaption = orv::ParseCaptionText(bytes);
     } catch (...) {
-        m_strCaption.clear();
+        slide.m_strCaption.clear();
     }
 }
 
-void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
-    if (m_strCaption.empty()) return;
-    const int nLength = static_cast<int>(m_strCaption.size());
+void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
+    const std::string& strCaption = slide.m_strCaption;
+    if (strCaption.empty()) return;
+    const int nLength = static_cast<int>(strCaption.size());
 
-    RECT rcClient;
-    GetClientRect(&rcClient);
-    const int clientWidth = rcClient.right - rcClient.left;
-    const int clientHeight = rcClient.bottom - rcClient.top;
+    // The slide's area (its monitor, or a preview's client area) is the client area here.
+    const orv::Rect area = ToRect(slide.m_rcArea);
+    const int clientWidth = area.Width();
 
     UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -38,20 +39,19 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     // The text is measured at full-screen size even in a preview, whose box is the miniature.
     RECT rcText;
     ::SetRectEmpty(&rcText);
-    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcText, DT_CALCRECT);
+    ::DrawTextA(dc, strCaption.data(), nLength, &rcText, DT_CALCRECT);
     const orv::Size box = orv::CaptionBoxSize({rcText.right - rcText.left, rcText.bottom - rcText.top},
                                               m_bPreview != 0, clientWidth, ::GetSystemMetrics(SM_CXSCREEN));
 
     // Placed once per picture; repaints keep the place.
-    if (m_nCaptionX == -1) {
-        const orv::Point pt =
-            orv::PlaceCaption({clientWidth, clientHeight}, ToRect(rcPicture), box, orv::NextRandom());
-        m_nCaptionX = pt.x;
-        m_nCaptionY = pt.y;
+    if (slide.m_nCaptionX == -1) {
+        const orv::Point pt = orv::CaptionPlaceIn(area, ToRect(rcPicture), box, orv::NextRandom());
+        slide.m_nCaptionX = pt.x;
+        slide.m_nCaptionY = pt.y;
     }
 
     RECT rcBox{0, 0, box.cx, box.cy};
-    ::OffsetRect(&rcBox, m_nCaptionX, m_nCaptionY);
+    ::OffsetRect(&rcBox, slide.m_nCaptionX, slide.m_nCaptionY);
 
     UniqueBrush faceBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
     {
@@ -79,5 +79,5 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
     TextColorGuard textColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     RECT rcInner = rcBox;
     ::InflateRect(&rcInner, -orv::kCaptionMarginX / 2, -orv::kCaptionMarginY / 2);
-    ::DrawTextA(dc, m_strCaption.data(), nLength, &rcInner, 0);
+    ::DrawTextA(dc, strCaption.data(), nLength, &rcInner, 0);
 }

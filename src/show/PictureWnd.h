@@ -40,9 +40,27 @@ public:
     void ShowNextPicture();
 
 protected:
+    // One monitor's slide: the picture on show there and its caption. The full-screen window has
+    // one per monitor, dealt at every tick; a preview has one, over its whole client area.
+    struct CSlide {
+        RECT m_rcArea{};  // where it shows, in client coordinates
+        std::unique_ptr<CDibImage> m_pPicture;
+        std::string m_strCaption;  // empty means no caption box
+        int m_nCaptionX = -1;      // -1: the box is not yet placed for this picture
+        int m_nCaptionY = -1;
+    };
+
+    // The areas the next tick deals entries to: the monitors in showing order (primary first), or
+    // for a preview its client area.
+    std::vector<RECT> SlideAreas() const;
+    void LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay);
+    // The slides keep their places on the screen when the window's corner moves by (dx, dy).
+    void MoveSlides(int dx, int dy);
     void DrawPicture(CDC& dc);
-    void DrawCaption(CDC& dc, const RECT& rcPicture);
-    void ReadCaptionFile(const std::string& strPicturePath);
+    void DrawSlide(CDC& dc, CSlide& slide);
+    // Draws the slide's caption box inside the slide's area, which stands for the client area.
+    void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
+    void ReadCaptionFile(CSlide& slide, const std::string& strPicturePath);
     void ScanFolder();
     // The seven setting members as the settings rules see them.
     orv::SettingsFields Fields() {
@@ -66,10 +84,7 @@ protected:
     BOOL m_bShowJpg = TRUE;
     std::vector<std::string> m_pictures;
     int m_nNextPicture = 0;
-    std::unique_ptr<CDibImage> m_pPicture;
-    std::string m_strCaption;
-    int m_nCaptionX = -1;
-    int m_nCaptionY = -1;
+    std::vector<CSlide> m_slides;
 
     DECLARE_MESSAGE_MAP()
 };
