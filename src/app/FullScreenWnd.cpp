@@ -43,6 +43,7 @@ BOOL CFullScreenWnd::CreateFullScreen() {
 
 LRESULT CFullScreenWnd::ApplyInputRules() {
     const MSG* pMsg = GetCurrentMessage();
+    if (pMsg->message == WM_MOUSEMOVE) KeepMouseStartInPlace();
     const orv::InputDecision decision =
         orv::DecideInput(pMsg->message, pMsg->wParam, pMsg->lParam, m_ptMouseStart);
     // Posted, not sent: the handler returns before the window goes.
@@ -87,23 +88,20 @@ void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
     Default();
-    RECT rcOld;
-    if (!::GetWindowRect(m_hWnd, &rcOld)) return;
     const orv::Rect screen = VirtualScreen();
-    // What is on show, and the recorded mouse position, are in client coordinates: when the
-    // window's corner moves they move the other way, so that they stay where they are on the
-    // screen and the pointer's first place still counts as unmoved.
-    const int dx = rcOld.left - screen.left;
-    const int dy = rcOld.top - screen.top;
-    // The bits on the screen are not copied along (they would then sit dx, dy off their monitors);
-    // the whole window is painted afresh instead.
-    if (!::SetWindowPos(m_hWnd, nullptr, screen.left, screen.top, screen.Width(), screen.Height(),
-                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
-        return;
-    MoveSlides(dx, dy);
+    // The bits on the screen are not copied along (they would sit off their monitors when the
+    // corner moves): the whole window is painted afresh, each slide where it was on the screen.
+    if (::SetWindowPos(m_hWnd, nullptr, screen.left, screen.top, screen.Width(), screen.Height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
+        InvalidateRect(nullptr, TRUE);
+}
+
+void CFullScreenWnd::KeepMouseStartInPlace() {
+    POINT origin{0, 0};
+    if (!::ClientToScreen(m_hWnd, &origin)) return;
     if (m_ptMouseStart != orv::kNoMousePosition) {
-        m_ptMouseStart.x += dx;
-        m_ptMouseStart.y += dy;
+        m_ptMouseStart.x += m_ptMouseOrigin.x - origin.x;
+        m_ptMouseStart.y += m_ptMouseOrigin.y - origin.y;
     }
-    InvalidateRect(nullptr, TRUE);
+    m_ptMouseOrigin = origin;
 }

@@ -34,6 +34,8 @@ protected:
 
     // The mouse position of the first mouse-move message; (-1, -1) until then.
     orv::Point m_ptMouseStart;
+    // Where the client area's corner was on the screen when m_ptMouseStart was last compared.
+    POINT m_ptMouseOrigin{0, 0};
 
     DECLARE_MESSAGE_MAP()
 
@@ -41,4 +43,8 @@ private:
     // Runs the input rules on the message being handled: posts the close request and runs the
     // default processing as they decide, and returns the answer for the system.
     LRESULT ApplyInputRules();
+    // The recorded mouse position is in client coordinates: when the window's corner moves (a
+    // display change resizes it), it moves the other way, so that a pointer resting where it was
+    // on the screen still counts as unmoved.
+    void KeepMouseStartInPlace();
 };

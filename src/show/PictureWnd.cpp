@@ -93,13 +93,14 @@ void CPictureWnd::StopSlideTimer() {
     KillTimer(kSlideTimer);
 }
 
-std::vector<RECT> CPictureWnd::SlideAreas() const {
+std::vector<RECT> CPictureWnd::SlideAreas() {
     RECT rcClient{};
     GetClientRect(&rcClient);
     // A preview is a miniature of the one screen, whatever the desk has.
     if (m_bPreview || !m_hWnd) return {rcClient};
     POINT origin{0, 0};
     if (!::ClientToScreen(m_hWnd, &origin)) return {rcClient};
+    m_ptSlidesOrigin = origin;
     const std::vector<orv::Rect> order = orv::ShowingOrder(DisplayMonitors(), {origin.x, origin.y});
     // Should the system list no monitor, the window itself is the screen, as on a desk of one.
     if (order.empty()) return {rcClient};
@@ -163,7 +164,13 @@ void CPictureWnd::LoadSlide(CSlide& slide, const std::string& strPath, BOOL pale
     }
 }
 
-void CPictureWnd::MoveSlides(int dx, int dy) {
+void CPictureWnd::KeepSlidesInPlace() {
+    POINT origin{0, 0};
+    if (!::ClientToScreen(m_hWnd, &origin)) return;
+    const int dx = m_ptSlidesOrigin.x - origin.x;
+    const int dy = m_ptSlidesOrigin.y - origin.y;
+    if (dx == 0 && dy == 0) return;
+    m_ptSlidesOrigin = origin;
     for (CSlide& slide : m_slides) {
         ::OffsetRect(&slide.m_rcArea, dx, dy);
         if (slide.m_nCaptionX != -1) {
@@ -175,8 +182,12 @@ void CPictureWnd::MoveSlides(int dx, int dy) {
 
 void CPictureWnd::DrawPicture(CDC& dc) {
     // A preview lays its slide out from the client size of this paint; the full-screen window
-    // keeps the monitors of the last tick.
-    if (m_bPreview && m_slides.size() == 1) GetClientRect(&m_slides.front().m_rcArea);
+    // keeps the monitors of the last tick, where they are on the screen.
+    if (!m_bPreview) {
+        KeepSlidesInPlace();
+    } else if (m_slides.size() == 1) {
+        GetClientRect(&m_slides.front().m_rcArea);
+    }
     for (CSlide& slide : m_slides)
         DrawSlide(dc, slide);
 }

@@ -51,11 +51,12 @@ protected:
     };
 
     // The areas the next tick deals entries to: the monitors in showing order (primary first), or
-    // for a preview its client area.
-    std::vector<RECT> SlideAreas() const;
+    // for a preview its client area. Records where the client area's corner is on the screen.
+    std::vector<RECT> SlideAreas();
     void LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay);
-    // The slides keep their places on the screen when the window's corner moves by (dx, dy).
-    void MoveSlides(int dx, int dy);
+    // Keeps every slide on its monitor when the window's corner has moved on the screen since the
+    // deal (a display change resizes the window, see CFullScreenWnd).
+    void KeepSlidesInPlace();
     void DrawPicture(CDC& dc);
     void DrawSlide(CDC& dc, CSlide& slide);
     // Draws the slide's caption box inside the slide's area, which stands for the client area.
@@ -85,6 +86,7 @@ protected:
     std::vector<std::string> m_pictures;
     int m_nNextPicture = 0;
     std::vector<CSlide> m_slides;
+    POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
 
     DECLARE_MESSAGE_MAP()
 };
