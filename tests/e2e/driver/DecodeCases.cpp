@@ -97,7 +97,7 @@ bool FailureShown(Saver& saver) {
 
 }  // namespace
 
-E2E_CASE(decode_decoder_chosen_by_name) {
+E2E_CASE_WITH(decode_decoder_chosen_by_name, "x86") {
     std::string folder = MakeFolder("pics");
     std::vector<uint8_t> bmpYellow = SolidBmp24(160, 120, kYellow);
     WriteFileBytes(folder + "\\a1.bmp", SolidBmp24(160, 120, kRed));
@@ -143,7 +143,7 @@ E2E_CASE(decode_decoder_chosen_by_name) {
     }
 }
 
-E2E_CASE(decode_bmp_forms_right_way_up) {
+E2E_CASE_WITH(decode_bmp_forms_right_way_up, "x86") {
     // Each picture 64 x 48, drawn 1:1 at (368, 276): its top half at y 276..299, bottom half at
     // 300..323. Consecutive pictures differ in their top colour.
     struct Form {
@@ -177,8 +177,7 @@ E2E_CASE(decode_bmp_forms_right_way_up) {
                        Describe(ScreenPixel(400, 320)).c_str());
             continue;
         }
-        Pump(50);
-        Shot shot = CaptureScreen();
+        Shot shot = WaitStillScreen();
         RECT top = shot.Bounds(f.top), bottom = shot.Bounds(f.bottom);
         const RECT wantTop = {368, 276, 432, 300}, wantBottom = {368, 300, 432, 324};
         E2E_EXPECT(EqualRect(&top, &wantTop), "%s: top half at %s, want %s", f.name, Describe(top).c_str(),
@@ -231,15 +230,17 @@ E2E_CASE(decode_degenerate_files_keep_show_running) {
     WriteSettings(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
-    for (size_t i = 0; i < bad.size(); ++i) {
+    // Each damaged file is followed by a good picture: once that shows, the damaged slide before
+    // it has been handled.
+    for (size_t i = 0; i <= bad.size(); ++i) {
         if (i > 0) saver.Tick();
-        E2E_EXPECT(WaitPixel(400, 300, good[i % 4]), "good picture %zu did not show before %s", i,
-                   bad[i].first);
-        saver.Tick();
-        saver.Sync(300);
-        E2E_REQUIRE(saver.Running(), "%s: the saver ended", bad[i].first);
-        size_t windows = saver.TopWindows().size();
-        E2E_EXPECT(windows == 1, "%s: %zu windows (a message box?)", bad[i].first, windows);
-        if (windows != 1) SaveScreen(bad[i].first);
+        E2E_REQUIRE(WaitPixel(400, 300, good[i % 4]), "good picture %zu did not show%s%s", i,
+                    i > 0 ? " after " : "", i > 0 ? bad[i - 1].first : "");
+        if (i > 0) {
+            size_t windows = saver.TopWindows().size();
+            E2E_EXPECT(windows == 1, "%s: %zu windows (a message box?)", bad[i - 1].first, windows);
+            if (windows != 1) SaveScreen(bad[i - 1].first);
+        }
+        if (i < bad.size()) saver.Tick();
     }
 }

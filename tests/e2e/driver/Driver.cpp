@@ -486,6 +486,16 @@ Saver::Saver(const std::string& args) {
         if (!ok) error = GetLastError();
     }
     E2E_REQUIRE(ok, "cannot start %s (error %lu)", cmd.c_str(), error);
+    // The suite runs some cases against the x86 build too (E2E_SAVER_MACHINE=x86): make sure the
+    // process really is the one asked for.
+    if (const char* machine = std::getenv("E2E_SAVER_MACHINE")) {
+        BOOL wow64 = FALSE;
+        IsWow64Process(pi.hProcess, &wow64);
+        const bool x86 = std::strcmp(machine, "x86") == 0;
+        if (wow64 != (x86 ? TRUE : FALSE)) TerminateProcess(pi.hProcess, 99);
+        E2E_REQUIRE(wow64 == (x86 ? TRUE : FALSE), "%s runs as %s, want %s", scr.c_str(),
+                    wow64 ? "x86" : "x64", machine);
+    }
     if (job_) AssignProcessToJobObject(job_, pi.hProcess);
     ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
@@ -581,13 +591,43 @@ void Saver::Post(UINT msg, WPARAM w, LPARAM l) const {
     PostMessageA(window_, msg, w, l);
 }
 
-void Saver::Sync(DWORD settleMs) const {
-    DWORD_PTR r;
-    if (window_) {
-        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
-        SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &r);
-    }
-    Pump(settleMs);
+bool Fence(HWND edit, DWORD timeoutMs) {
+    // The marker flips the edit control's "modified" flag with a posted EM_SETMODIFY; EM_GETMODIFY,
+    // a sent message that the thread answers between posted ones, reads it back.
+    auto modified = [edit](bool& flag) {
+        DWORD_PTR result = 0;
+        // A result of 0 comes back as a 0 return too; only an error code means no answer.
+        SetLastError(0);
+        if (!SendMessageTimeoutA(edit, EM_GETMODIFY, 0, 0, SMTO_NORMAL, 2000, &result) && GetLastError() != 0)
+            return false;
+        flag = result != 0;
+        return true;
+    };
+    bool before = false;
+    if (!modified(before) || !PostMessageA(edit, EM_SETMODIFY, before ? FALSE : TRUE, 0)) return false;
+    return WaitUntil(
+        [&] {
+            bool now = before;
+            return modified(now) && now != before;
+        },
+        timeoutMs);
+}
+
+Shot WaitStillScreen() { return WaitStill(RECT{0, 0, ScreenWidth(), ScreenHeight()}); }
+
+Shot WaitStill(RECT area, DWORD timeoutMs) {
+    Shot last = Capture(area);
+    Shot now;
+    const bool still = WaitUntil(
+        [&] {
+            now = Capture(area);
+            if (now.pixels == last.pixels) return true;
+            last = now;
+            return false;
+        },
+        timeoutMs);
+    E2E_REQUIRE(still, "the screen in %s kept changing for %lu ms", Describe(area).c_str(), timeoutMs);
+    return now;
 }
 
 // ---- Resource figures ----------------------------------------------------------------------

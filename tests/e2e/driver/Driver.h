@@ -159,9 +159,6 @@ public:
     // Posts WM_TIMER for timer 1, as the slide timer would.
     void Tick() const;
     void Post(UINT msg, WPARAM w = 0, LPARAM l = 0) const;
-    // Round trips through the saver's message queue (two sent WM_NULLs), then waits settleMs:
-    // enough for posted messages before it to have been handled in practice.
-    void Sync(DWORD settleMs = 150) const;
     void Kill();
 
 private:
@@ -171,6 +168,19 @@ private:
     HWND window_ = nullptr;
     double startedAt_ = 0;
 };
+
+// Posts a marker to an edit control behind everything posted to its thread so far (a dialog's
+// controls and every window of that thread share one queue) and waits until the thread has
+// dispatched it: posted messages are handled in order, so everything posted before it has been
+// handled. The marker flips the control's "modified" flag, which the program never reads.
+// Painting those messages caused may still be pending: wait for its pixels. False when the
+// control is gone or the marker does not come back in time.
+bool Fence(HWND edit, DWORD timeoutMs = 10000);
+
+// Waits until a capture of area has held still for two reads in a row (a paint that has begun
+// has reached the screen) and returns it; fails the case when it keeps changing.
+Shot WaitStill(RECT area, DWORD timeoutMs = 10000);
+Shot WaitStillScreen();
 
 // Waits until the pixel at (x, y) differs from `previous` and has held one value for two reads
 // in a row; returns that value, or nothing on timeout.

@@ -19,7 +19,7 @@ std::string OnePictureFolder() {
 
 }  // namespace
 
-E2E_CASE_WITH(mode_none_ends_at_once, "timeout=120") {
+E2E_CASE_WITH(mode_none_ends_at_once, "timeout=120 x86") {
     // Unrecognised first arguments: no window, and not even a settings read (which would create
     // the settings key).
     for (const char* args : {"/a", "/x", "/", "//s", "/scr", "/p:1234"}) {
@@ -52,7 +52,7 @@ E2E_CASE_WITH(mode_none_ends_at_once, "timeout=120") {
     }
 }
 
-E2E_CASE(mode_fullscreen_switches) {
+E2E_CASE_WITH(mode_fullscreen_switches, "x86") {
     OnePictureFolder();
     const int w = ScreenWidth(), h = ScreenHeight();
     for (const char* args : {"/s", "-S", "s", "/S", "/s 1234 more words"}) {

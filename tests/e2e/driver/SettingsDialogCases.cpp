@@ -61,12 +61,18 @@ std::vector<HWND> Dialogs(DWORD pid, const char* caption = nullptr, HWND owner =
     return ctx.found;
 }
 
-// Round trips through the dialog's thread, so that messages posted before have been handled.
-void Sync(HWND h, DWORD settleMs = 100) {
-    DWORD_PTR r;
-    SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &r);
-    SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &r);
-    Pump(settleMs);
+// Every message posted to the dialog's thread so far (the dialog, its controls, its preview, its
+// message boxes) has been handled. The folder box carries the marker.
+void Sync(HWND dlg) {
+    E2E_REQUIRE(Fence(GetDlgItem(dlg, IDC_FOLDER)), "the dialog %p did not handle its posted messages",
+                static_cast<void*>(dlg));
+}
+
+// The pixel at p once the messages posted to the dialog's thread so far are handled and their
+// painting is on the screen.
+COLORREF SettledPixel(HWND dlg, POINT p) {
+    Sync(dlg);
+    return WaitStill(RECT{p.x - 2, p.y - 2, p.x + 3, p.y + 3}).At(p.x, p.y);
 }
 
 // The running settings dialog of a saver process.
@@ -253,7 +259,7 @@ std::string ThreePictures() {
 
 }  // namespace
 
-E2E_CASE(settings_opens_without_owner) {
+E2E_CASE_WITH(settings_opens_without_owner, "x86") {
     // "/c 1234": a second argument is ignored. "/c:305419896" (0x12345678) names no window, which
     // gives no owner rather than no dialog.
     for (const char* args : {"", "/c", "-c", "c", "/C", "/config", "/c 1234", "/c:", "/c:305419896"}) {
@@ -290,7 +296,6 @@ E2E_CASE(settings_owned_by_command_line_window) {
     HWND owner = CreateWindowExA(0, "E2ESettingsOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 20,
                                  500, 520, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     E2E_REQUIRE(owner, "cannot create the owner window");
-    Pump(50);
     const std::string number = std::to_string(static_cast<long>(reinterpret_cast<intptr_t>(owner)));
     for (const std::string& args : {"/c:" + number, "/c=" + number, "/C" + number}) {
         Saver saver(args);
@@ -308,8 +313,8 @@ E2E_CASE(settings_owned_by_command_line_window) {
         dlg.Click(IDCANCEL);
         auto code = saver.WaitExit(10000);
         E2E_EXPECT(code && *code == 0, "'%s': the process did not end after Cancel", args.c_str());
-        Pump(100);
-        E2E_EXPECT(IsWindowEnabled(owner), "'%s': the owner stays disabled", args.c_str());
+        E2E_EXPECT(WaitUntil([&] { return IsWindowEnabled(owner) != FALSE; }, 5000),
+                   "'%s': the owner stays disabled", args.c_str());
     }
     DestroyWindow(owner);
 }
@@ -335,7 +340,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
     E2E_EXPECT(ConfigValueCount() == 0, "after Cancel the key holds %d values", ConfigValueCount());
 }
 
-E2E_CASE(settings_ok_writes_all_seven) {
+E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     const std::string folder = ThreePictures();
     Settings s;
     s.delay = 30;
@@ -409,7 +414,7 @@ E2E_CASE(settings_stored_delay_out_of_range) {
     E2E_REQUIRE(box, "OK with 500 showed no message");
     E2E_EXPECT(MessageText(box) == kRangeMessage, "message '%s'", MessageText(box).c_str());
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    Sync(dlg.hwnd, 300);
+    Sync(dlg.hwnd);
     E2E_EXPECT(saver.Running() && IsWindow(dlg.hwnd), "the dialog closed after a refused OK");
     E2E_EXPECT(dlg.Focus() == dlg.Item(IDC_DELAY), "the focus is not in the delay box after the message");
     E2E_EXPECT(ReadDword("DelayBetweenPictures") == 500u, "the stored delay changed");
@@ -453,14 +458,14 @@ E2E_CASE(settings_failing_delay_hides_later_boxes) {
     E2E_REQUIRE(box, "clicking JPG with a bad delay showed no message");
     E2E_EXPECT(MessageText(box) == kPositiveMessage, "message '%s'", MessageText(box).c_str());
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    Sync(dlg.hwnd, 200);
+    Sync(dlg.hwnd);
     TypeDelay(saver, dlg, "20", "");
     PressOk(saver, dlg);
     E2E_EXPECT(ReadDword("DisplayJPGFiles") == 0u, "JPG not written as 0 after the click");
     E2E_EXPECT(ReadDword("DelayBetweenPictures") == 20u, "delay not written as 20");
 }
 
-E2E_CASE(settings_preview_shows_first_picture_scaled) {
+E2E_CASE_WITH(settings_preview_shows_first_picture_scaled, "x86") {
     Settings s;
     s.delay = 120;
     s.stretch = 0;
@@ -521,8 +526,7 @@ E2E_CASE(settings_preview_restarts_after_changes) {
     // tick, which starts again at a.bmp.
     PostMessageA(dlg.hwnd, WM_COMMAND, MAKEWPARAM(IDC_FOLDER, EN_KILLFOCUS),
                  reinterpret_cast<LPARAM>(dlg.Item(IDC_FOLDER)));
-    Sync(dlg.hwnd, 300);
-    E2E_EXPECT(ScreenPixel(c.x, c.y) == kGreen, "the folder change repainted the preview");
+    E2E_EXPECT(SettledPixel(dlg.hwnd, c) == kGreen, "the folder change repainted the preview");
     dlg.Tick();
     E2E_EXPECT(WaitPixel(c.x, c.y, kRed), "after a folder change the next tick is not a.bmp");
 
@@ -530,7 +534,7 @@ E2E_CASE(settings_preview_restarts_after_changes) {
     dlg.Tick();
     E2E_REQUIRE(WaitPixel(c.x, c.y, kGreen), "no advance to b.bmp");
     dlg.Click(IDC_SHOW_JPG);
-    Sync(dlg.hwnd, 300);
+    Sync(dlg.hwnd);
     dlg.Tick();
     E2E_EXPECT(WaitPixel(c.x, c.y, kRed), "after checking JPG the next tick is not a.bmp (%s)",
                Describe(ScreenPixel(c.x, c.y)).c_str());
@@ -538,14 +542,14 @@ E2E_CASE(settings_preview_restarts_after_changes) {
     // Random order on: the list is shuffled and restarts; random order off again: sorted, and the
     // next tick is a.bmp again whatever was on show.
     dlg.Click(IDC_RANDOM_ORDER);
-    Sync(dlg.hwnd, 200);
-    for (int i = 0; i < 8 && ScreenPixel(c.x, c.y) == kRed; ++i) {
+    COLORREF shown = SettledPixel(dlg.hwnd, c);
+    for (int i = 0; i < 8 && shown == kRed; ++i) {
         dlg.Tick();
-        Sync(dlg.hwnd, 300);
+        shown = SettledPixel(dlg.hwnd, c);
     }
-    E2E_REQUIRE(ScreenPixel(c.x, c.y) != kRed, "the shuffled show never left a.bmp");
+    E2E_REQUIRE(shown != kRed, "the shuffled show never left a.bmp");
     dlg.Click(IDC_RANDOM_ORDER);
-    Sync(dlg.hwnd, 300);
+    Sync(dlg.hwnd);
     dlg.Tick();
     E2E_EXPECT(WaitPixel(c.x, c.y, kRed), "after random order off the next tick is not a.bmp");
     if (FailureCount()) SaveScreen("restarts");
@@ -567,7 +571,7 @@ E2E_CASE(settings_updown_steps_and_reaches_preview) {
     auto key = [&](WPARAM vk) {
         PostMessageA(edit, WM_KEYDOWN, vk, 1);
         PostMessageA(edit, WM_KEYUP, vk, 0xC0000001);
-        Sync(dlg.hwnd, 50);
+        Sync(dlg.hwnd);
     };
     const POINT c = dlg.PreviewCentre();
     E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "the preview does not start with a.bmp");
@@ -619,7 +623,8 @@ E2E_CASE(settings_about_box) {
             },
             5000);
         E2E_REQUIRE(about, "round %d: no about box", round);
-        Sync(about);
+        E2E_REQUIRE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, 5000),
+                    "round %d: the about box stays hidden", round);
         E2E_EXPECT(GetWindow(about, GW_OWNER) == dlg.hwnd,
                    "round %d: the about box is not owned by the dialog", round);
         E2E_EXPECT(!IsWindowEnabled(dlg.hwnd), "round %d: the settings dialog is enabled behind the box",
@@ -716,7 +721,7 @@ E2E_CASE(settings_browse_sets_folder) {
         SendMessageTimeoutA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, SMTO_NORMAL, 3000, &root);
         SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, static_cast<LPARAM>(root), SMTO_NORMAL, 3000,
                             &r);
-        Pump(200);
+        Sync(dlg.hwnd);  // the browser runs in the dialog's thread
         PostMessageA(browser, WM_COMMAND, IDOK, 0);
         E2E_EXPECT(WaitUntil([&] { return !IsWindow(browser); }, 5000), "the browser did not close on OK");
         Sync(dlg.hwnd);
@@ -748,13 +753,12 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     s.Write();
     Saver saver("/c");
     SettingsDialog dlg = WaitSettingsDialog(saver);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         dlg.Tick();
-        Sync(dlg.hwnd, 200);
-    }
     // Colours read back are unreliable on Wine's 8-bit display; the preview must have drawn
     // something, and nothing may have failed.
-    Shot shot = Capture(dlg.PreviewRect());
+    Sync(dlg.hwnd);
+    Shot shot = WaitStill(dlg.PreviewRect());
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);

@@ -85,7 +85,6 @@ E2E_CASE_WITH(soak_2000_ticks, "timeout=600") {
                         Describe(ScreenPixel(400, 300)).c_str(), Describe(want).c_str(), entry);
         }
         if (tick == kBaselineTick || tick % (10 * kRound) == 0 || tick == kTicks) {
-            saver.Sync(50);
             ProcessFigures f = Measure(saver.Process(), saver.Pid());
             if (tick == kBaselineTick) base = f;
             samples.push_back(f);

@@ -1,0 +1,107 @@
+# Shared by scripts/run, scripts/screenshots, tests/e2e/e2e.sh and tests/install/test-installer:
+# the Wine environment, X servers started with a time-out, and processes stopped by pid.
+# Source it; it defines functions and changes nothing by itself.
+
+# Wine quiet, 64-bit prefixes (they run x86 programs too once wine32 is installed), and no
+# Mono/Gecko install prompts or desktop menu entries.
+orv_wine_env() {
+  export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+}
+
+# A prefix made before Wine's 32-bit half was installed cannot load kernel32 afterwards, for
+# 64-bit programs too: cached prefixes are keyed on this.
+orv_wine_flavour() {
+  if dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    echo "wine $(wine --version 2>/dev/null) with wine32"
+  else
+    echo "wine $(wine --version 2>/dev/null) 64-bit only"
+  fi
+}
+
+orv_alive() { [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; }
+
+orv_stop_pid() {  # orv_stop_pid <pid>: TERM, then KILL after 5 s
+  local pid=${1:-} i
+  orv_alive "$pid" || return 0
+  kill "$pid" 2>/dev/null
+  for i in $(seq 50); do orv_alive "$pid" || return 0; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null
+  return 0
+}
+
+# orv_start_x <log> <seconds> <server and arguments...>: starts an X server that reports its
+# display number on -displayfd and waits for it at most <seconds>. Sets ORV_X_DISPLAY (":N") and
+# ORV_X_PID; on failure prints why and returns 1 with nothing left running.
+orv_start_x() {
+  local log=$1 limit=$2 fifo fd number=""
+  shift 2
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/orvanta-displayfd.XXXXXX")
+  mkfifo "$fifo" || return 1
+  # Opened read-write first, so neither side blocks on the open and the read below can time out.
+  exec {fd}<>"$fifo"
+  setsid "$@" -displayfd 3 3>"$fifo" </dev/null >"$log" 2>&1 &
+  ORV_X_PID=$!
+  read -r -t "$limit" number <&"$fd" || true
+  exec {fd}<&-
+  rm -f "$fifo"
+  if [ -z "$number" ] || ! orv_alive "$ORV_X_PID"; then
+    echo "$1 did not report a display within $limit s; its log ($log):" >&2
+    tail -20 "$log" >&2
+    orv_stop_pid "$ORV_X_PID"
+    ORV_X_PID=""
+    return 1
+  fi
+  ORV_X_DISPLAY=":$number"
+}
+
+# orv_start_xvfb <log> <width>x<height>x<depth>: one screen, no TCP, ready within 15 s.
+orv_start_xvfb() {
+  orv_start_x "$1" 15 Xvfb -screen 0 "$2" -nolisten tcp
+}
+
+# orv_start_dual <log prefix>: two monitors side by side, 800 x 600 and 640 x 480, as Wine sees
+# them through Xinerama: Xephyr inside an Xvfb of its own. Sets ORV_X_DISPLAY (Xephyr's),
+# ORV_X_PID (Xephyr) and ORV_HOST_X_PID (the Xvfb under it). RandR stays off, or Wine would see
+# one monitor.
+orv_start_dual() {
+  local log=$1
+  orv_start_xvfb "$log-host.log" 1600x800x24 || return 1
+  ORV_HOST_X_PID=$ORV_X_PID
+  if ! DISPLAY=$ORV_X_DISPLAY orv_start_x "$log.log" 15 Xephyr -screen 800x600 -screen 640x480 \
+    +xinerama -extension RANDR -nolisten tcp; then
+    orv_stop_pid "$ORV_HOST_X_PID"
+    return 1
+  fi
+}
+
+# orv_make_prefix <dir> <log>: a Wine prefix as the tests and demos want it, made once: Managed=N
+# (without a window manager every DestroyWindow of a top-level window would otherwise wait about
+# 2 s). A prefix made for another Wine flavour is made again. Needs an X display.
+orv_make_prefix() {
+  local dir=$1 log=$2 flavour
+  flavour=$(orv_wine_flavour)
+  if [ -f "$dir/.orvanta-prefix" ] && [ "$(cat "$dir/.orvanta-prefix")" = "$flavour" ]; then
+    return 0
+  fi
+  rm -rf "$dir"
+  (
+    export WINEPREFIX=$dir
+    wine wineboot -i </dev/null >"$log" 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >>"$log" 2>&1
+    wineserver -w
+  )
+  if [ -f "$dir/user.reg" ] && grep -q '"Managed"="N"' "$dir/user.reg"; then
+    echo "$flavour" >"$dir/.orvanta-prefix"
+  else
+    echo "the Wine prefix $dir could not be made; the end of $log:" >&2
+    tail -20 "$log" >&2
+    return 1
+  fi
+}
+
+# orv_stop_wineserver: ends every Wine process of $WINEPREFIX and waits for its server, bounded.
+orv_stop_wineserver() {
+  wineserver -k </dev/null >/dev/null 2>&1
+  timeout 10 wineserver -w </dev/null >/dev/null 2>&1
+  return 0
+}
