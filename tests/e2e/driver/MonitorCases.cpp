@@ -68,7 +68,7 @@ void ExpectEndsOnce(Saver& saver, const char* what) {
 
 }  // namespace
 
-E2E_CASE_WITH(monitors_window_covers_both_and_each_lays_out_for_its_size, "monitors=2") {
+E2E_CASE_WITH(monitors_window_covers_both_and_each_lays_out_for_its_size, "monitors=2 x86") {
     RequireDesk();
     struct Case {
         const char* what;
@@ -124,7 +124,7 @@ E2E_CASE_WITH(monitors_window_covers_both_and_each_lays_out_for_its_size, "monit
     }
 }
 
-E2E_CASE_WITH(monitors_take_entries_in_turn, "monitors=2") {
+E2E_CASE_WITH(monitors_take_entries_in_turn, "monitors=2 x86") {
     // p1, p2, p3 on A and B: p1 p2 when the window opens, then p3 p1, then p2 p3.
     RequireDesk();
     std::string folder = MakeFolder("pics");
