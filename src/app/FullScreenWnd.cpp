@@ -1,6 +1,7 @@
 #include "app/FullScreenWnd.h"
 
 #include "core/app/InputRules.h"
+#include "show/DisplayMonitors.h"
 
 // The rules carry their own copies of the message values; they must be Win32's.
 static_assert(orv::wm::kActivate == WM_ACTIVATE && orv::wm::kActivateApp == WM_ACTIVATEAPP &&
@@ -27,6 +28,7 @@ BEGIN_MESSAGE_MAP(CFullScreenWnd, CPictureWnd)
     ON_WM_RBUTTONDOWN()
     ON_WM_KEYDOWN()
     ON_WM_SYSKEYDOWN()
+    ON_WM_DISPLAYCHANGE()
 END_MESSAGE_MAP()
 
 CFullScreenWnd::CFullScreenWnd() : CPictureWnd(TRUE, FALSE), m_ptMouseStart(orv::kNoMousePosition) {}
@@ -34,12 +36,14 @@ CFullScreenWnd::CFullScreenWnd() : CPictureWnd(TRUE, FALSE), m_ptMouseStart(orv:
 CFullScreenWnd::~CFullScreenWnd() = default;
 
 BOOL CFullScreenWnd::CreateFullScreen() {
-    const RECT rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const orv::Rect screen = VirtualScreen();
+    const RECT rect{screen.left, screen.top, screen.right, screen.bottom};
     return Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, rect, nullptr);
 }
 
 LRESULT CFullScreenWnd::ApplyInputRules() {
     const MSG* pMsg = GetCurrentMessage();
+    if (pMsg->message == WM_MOUSEMOVE) KeepMouseStartInPlace();
     const orv::InputDecision decision =
         orv::DecideInput(pMsg->message, pMsg->wParam, pMsg->lParam, m_ptMouseStart);
     // Posted, not sent: the handler returns before the window goes.
@@ -81,3 +85,23 @@ void CFullScreenWnd::OnRButtonDown(UINT, POINT) { ApplyInputRules(); }
 void CFullScreenWnd::OnKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
+
+void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
+    Default();
+    const orv::Rect screen = VirtualScreen();
+    // The bits on the screen are not copied along (they would sit off their monitors when the
+    // corner moves): the whole window is painted afresh, each slide where it was on the screen.
+    if (::SetWindowPos(m_hWnd, nullptr, screen.left, screen.top, screen.Width(), screen.Height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
+        InvalidateRect(nullptr, TRUE);
+}
+
+void CFullScreenWnd::KeepMouseStartInPlace() {
+    POINT origin{0, 0};
+    if (!::ClientToScreen(m_hWnd, &origin)) return;
+    if (m_ptMouseStart != orv::kNoMousePosition) {
+        m_ptMouseStart.x += m_ptMouseOrigin.x - origin.x;
+        m_ptMouseStart.y += m_ptMouseOrigin.y - origin.y;
+    }
+    m_ptMouseOrigin = origin;
+}

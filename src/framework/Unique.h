@@ -97,3 +97,22 @@ private:
     HDC m_dc = nullptr;
     HPALETTE m_old = nullptr;
 };
+
+// Limits drawing to a rectangle for the guard's lifetime: the context's state is saved and the
+// rectangle intersected with its clipping region, and the saved state comes back at the end.
+// Should the context not save, the drawing goes on unclipped rather than not at all.
+class ClipRectGuard {
+public:
+    ClipRectGuard(HDC dc, const RECT& rc) : m_dc(dc), m_nSaved(::SaveDC(dc)) {
+        if (m_nSaved) ::IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+    }
+    ~ClipRectGuard() {
+        if (m_nSaved) ::RestoreDC(m_dc, m_nSaved);
+    }
+    ClipRectGuard(const ClipRectGuard&) = delete;
+    ClipRectGuard& operator=(const ClipRectGuard&) = delete;
+
+private:
+    HDC m_dc;
+    int m_nSaved;
+};

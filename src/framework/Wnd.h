@@ -97,6 +97,10 @@ protected:                                           \
      ORV_MSG_THUNK(pThis->fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)},
 #define ON_WM_KEYDOWN() ORV_ON_KEY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_SYSKEYDOWN() ORV_ON_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
+#define ON_WM_DISPLAYCHANGE()                                                                    \
+    {WM_DISPLAYCHANGE, 0, 0,                                                                     \
+     ORV_MSG_THUNK(pThis->OnDisplayChange(static_cast<UINT>(wParam), int{LOWORD(lParam)},        \
+                                          int{HIWORD(lParam)}); return 0;)},
 
 // WM_COMMAND from control id with notification code, to a void() member, e.g.
 // ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse).

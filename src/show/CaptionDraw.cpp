@@ -6,10 +6,11 @@
 #include "framework/TextFile.h"
 #include "framework/Unique.h"
 #include "core/show/Caption.h"
+#include "core/show/Monitors.h"
 #include "show/PictureWnd.h"
 
-void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
-    m_strCaption.clear();
+void CPictureWnd::ReadCaptionFile(CSlide& slide, const std::string& strPicturePath) {
+    slide.m_strCaption.clear();
     // A missing or unreadable file is no caption; a read error keeps what came before it.
     std::string bytes;
     try {
@@ -18,24 +19,23 @@ void CPictureWnd::ReadCaptionFile(const std::string& strPicturePath) {
         // The caption is kept in UTF-8 whatever the file's encoding; a file with neither a mark
         // nor valid UTF-8 is in the legacy code page, as every caption was before.
         const UINT legacyCodePage = LegacyAnsiCodePage();
-        m_strCaption = orv::CaptionTextFromFile(
+        slide.m_strCaption = orv::CaptionTextFromFile(
             bytes, bytes.size() < orv::kCaptionReadBytes,
             [legacyCodePage](std::string_view raw) { return Utf8FromCodePage(legacyCodePage, raw); });
     } catch (...) {
-        m_strCaption.clear();
+        slide.m_strCaption.clear();
     }
 }
 
-void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
-    if (m_strCaption.empty()) return;
+void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
+    if (slide.m_strCaption.empty()) return;
     // The wide call draws every character the font holds, whatever the code pages say.
-    const std::wstring text = WideFromUtf8(m_strCaption);
+    const std::wstring text = WideFromUtf8(slide.m_strCaption);
     const int nLength = static_cast<int>(text.size());
 
-    RECT rcClient;
-    GetClientRect(&rcClient);
-    const int clientWidth = rcClient.right - rcClient.left;
-    const int clientHeight = rcClient.bottom - rcClient.top;
+    // The slide's area (its monitor, or a preview's client area) is the client area here.
+    const orv::Rect area = ToRect(slide.m_rcArea);
+    const int clientWidth = area.Width();
 
     UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -51,15 +51,14 @@ void CPictureWnd::DrawCaption(CDC& dc, const RECT& rcPicture) {
                                               m_bPreview != 0, clientWidth, ::GetSystemMetrics(SM_CXSCREEN));
 
     // Placed once per picture; repaints keep the place.
-    if (m_nCaptionX == -1) {
-        const orv::Point pt =
-            orv::PlaceCaption({clientWidth, clientHeight}, ToRect(rcPicture), box, orv::NextRandom());
-        m_nCaptionX = pt.x;
-        m_nCaptionY = pt.y;
+    if (slide.m_nCaptionX == -1) {
+        const orv::Point pt = orv::CaptionPlaceIn(area, ToRect(rcPicture), box, orv::NextRandom());
+        slide.m_nCaptionX = pt.x;
+        slide.m_nCaptionY = pt.y;
     }
 
     RECT rcBox{0, 0, box.cx, box.cy};
-    ::OffsetRect(&rcBox, m_nCaptionX, m_nCaptionY);
+    ::OffsetRect(&rcBox, slide.m_nCaptionX, slide.m_nCaptionY);
 
     {
         // The system's own button-face brush: nothing to create, so nothing that can fail or leak.

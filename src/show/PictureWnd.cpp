@@ -8,8 +8,9 @@
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "core/show/Layout.h"
+#include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
+#include "show/DisplayMonitors.h"
 #include "show/Win32Directory.h"
 
 namespace {
@@ -93,80 +94,140 @@ void CPictureWnd::StopSlideTimer() {
     KillTimer(kSlideTimer);
 }
 
+std::vector<RECT> CPictureWnd::SlideAreas() {
+    RECT rcClient{};
+    GetClientRect(&rcClient);
+    // A preview is a miniature of the one screen, whatever the desk has.
+    if (m_bPreview || !m_hWnd) return {rcClient};
+    POINT origin{0, 0};
+    if (!::ClientToScreen(m_hWnd, &origin)) return {rcClient};
+    m_ptSlidesOrigin = origin;
+    const std::vector<orv::Rect> order = orv::ShowingOrder(DisplayMonitors(), {origin.x, origin.y});
+    // Should the system list no monitor, the window itself is the screen, as on a desk of one.
+    if (order.empty()) return {rcClient};
+    std::vector<RECT> areas;
+    areas.reserve(order.size());
+    for (const orv::Rect& r : order)
+        areas.push_back(RECT{r.left, r.top, r.right, r.bottom});
+    return areas;
+}
+
 void CPictureWnd::ShowNextPicture() {
     if (m_pictures.empty()) return;
     StopSlideTimer();
-    m_pPicture.reset();
-    m_nCaptionX = -1;
-    m_nCaptionY = -1;
-    if (m_nNextPicture < 0 || static_cast<size_t>(m_nNextPicture) >= m_pictures.size()) m_nNextPicture = 0;
+    // Every picture on show goes before the next ones load: one decoded picture per monitor at most.
+    // A slide's caption text stays until its next load replaces it.
+    const std::vector<RECT> areas = SlideAreas();
+    m_slides.resize(areas.size());
+    for (size_t i = 0; i < areas.size(); ++i) {
+        CSlide& slide = m_slides[i];
+        slide.m_rcArea = areas[i];
+        slide.m_pPicture.reset();
+        slide.m_nCaptionX = -1;
+        slide.m_nCaptionY = -1;
+    }
+    if (m_nNextPicture < 0) m_nNextPicture = 0;
+    const orv::Deal deal =
+        orv::DealEntries(m_pictures.size(), m_slides.size(), static_cast<size_t>(m_nNextPicture));
 
     {
         CClientDC dc(this);
         const BOOL paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) ? TRUE : FALSE;
-        const std::string& path = m_pictures[static_cast<size_t>(m_nNextPicture)];
-
-        // The loader decodes a JPEG no larger than this window will draw it, by the same layout
-        // the paint uses. Without a window the size is unknown and the picture decodes whole.
-        RECT rcClient{0, 0, 0, 0};
-        if (m_hWnd) GetClientRect(&rcClient);
-        const orv::Size client{rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
-        const orv::Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-        const bool stretch = m_bStretch != 0, preview = m_bPreview != 0;
-        const orv::DrawSizeFn drawSize = [=](orv::Size picture) {
-            const orv::Rect target = orv::PictureRect(client, picture, screen, stretch, preview);
-            return orv::Size{target.Width(), target.Height()};
-        };
-
-        // A picture without pixels would reach the layout's divisions; and an exception out of
-        // the file layer or the allocator is a failed load like any other: the show goes on.
-        bool loaded = false;
-        try {
-            auto pPicture = std::make_unique<CDibImage>();
-            if (pPicture->Load(path.c_str(), paletteDisplay, drawSize) && pPicture->GetWidth() > 0 &&
-                pPicture->GetHeight() > 0) {
-                m_pPicture = std::move(pPicture);
-                loaded = true;
-            }
-        } catch (...) {
-            m_pPicture.reset();
-        }
-
-        if (!loaded) {
-            // The caption is UTF-8; the message is in the process code page like the path.
-            m_strCaption = Utf8FromCodePage(CP_ACP, LoadFailureText(path));
-        } else if (m_bShowCaption) {
-            ReadCaptionFile(path);
-        }
+        for (size_t i = 0; i < deal.entries.size(); ++i)
+            LoadSlide(m_slides[i], m_pictures[deal.entries[i]], paletteDisplay);
 
         // Without a window a null handle would invalidate every window on the desktop.
         if (m_hWnd) InvalidateRect(nullptr, TRUE);
-        ++m_nNextPicture;
+        m_nNextPicture = static_cast<int>(deal.next);
         StartSlideTimer();
     }
 }
 
+orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const {
+    const orv::Rect area = ToRect(slide.m_rcArea);
+    // A preview is a picture of the primary screen; a monitor is a screen of its own size.
+    const orv::Size screen = m_bPreview
+                                 ? orv::Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}
+                                 : orv::Size{area.Width(), area.Height()};
+    return orv::PictureRectIn(area, picture, screen, m_bStretch != 0, m_bPreview != 0);
+}
+
+void CPictureWnd::LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay) {
+    // The loader decodes a JPEG no larger than this slide will draw it, by the same layout the
+    // paint uses. An empty area (no window yet) leaves the size unknown: the picture decodes whole.
+    const orv::DrawSizeFn drawSize = [this, &slide](orv::Size picture) {
+        const orv::Rect target = SlideTarget(slide, picture);
+        return orv::Size{target.Width(), target.Height()};
+    };
+    // A picture without pixels would reach the layout's divisions; and an exception out of
+    // the file layer or the allocator is a failed load like any other: the show goes on.
+    bool loaded = false;
+    try {
+        auto pPicture = std::make_unique<CDibImage>();
+        if (pPicture->Load(strPath.c_str(), paletteDisplay, drawSize) && pPicture->GetWidth() > 0 &&
+            pPicture->GetHeight() > 0) {
+            slide.m_pPicture = std::move(pPicture);
+            loaded = true;
+        }
+    } catch (...) {
+        slide.m_pPicture.reset();
+    }
+
+    if (!loaded) {
+        // The caption is UTF-8; the message is in the process code page like the path.
+        slide.m_strCaption = Utf8FromCodePage(CP_ACP, LoadFailureText(strPath));
+    } else if (m_bShowCaption) {
+        ReadCaptionFile(slide, strPath);
+    }
+}
+
+void CPictureWnd::KeepSlidesInPlace() {
+    POINT origin{0, 0};
+    if (!::ClientToScreen(m_hWnd, &origin)) return;
+    const int dx = m_ptSlidesOrigin.x - origin.x;
+    const int dy = m_ptSlidesOrigin.y - origin.y;
+    if (dx == 0 && dy == 0) return;
+    m_ptSlidesOrigin = origin;
+    for (CSlide& slide : m_slides) {
+        ::OffsetRect(&slide.m_rcArea, dx, dy);
+        if (slide.m_nCaptionX != -1) {
+            slide.m_nCaptionX += dx;
+            slide.m_nCaptionY += dy;
+        }
+    }
+}
+
 void CPictureWnd::DrawPicture(CDC& dc) {
+    // A preview lays its slide out from the client size of this paint; the full-screen window
+    // keeps the monitors of the last tick, where they are on the screen.
+    if (!m_bPreview) {
+        KeepSlidesInPlace();
+    } else if (m_slides.size() == 1) {
+        GetClientRect(&m_slides.front().m_rcArea);
+    }
+    for (CSlide& slide : m_slides)
+        DrawSlide(dc, slide);
+}
+
+void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide) {
+    // Nothing of one monitor's slide spills onto another: a caption box larger than its monitor is
+    // cut at the monitor's edge.
+    ClipRectGuard clip(dc, slide.m_rcArea);
     RECT rcPicture{0, 0, 0, 0};
-    if (m_pPicture) {
-        const RECT rcSource{0, 0, m_pPicture->GetWidth(), m_pPicture->GetHeight()};
-        RECT rcClient;
-        GetClientRect(&rcClient);
-        const orv::Size client{rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
-        const orv::Size screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-        const orv::Size picture{rcSource.right, rcSource.bottom};
-        const orv::Rect target = orv::PictureRect(client, picture, screen, m_bStretch != 0, m_bPreview != 0);
-        ::SetRect(&rcPicture, 0, 0, target.Width(), target.Height());
-        ::OffsetRect(&rcPicture, target.left, target.top);
+    CDibImage* pPicture = slide.m_pPicture.get();
+    if (pPicture) {
+        const RECT rcSource{0, 0, pPicture->GetWidth(), pPicture->GetHeight()};
+        const orv::Rect target = SlideTarget(slide, orv::Size{rcSource.right, rcSource.bottom});
+        ::SetRect(&rcPicture, target.left, target.top, target.right, target.bottom);
 
         // The palette outlives its selection: the guard puts the previous one back (in the
         // background) before the CPalette frees its handle.
         CPalette palette;
         PaletteSelectGuard select;
-        if (m_pPicture->MakePalette(&palette)) select.Select(dc, palette.GetSafeHandle());
-        m_pPicture->Draw(dc, rcPicture, rcSource);
+        if (pPicture->MakePalette(&palette)) select.Select(dc, palette.GetSafeHandle());
+        pPicture->Draw(dc, rcPicture, rcSource);
     }
-    if (m_bShowCaption || !m_pPicture) DrawCaption(dc, rcPicture);
+    if (m_bShowCaption || !pPicture) DrawCaption(dc, slide, rcPicture);
 }
 
 void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {

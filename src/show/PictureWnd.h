@@ -40,9 +40,31 @@ public:
     void ShowNextPicture();
 
 protected:
+    // One monitor's slide: the picture on show there and its caption. The full-screen window has
+    // one per monitor, dealt at every tick; a preview has one, over its whole client area.
+    struct CSlide {
+        RECT m_rcArea{};  // where it shows, in client coordinates
+        std::unique_ptr<CDibImage> m_pPicture;
+        std::string m_strCaption;  // empty means no caption box
+        int m_nCaptionX = -1;      // -1: the box is not yet placed for this picture
+        int m_nCaptionY = -1;
+    };
+
+    // The areas the next tick deals entries to: the monitors in showing order (primary first), or
+    // for a preview its client area. Records where the client area's corner is on the screen.
+    std::vector<RECT> SlideAreas();
+    // Where a picture of this size goes in the slide's area: the layout the paint and the loader
+    // share.
+    orv::Rect SlideTarget(const CSlide& slide, orv::Size picture) const;
+    void LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay);
+    // Keeps every slide on its monitor when the window's corner has moved on the screen since the
+    // deal (a display change resizes the window, see CFullScreenWnd).
+    void KeepSlidesInPlace();
     void DrawPicture(CDC& dc);
-    void DrawCaption(CDC& dc, const RECT& rcPicture);
-    void ReadCaptionFile(const std::string& strPicturePath);
+    void DrawSlide(CDC& dc, CSlide& slide);
+    // Draws the slide's caption box inside the slide's area, which stands for the client area.
+    void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
+    void ReadCaptionFile(CSlide& slide, const std::string& strPicturePath);
     void ScanFolder();
     // The seven setting members as the settings rules see them.
     orv::SettingsFields Fields() {
@@ -66,10 +88,8 @@ protected:
     BOOL m_bShowJpg = TRUE;
     std::vector<std::string> m_pictures;
     int m_nNextPicture = 0;
-    std::unique_ptr<CDibImage> m_pPicture;
-    std::string m_strCaption;
-    int m_nCaptionX = -1;
-    int m_nCaptionY = -1;
+    std::vector<CSlide> m_slides;
+    POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
 
     DECLARE_MESSAGE_MAP()
 };

@@ -543,13 +543,14 @@ std::vector<HWND> Saver::TopWindows() const {
 }
 
 HWND Saver::WaitFullScreen(DWORD timeoutMs) {
-    const int w = ScreenWidth(), h = ScreenHeight();
+    // The whole desktop: the screen on a desk of one monitor, every monitor on a larger one.
+    const RECT desk = VirtualScreenRect();
     WaitUntil(
         [&] {
             for (HWND hwnd : TopWindows()) {
                 RECT r;
                 GetWindowRect(hwnd, &r);
-                if (r.left == 0 && r.top == 0 && r.right == w && r.bottom == h) {
+                if (EqualRect(&r, &desk)) {
                     window_ = hwnd;
                     return true;
                 }
@@ -858,6 +859,65 @@ int CompareCaptionBox(const Shot& screen, const RECT& box, const Shot& reference
         for (int x = 2; x < reference.width - 2; ++x)
             differ += screen.At(box.left + x, box.top + y) != reference.At(x, y);
     return differ;
+}
+
+}  // namespace e2e
+
+// ---- Monitors ------------------------------------------------------------------------------
+
+namespace e2e {
+
+std::vector<RECT> ShowingOrderMonitors() {
+    struct Found {
+        RECT rect;
+        bool primary;
+    };
+    std::vector<Found> found;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR h, HDC, LPRECT, LPARAM p) -> BOOL {
+            MONITORINFO mi = {};
+            mi.cbSize = sizeof mi;
+            if (GetMonitorInfoA(h, &mi))
+                reinterpret_cast<std::vector<Found>*>(p)->push_back(
+                    {mi.rcMonitor, (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    std::vector<RECT> order;
+    for (const Found& f : found)
+        if (f.primary) order.push_back(f.rect);
+    for (const Found& f : found)
+        if (!f.primary) order.push_back(f.rect);
+    return order;
+}
+
+RECT VirtualScreenRect() {
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+void RequireMonitors(int count) {
+    int have = GetSystemMetrics(SM_CMONITORS);
+    E2E_REQUIRE(have == count,
+                "this case needs %d monitors, the display has %d (run it on the %d-monitor fixture)", count,
+                have, count);
+}
+
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+bool WaitWindowRect(HWND hwnd, const RECT& want, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            RECT r;
+            return GetWindowRect(hwnd, &r) && EqualRect(&r, &want);
+        },
+        timeoutMs);
+}
+
+bool Contains(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
 }
 
 }  // namespace e2e

@@ -149,7 +149,8 @@ public:
     std::optional<DWORD> WaitExit(DWORD timeoutMs);
     // Visible top-level windows of the process.
     std::vector<HWND> TopWindows() const;
-    // Waits for a visible top-level window of the process that covers the whole screen.
+    // Waits for a visible top-level window of the process that covers the whole virtual screen
+    // (the screen itself on one monitor).
     HWND WaitFullScreen(DWORD timeoutMs = 10000);
     // Waits for a visible top-level window of the process with this class name ("#32770" for a
     // dialog box), IsWindowVisible included; it becomes Window().
@@ -234,5 +235,24 @@ Shot ReferenceCaptionBox(const std::wstring& text);
 // Pixels inside the bevel of a box found on the screen that differ from the reference; -1 when
 // the sizes differ.
 int CompareCaptionBox(const Shot& screen, const RECT& box, const Shot& reference);
+
+}  // namespace e2e
+
+// ---- Monitors ------------------------------------------------------------------------------
+
+namespace e2e {
+
+// The monitors in the order the saver deals entries to them: the primary first, then the others
+// in EnumDisplayMonitors order. Screen coordinates.
+std::vector<RECT> ShowingOrderMonitors();
+// The virtual screen: the bounding rectangle of every monitor.
+RECT VirtualScreenRect();
+// Stops the case, saying why, unless the display has exactly `count` monitors.
+void RequireMonitors(int count);
+POINT Centre(const RECT& r);
+// Waits until the window's rectangle on the screen is `want`.
+bool WaitWindowRect(HWND hwnd, const RECT& want, DWORD timeoutMs = 10000);
+// Whether `inner` lies wholly inside `outer`.
+bool Contains(const RECT& outer, const RECT& inner);
 
 }  // namespace e2e

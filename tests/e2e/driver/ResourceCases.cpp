@@ -325,9 +325,10 @@ E2E_CASE(resources_version_and_manifest) {
     const std::vector<uint8_t> manifest = scr.Bytes(MAKEINTRESOURCEA(24) /* RT_MANIFEST */, 1);
     const std::string text(manifest.begin(), manifest.end());
     for (const char* needle :
-         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">true</dpiAware>",
-          ">system</dpiAwareness>", "{e2011457-1546-43c5-a5fe-008deee3d3f0}",
-          "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">true/pm</dpiAware>",
+          ">PerMonitorV2, PerMonitor</dpiAwareness>", ">UTF-8</activeCodePage>",
+          "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         E2E_EXPECT(text.find(needle) != std::string::npos, "manifest lacks %s", needle);
 }

@@ -158,3 +158,99 @@ E2E_CASE_WITH(measure_first_picture_10000_files, "timeout=300") {
         saver.WaitExit(5000);
     }
 }
+
+E2E_CASE_WITH(monitors_soak_2000_ticks, "monitors=2 timeout=600") {
+    // The soak on two monitors (A 800 x 600 primary, B 640 x 480 beside it): every tick loads two
+    // entries. 12 good pictures and 11 damaged files alternate, 23 entries in all: an odd count,
+    // so that each monitor sees every entry in turn. A shows entry 2t mod 23 after tick t, B the
+    // one after it. Figures at whole rounds of 23 ticks (the same two entries on show each time):
+    // a baseline after 92 ticks, then every 230 ticks.
+    constexpr int kGood = 12, kEntries = 2 * kGood - 1, kTicks = 87 * kEntries, kBaselineTick = 4 * kEntries;
+    RequireMonitors(2);
+    const std::vector<RECT> monitors = ShowingOrderMonitors();
+    const POINT centreA{(monitors[0].left + monitors[0].right) / 2,
+                        (monitors[0].top + monitors[0].bottom) / 2};
+    const POINT centreB{(monitors[1].left + monitors[1].right) / 2,
+                        (monitors[1].top + monitors[1].bottom) / 2};
+    std::string folder = MakeFolder("pics");
+    const SIZE sizes[] = {{64, 48}, {1000, 500}, {300, 900}, {101, 51}, {1600, 1200}, {640, 480}};
+    for (int i = 0; i < kGood; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "\\p%02d_good", i);
+        SIZE sz = sizes[i % 6];
+        WriteFileBytes(folder + name + ".bmp", i % 4 == 3 ? SolidBmp8(sz.cx, sz.cy, SoakColour(i))
+                                                          : SolidBmp24(sz.cx, sz.cy, SoakColour(i)));
+        if (i % 2 == 0)
+            WriteText(folder + name + ".txt", "Picture " + std::to_string(i) + "\r\nsecond line\r\n");
+        if (i == kGood - 1) break;
+        std::snprintf(name, sizeof name, "\\p%02d_poor.bmp", i);
+        if (i % 3 == 0)
+            WriteFileBytes(folder + name, {});
+        else
+            WriteText(folder + name, "damaged " + std::to_string(i));
+    }
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 0;
+    s.caption = 1;
+    s.folder = folder;
+    s.Write();
+
+    // Entry e is good picture e / 2 when e is even, a damaged file (black at the centre) when odd.
+    auto colourOf = [](int entry) { return entry % 2 == 0 ? SoakColour(entry / 2) : RGB(0, 0, 0); };
+    auto waitTick = [&](int tick) {
+        const int entryA = (2 * tick) % kEntries, entryB = (2 * tick + 1) % kEntries;
+        const COLORREF wantA = colourOf(entryA), wantB = colourOf(entryB);
+        bool ok = WaitUntil(
+            [&] {
+                return ScreenPixel(centreA.x, centreA.y) == wantA &&
+                       ScreenPixel(centreB.x, centreB.y) == wantB;
+            },
+            10000);
+        if (!ok) {
+            SaveScreen("soak");
+            E2E_REQUIRE(false, "tick %d: A %s (want %s, entry %d), B %s (want %s, entry %d)", tick,
+                        Describe(ScreenPixel(centreA.x, centreA.y)).c_str(), Describe(wantA).c_str(), entryA,
+                        Describe(ScreenPixel(centreB.x, centreB.y)).c_str(), Describe(wantB).c_str(), entryB);
+        }
+    };
+
+    CheckProbes();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    waitTick(0);
+    ProcessFigures base{}, last{};
+    double started = NowMs();
+    for (int tick = 1; tick <= kTicks; ++tick) {
+        saver.Tick();
+        // Consecutive ticks always differ on at least one monitor, so the wait sees this tick.
+        waitTick(tick);
+        if (tick == kBaselineTick || tick % (10 * kEntries) == 0 || tick == kTicks) {
+            ProcessFigures f = Measure(saver.Process(), saver.Pid());
+            if (tick == kBaselineTick) base = f;
+            PrintFigures(tick == kBaselineTick ? "base" : "sample", tick, f);
+            last = f;
+        }
+    }
+    double elapsed = NowMs() - started;
+    Note("%d ticks on 2 monitors in %.1f s (%.1f ms a tick)", kTicks, elapsed / 1000, elapsed / kTicks);
+    E2E_EXPECT(saver.Running(), "the saver ended during the soak");
+
+    if (base.gdiTable >= 0 && last.gdiTable >= 0)
+        E2E_EXPECT(last.gdiTable <= base.gdiTable + 10, "GDI handle table entries grew from %ld to %ld",
+                   base.gdiTable, last.gdiTable);
+    else
+        Note("the GDI handle table of the saver could not be read");
+    E2E_EXPECT(last.guiGdi <= base.guiGdi + 10, "GDI objects grew from %lu to %lu", base.guiGdi, last.guiGdi);
+    E2E_EXPECT(last.guiUser <= base.guiUser + 5, "USER objects grew from %lu to %lu", base.guiUser,
+               last.guiUser);
+    const SIZE_T slack = 4u << 20;
+    E2E_EXPECT(last.privateBytes <= base.privateBytes + slack, "private memory grew from %.1f MB to %.1f MB",
+               double(base.privateBytes) / 1048576.0, double(last.privateBytes) / 1048576.0);
+    E2E_EXPECT(last.windows <= base.windows, "windows grew from %d to %d", base.windows, last.windows);
+
+    saver.Post(WM_KEYDOWN, VK_SPACE, 1);
+    auto code = saver.WaitExit(5000);
+    E2E_EXPECT(code && *code == 0, "a key did not end the saver with code 0 after the soak");
+}
