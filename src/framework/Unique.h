@@ -27,14 +27,12 @@ using UniqueFind = Unique<HANDLE, FindCloseDeleter, InvalidHandleValue>;
 
 // Selects an object into a device context and puts the previous one back when it goes out of
 // scope. A null object (a creation that failed) selects nothing, so the context keeps what it had.
-class SelectGuard {
+class SelectGuard : NonCopyable {
 public:
     SelectGuard(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(object ? ::SelectObject(dc, object) : nullptr) {}
     ~SelectGuard() {
         if (m_old) ::SelectObject(m_dc, m_old);
     }
-    SelectGuard(const SelectGuard&) = delete;
-    SelectGuard& operator=(const SelectGuard&) = delete;
 
 private:
     HDC m_dc;
@@ -44,12 +42,10 @@ private:
 // One piece of a device context's state, set for the guard's lifetime: Set is the setter, whose
 // result is the previous value (the background mode, the text colour, ...).
 template <typename Value, Value(WINAPI* Set)(HDC, Value)>
-class DcStateGuard {
+class DcStateGuard : NonCopyable {
 public:
     DcStateGuard(HDC dc, Value value) : m_dc(dc), m_old(Set(dc, value)) {}
     ~DcStateGuard() { Set(m_dc, m_old); }
-    DcStateGuard(const DcStateGuard&) = delete;
-    DcStateGuard& operator=(const DcStateGuard&) = delete;
 
 private:
     HDC m_dc;
@@ -76,14 +72,12 @@ private:
 // Selects a palette into a device context in the foreground and realises it; puts the previous
 // palette back, in the background, when it goes out of scope. Declare it after the CPalette it
 // selects, so the palette is deselected before it is deleted.
-class PaletteSelectGuard {
+class PaletteSelectGuard : NonCopyable {
 public:
     PaletteSelectGuard() = default;
     ~PaletteSelectGuard() {
         if (m_dc) ::SelectPalette(m_dc, m_old, TRUE);
     }
-    PaletteSelectGuard(const PaletteSelectGuard&) = delete;
-    PaletteSelectGuard& operator=(const PaletteSelectGuard&) = delete;
 
     void Select(HDC dc, HPALETTE palette) {
         if (m_dc) return;
@@ -101,7 +95,7 @@ private:
 // Limits drawing to a rectangle for the guard's lifetime: the context's state is saved and the
 // rectangle intersected with its clipping region, and the saved state comes back at the end.
 // Should the context not save, the drawing goes on unclipped rather than not at all.
-class ClipRectGuard {
+class ClipRectGuard : NonCopyable {
 public:
     ClipRectGuard(HDC dc, const RECT& rc) : m_dc(dc), m_nSaved(::SaveDC(dc)) {
         if (m_nSaved) ::IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
@@ -109,8 +103,6 @@ public:
     ~ClipRectGuard() {
         if (m_nSaved) ::RestoreDC(m_dc, m_nSaved);
     }
-    ClipRectGuard(const ClipRectGuard&) = delete;
-    ClipRectGuard& operator=(const ClipRectGuard&) = delete;
 
 private:
     HDC m_dc;

@@ -4,6 +4,17 @@
 // framework/Unique.h.
 #include <utility>
 
+// Guards that restore what they changed are tied to their scope: not copyable.
+class NonCopyable {
+protected:
+    NonCopyable() = default;
+    ~NonCopyable() = default;
+
+public:
+    NonCopyable(const NonCopyable&) = delete;
+    NonCopyable& operator=(const NonCopyable&) = delete;
+};
+
 // Most handles use null for "none". Those that do not (a file handle's INVALID_HANDLE_VALUE) name
 // their own policy with a static Invalid().
 template <typename Handle>
