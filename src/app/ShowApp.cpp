@@ -50,9 +50,10 @@ BOOL CShowApp::InitInstance() {
         // Without a real parent there is no client rectangle to fill: end as for no mode.
         HWND hParent = HandleFromNumber(decision.window);
         if (!hParent || !::IsWindow(hParent)) return FALSE;
-        auto* pWnd = new CPictureWnd(TRUE, TRUE);
+        // The parent can go between the test above and here: then there is nothing to fill either.
         RECT rect;
-        ::GetClientRect(hParent, &rect);
+        if (!::GetClientRect(hParent, &rect)) return FALSE;
+        auto* pWnd = new CPictureWnd(TRUE, TRUE);
         if (!pWnd->Create(0, WS_CHILD | WS_VISIBLE, rect, CWnd::FromHandle(hParent))) {
             delete pWnd;
             m_nExitCode = 1;
