@@ -42,25 +42,6 @@ HWND MakeBenchParent(int clientWidth, int clientHeight) {
                            nullptr);
 }
 
-HWND ChildOf(HWND parent, DWORD pid) {
-    struct Ctx {
-        DWORD pid;
-        HWND found;
-    } ctx{pid, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner != c->pid) return TRUE;
-            c->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
 void BenchPhotoSlides() {
     const std::string photo = Env("ORVANTA_BENCH_PHOTO", "");
     const std::string mode = Env("ORVANTA_BENCH_MODE", "full");
@@ -89,7 +70,7 @@ void BenchPhotoSlides() {
         saver.emplace(args);
         WaitUntil(
             [&] {
-                target = ChildOf(parent, saver->Pid());
+                target = ChildOfProcess(parent, saver->Pid());
                 return target && IsWindowVisible(target);
             },
             20000);

@@ -921,3 +921,43 @@ bool Contains(const RECT& outer, const RECT& inner) {
 }
 
 }  // namespace e2e
+
+// ---- Shared checks -------------------------------------------------------------------------
+
+namespace e2e {
+
+HWND ChildOfProcess(HWND parent, DWORD pid) {
+    struct Ctx {
+        DWORD pid;
+        HWND found;
+    } ctx{pid, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != c->pid) return TRUE;
+            c->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+void ExpectEndsOnce(Saver& saver, const char* what) {
+    size_t mostWindows = 0;
+    bool ended = WaitUntil(
+        [&] {
+            mostWindows = std::max(mostWindows, saver.TopWindows().size());
+            return !saver.Running();
+        },
+        5000);
+    E2E_EXPECT(ended, "%s: the saver is still running after 5 s", what);
+    DWORD code = 0;
+    GetExitCodeProcess(saver.Process(), &code);
+    E2E_EXPECT(!ended || code == 0, "%s: exit code %lu, want 0", what, code);
+    E2E_EXPECT(mostWindows <= 1, "%s: %zu windows were visible while closing", what, mostWindows);
+}
+
+}  // namespace e2e

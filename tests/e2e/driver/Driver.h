@@ -256,3 +256,16 @@ bool WaitWindowRect(HWND hwnd, const RECT& want, DWORD timeoutMs = 10000);
 bool Contains(const RECT& outer, const RECT& inner);
 
 }  // namespace e2e
+
+// ---- Shared checks -------------------------------------------------------------------------
+
+namespace e2e {
+
+// The first child window of parent that belongs to process pid (a preview inside a host window),
+// or null.
+HWND ChildOfProcess(HWND parent, DWORD pid);
+// Waits up to 5 s for the saver to end, and expects code 0 with no second visible window on the
+// way (a message box).
+void ExpectEndsOnce(Saver& saver, const char* what);
+
+}  // namespace e2e

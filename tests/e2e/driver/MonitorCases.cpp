@@ -50,22 +50,6 @@ void WaitCentres(COLORREF onA, COLORREF onB, const char* when) {
     }
 }
 
-// Whether the saver's window ends with code 0 without a second visible window on the way.
-void ExpectEndsOnce(Saver& saver, const char* what) {
-    size_t mostWindows = 0;
-    bool ended = WaitUntil(
-        [&] {
-            mostWindows = std::max(mostWindows, saver.TopWindows().size());
-            return !saver.Running();
-        },
-        5000);
-    E2E_EXPECT(ended, "%s: the saver is still running after 5 s", what);
-    DWORD code = 0;
-    GetExitCodeProcess(saver.Process(), &code);
-    E2E_EXPECT(!ended || code == 0, "%s: exit code %lu, want 0", what, code);
-    E2E_EXPECT(mostWindows <= 1, "%s: %zu windows were visible while closing", what, mostWindows);
-}
-
 }  // namespace
 
 E2E_CASE_WITH(monitors_window_covers_both_and_each_lays_out_for_its_size, "monitors=2 x86") {

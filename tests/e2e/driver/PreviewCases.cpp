@@ -23,27 +23,6 @@ HWND MakeParent(int width, int height) {
     return parent;
 }
 
-HWND FindChildOf(HWND parent, DWORD pid) {
-    struct Ctx {
-        DWORD pid;
-        HWND found;
-    } ctx{pid, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner == c->pid) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
 }  // namespace
 
 E2E_CASE_WITH(preview_child_fills_parent_and_ends_with_it, "x86") {
@@ -68,7 +47,7 @@ E2E_CASE_WITH(preview_child_fills_parent_and_ends_with_it, "x86") {
     // the child exists, still hidden, before that.
     WaitUntil(
         [&] {
-            child = FindChildOf(parent, saver.Pid());
+            child = ChildOfProcess(parent, saver.Pid());
             return (child && IsWindowVisible(child)) || !saver.Running();
         },
         10000);
