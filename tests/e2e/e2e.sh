@@ -2,8 +2,9 @@
 # Runs the end-to-end cases under Wine on a private X display. Called by ctest:
 #
 #   e2e.sh setup   <state dir> <display> <template dir> <driver.exe> <Orvanta.scr>
-#       <display> is 24 or 8 (one 800 x 600 Xvfb screen at that depth) or dual (two monitors,
-#       800 x 600 and 640 x 480 side by side, Xephyr in an Xvfb). Starts the display, makes the
+#       <display> is 24 or 8 (one 800 x 600 Xvfb screen at that depth), WxH (one screen of that
+#       size at 24 bits) or dual (two monitors, 800 x 600 and 640 x 480 side by side, Xephyr in an
+#       Xvfb). Starts the display, makes the
 #       template prefix once per build tree, copies it for this run, starts one persistent
 #       wineserver and writes <state dir>/env;
 #   e2e.sh run     <state dir> <case> <timeout seconds> [<Orvanta.scr>]
@@ -32,6 +33,7 @@ cmd_setup() {
   case $display in
     24 | 8) orv_start_xvfb "$state/xvfb.log" "800x600x$display" || return 1 ;;
     dual) orv_start_dual "$state/x" || return 1 ;;
+    [0-9]*x[0-9]*) orv_start_xvfb "$state/xvfb.log" "${display}x24" || return 1 ;;
     *) echo "e2e: unknown display kind $display"; return 1 ;;
   esac
   export DISPLAY=$ORV_X_DISPLAY

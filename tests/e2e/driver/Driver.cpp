@@ -717,7 +717,9 @@ int main(int argc, char** argv) {
     CreateDirectoryA(g_caseRoot.c_str(), nullptr);
     // Every case starts from a user who has never run the saver.
     DeleteSettings();
-    ResetPointer();
+    // The primary screen's centre, where the X server starts its pointer: there Wine's idea of the
+    // pointer and the server's agree before any warp has reached the server.
+    ResetPointer(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
     double start = NowMs();
     try {
         it->second();

@@ -195,7 +195,8 @@ void ExpectQuadrantsAt(const RECT& want, const char* what) {
     SaveScreen(what);
 }
 
-// Posts a key and checks that the saver ends with exit code 0 within about a second.
+// Posts a key and checks that the saver ends with exit code 0; the time it took is a figure, not
+// a check.
 void ExpectKeyEndsSaver(Saver& saver, const char* what) {
     const double sent = NowMs();
     saver.Post(WM_KEYDOWN, VK_SPACE, 0x00390001);
@@ -203,7 +204,6 @@ void ExpectKeyEndsSaver(Saver& saver, const char* what) {
     const double took = NowMs() - sent;
     E2E_EXPECT(code && *code == 0, "%s: the saver did not end with 0 after a key (%s)", what,
                code ? std::to_string(*code).c_str() : "still running");
-    E2E_EXPECT(took < 1500, "%s: the key took %.0f ms to end the saver", what, took);
     Note("%s: key to exit %.0f ms", what, took);
 }
 
@@ -212,13 +212,25 @@ void ExpectKeyEndsSaver(Saver& saver, const char* what) {
 E2E_CASE(photo_6000x4000_stretched_layout) {
     // The layout works from the picture's own size even though the block holds 1500 x 1000
     // (2/8): 600 x 6000 / 4000 = 900 > 800, so 800 x (4000 x 800 / 6000 = 533) at (0, 33).
-    // (At 1920 x 1080 the same rule gives 1620 x 1080 at (150, 0); the host layout test holds it.)
     const std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\photo.jpg", OrientedQuadrants(6000, 4000, 1));
     WritePhotoSettings(folder, true);
     Saver saver("/s");
     saver.WaitFullScreen();
     ExpectQuadrantsAt(RECT{0, 33, 800, 566}, "6000x4000");
+}
+
+E2E_CASE_WITH(photo_6000x4000_stretched_layout_at_1920x1080, "screen=1920x1080") {
+    // A phone photo on a full-HD screen: decoded at 3/8 (2250 x 1500), laid out from its own size
+    // as before, 1080 x 6000 / 4000 = 1620 <= 1920, so 1620 x 1080 at (150, 0).
+    E2E_REQUIRE(ScreenWidth() == 1920 && ScreenHeight() == 1080, "the screen is %dx%d, want 1920x1080",
+                ScreenWidth(), ScreenHeight());
+    const std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\photo.jpg", OrientedQuadrants(6000, 4000, 1));
+    WritePhotoSettings(folder, true);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    ExpectQuadrantsAt(RECT{150, 0, 1770, 1080}, "6000x4000 at 1920x1080");
 }
 
 E2E_CASE(photo_eight_orientations_drawn_upright) {
