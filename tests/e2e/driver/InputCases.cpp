@@ -23,7 +23,8 @@ void WriteShow() {
 // Starts the saver and waits until its picture is on the screen.
 void StartShow(Saver& saver) {
     saver.WaitFullScreen();
-    E2E_REQUIRE(WaitPixel(400, 300, kPicture), "the picture did not show");
+    E2E_REQUIRE(WaitPixel(400, 300, kPicture), "the picture did not show: %s at the centre, saver %s",
+                Describe(ScreenPixel(400, 300)).c_str(), saver.Running() ? "running" : "ended");
 }
 
 void ExpectEnds(Saver& saver, const char* what) {
