@@ -195,6 +195,16 @@ void ExpectQuadrantsAt(const RECT& want, const char* what) {
     SaveScreen(what);
 }
 
+// A folder of one photo, shown full screen: the photo must be drawn upright at want.
+void ExpectOnePhotoAt(const std::vector<uint8_t>& jpeg, bool stretch, const RECT& want, const char* what) {
+    const std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\photo.jpg", jpeg);
+    WritePhotoSettings(folder, stretch);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    ExpectQuadrantsAt(want, what);
+}
+
 // Posts a key and checks that the saver ends with exit code 0; the time it took is a figure, not
 // a check.
 void ExpectKeyEndsSaver(Saver& saver, const char* what) {
@@ -212,12 +222,7 @@ void ExpectKeyEndsSaver(Saver& saver, const char* what) {
 E2E_CASE(photo_6000x4000_stretched_layout) {
     // The layout works from the picture's own size even though the block holds 1500 x 1000
     // (2/8): 600 x 6000 / 4000 = 900 > 800, so 800 x (4000 x 800 / 6000 = 533) at (0, 33).
-    const std::string folder = MakeFolder("pics");
-    WriteFileBytes(folder + "\\photo.jpg", OrientedQuadrants(6000, 4000, 1));
-    WritePhotoSettings(folder, true);
-    Saver saver("/s");
-    saver.WaitFullScreen();
-    ExpectQuadrantsAt(RECT{0, 33, 800, 566}, "6000x4000");
+    ExpectOnePhotoAt(OrientedQuadrants(6000, 4000, 1), true, RECT{0, 33, 800, 566}, "6000x4000");
 }
 
 E2E_CASE_WITH(photo_6000x4000_stretched_layout_at_1920x1080, "screen=1920x1080") {
@@ -225,12 +230,8 @@ E2E_CASE_WITH(photo_6000x4000_stretched_layout_at_1920x1080, "screen=1920x1080")
     // as before, 1080 x 6000 / 4000 = 1620 <= 1920, so 1620 x 1080 at (150, 0).
     E2E_REQUIRE(ScreenWidth() == 1920 && ScreenHeight() == 1080, "the screen is %dx%d, want 1920x1080",
                 ScreenWidth(), ScreenHeight());
-    const std::string folder = MakeFolder("pics");
-    WriteFileBytes(folder + "\\photo.jpg", OrientedQuadrants(6000, 4000, 1));
-    WritePhotoSettings(folder, true);
-    Saver saver("/s");
-    saver.WaitFullScreen();
-    ExpectQuadrantsAt(RECT{150, 0, 1770, 1080}, "6000x4000 at 1920x1080");
+    ExpectOnePhotoAt(OrientedQuadrants(6000, 4000, 1), true, RECT{150, 0, 1770, 1080},
+                     "6000x4000 at 1920x1080");
 }
 
 E2E_CASE(photo_eight_orientations_drawn_upright) {
@@ -261,12 +262,7 @@ E2E_CASE(photo_eight_orientations_drawn_upright) {
 E2E_CASE(photo_tagged_6_lays_out_as_portrait) {
     // Stored 6000 x 4000 and tagged "turn 90 degrees clockwise": the picture is 4000 x 6000, so
     // stretched it is 600 x 4000 / 6000 = 400 x 600 at (200, 0), decoded at 1/8 and turned.
-    const std::string folder = MakeFolder("pics");
-    WriteFileBytes(folder + "\\portrait.jpg", OrientedQuadrants(4000, 6000, 6));
-    WritePhotoSettings(folder, true);
-    Saver saver("/s");
-    saver.WaitFullScreen();
-    ExpectQuadrantsAt(RECT{200, 0, 600, 600}, "tagged 6");
+    ExpectOnePhotoAt(OrientedQuadrants(4000, 6000, 6), true, RECT{200, 0, 600, 600}, "tagged 6");
 }
 
 E2E_CASE(photo_claiming_30000x30000_then_key) {
