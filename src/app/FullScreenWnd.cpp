@@ -60,7 +60,7 @@ void CFullScreenWnd::OnSysCommand(UINT, LPARAM) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnDestroy() {
     ::PostQuitMessage(0);
-    Default();
+    CPictureWnd::OnDestroy();  // the worker is joined before the window goes
 }
 
 BOOL CFullScreenWnd::OnSetCursor(CWnd*, UINT, UINT) {
@@ -94,6 +94,8 @@ void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
     if (::SetWindowPos(m_hWnd, nullptr, screen.left, screen.top, screen.Width(), screen.Height(),
                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
         InvalidateRect(nullptr, TRUE);
+    // The next deal was decoded for the old monitors and perhaps another palette mode.
+    PrepareAgain(FALSE);
 }
 
 void CFullScreenWnd::KeepMouseStartInPlace() {

@@ -102,6 +102,10 @@ protected:                                           \
      ORV_MSG_THUNK(pThis->OnDisplayChange(static_cast<UINT>(wParam), int{LOWORD(lParam)},        \
                                           int{HIWORD(lParam)}); return 0;)},
 
+// Any message, to an LRESULT (WPARAM, LPARAM) member: private messages (WM_APP + n).
+#define ON_MESSAGE(message, memberFxn)                                                           \
+    {static_cast<UINT>(message), 0, 0, ORV_MSG_THUNK(return (pThis->*(memberFxn))(wParam, lParam);)},
+
 // WM_COMMAND from control id with notification code, to a void() member, e.g.
 // ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse).
 #define ON_CONTROL(code, id, memberFxn)                                                          \

@@ -1,31 +1,12 @@
-// The caption of CPictureWnd: reading the picture's text file and drawing the raised box.
+// The caption of CPictureWnd: drawing the raised box. (The worker reads the text files.)
 #include <string>
 
 #include "core/show/Random.h"
 #include "framework/TextConvert.h"
-#include "framework/TextFile.h"
 #include "framework/Unique.h"
 #include "core/show/Caption.h"
 #include "core/show/Monitors.h"
 #include "show/PictureWnd.h"
-
-void CPictureWnd::ReadCaptionFile(CSlide& slide, const std::string& strPicturePath) {
-    slide.m_strCaption.clear();
-    // A missing or unreadable file is no caption; a read error keeps what came before it.
-    std::string bytes;
-    try {
-        const std::string textPath = orv::CaptionFileName(strPicturePath);
-        if (!ReadFileBounded(textPath.c_str(), orv::kCaptionReadBytes, bytes)) return;
-        // The caption is kept in UTF-8 whatever the file's encoding; a file with neither a mark
-        // nor valid UTF-8 is in the legacy code page, as every caption was before.
-        const UINT legacyCodePage = LegacyAnsiCodePage();
-        slide.m_strCaption = orv::CaptionTextFromFile(
-            bytes, bytes.size() < orv::kCaptionReadBytes,
-            [legacyCodePage](std::string_view raw) { return Utf8FromCodePage(legacyCodePage, raw); });
-    } catch (...) {
-        slide.m_strCaption.clear();
-    }
-}
 
 void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
     if (slide.m_strCaption.empty()) return;

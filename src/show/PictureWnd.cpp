@@ -1,36 +1,24 @@
 #include "show/PictureWnd.h"
 
-#include <cstdio>
+#include <utility>
 
+#include "core/show/Monitors.h"
+#include "core/show/PictureList.h"
 #include "core/show/Settings.h"
-#include "show/WindowsDirectory.h"
-#include "framework/TextConvert.h"
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "core/show/Monitors.h"
-#include "core/show/PictureList.h"
 #include "show/DisplayMonitors.h"
-#include "show/Win32Directory.h"
+#include "show/WindowsDirectory.h"
 
 namespace {
 
 constexpr UINT_PTR kSlideTimer = 1;
+// The worker's wake-up: results wait in its mailbox.
+constexpr UINT kWorkerMail = WM_APP + 1;
 
 // The class name registered by the first Create of the process.
 const char* s_pszClassName = nullptr;
-
-// The load-failure caption: string 103 with the picture's path for its "%s".
-std::string LoadFailureText(const std::string& path) {
-    std::string format = AfxLoadString(IDS_LOAD_FAILED);
-    if (format.empty()) format = "%s: Unsupported file format";
-    const int n = std::snprintf(nullptr, 0, format.c_str(), path.c_str());
-    if (n <= 0) return format;
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(&text[0], text.size(), format.c_str(), path.c_str());
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
 
 }  // namespace
 
@@ -39,15 +27,18 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_MESSAGE(kWorkerMail, &CPictureWnd::OnWorkerMail)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview) : m_bAutoDelete(autoDelete), m_bPreview(preview) {
     orv::AssignSettings(Fields(),
                         orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory()));
-    SetFolder(m_strFolder);  // builds the list under the flags just read
+    m_strFolder = orv::NormalizeFolder(m_strFolder);
 }
 
-CPictureWnd::~CPictureWnd() = default;
+// Also when the window was never created, or its owner deletes it without destroying it first.
+CPictureWnd::~CPictureWnd() { m_worker.Stop(); }
 
 BOOL CPictureWnd::Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd) {
     if (!s_pszClassName) {
@@ -70,28 +61,38 @@ void CPictureWnd::PostNcDestroy() {
 
 void CPictureWnd::SetFolder(const std::string& strFolder) {
     m_strFolder = orv::NormalizeFolder(strFolder);
-    ScanFolder();
-    m_nNextPicture = 0;
+    StartWalk();
 }
 
-void CPictureWnd::ScanFolder() {
-    CWaitCursor wait;
-    Win32DirectoryEnumerator dir;
+void CPictureWnd::StartWalk() {
+    if (!m_worker.Running()) return;  // the walk starts with the window
+    ++m_nWalk;
+    m_sequence.Restart(m_bRandomOrder != 0);
+    // A deal from the old list is of no use: the next tick shows the new list's first entry.
+    m_ahead.Drop();
+    m_dealPaths.clear();
+    m_prepared.clear();
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
-    m_pictures = orv::BuildPictureList(dir, m_strFolder, filter, m_bRandomOrder != 0, AnsiLeadByteTest());
+    m_worker.StartWalk(m_nWalk, m_strFolder, filter);
 }
 
 void CPictureWnd::StartSlideTimer() {
     if (!m_hWnd) return;
     StopSlideTimer();
+    // While a tick waits for its deal, the hand-over starts the timer.
+    if (m_ahead.DueTicks() > 0) {
+        m_bTimerHeld = TRUE;
+        return;
+    }
     SetTimer(kSlideTimer, m_nDelay * 1000u);
 }
 
 void CPictureWnd::StopSlideTimer() {
     if (!m_hWnd) return;
     KillTimer(kSlideTimer);
+    m_bTimerHeld = FALSE;
 }
 
 std::vector<RECT> CPictureWnd::SlideAreas() {
@@ -113,34 +114,117 @@ std::vector<RECT> CPictureWnd::SlideAreas() {
 }
 
 void CPictureWnd::ShowNextPicture() {
-    if (m_pictures.empty()) return;
-    StopSlideTimer();
-    // Every picture on show goes before the next ones load: one decoded picture per monitor at most.
-    // A slide's caption text stays until its next load replaces it.
-    const std::vector<RECT> areas = SlideAreas();
-    m_slides.resize(areas.size());
-    for (size_t i = 0; i < areas.size(); ++i) {
-        CSlide& slide = m_slides[i];
-        slide.m_rcArea = areas[i];
-        slide.m_pPicture.reset();
-        slide.m_nCaptionX = -1;
-        slide.m_nCaptionY = -1;
-    }
-    if (m_nNextPicture < 0) m_nNextPicture = 0;
-    const orv::Deal deal =
-        orv::DealEntries(m_pictures.size(), m_slides.size(), static_cast<size_t>(m_nNextPicture));
+    m_ahead.Tick();
+    HandOver();
+}
 
+void CPictureWnd::HandOver() {
+    if (m_ahead.TakeHandOver()) {
+        m_shownPaths = std::move(m_dealPaths);
+        m_dealPaths.clear();
+        // A redo of the slides that were on show is of no use any more.
+        m_bRedoAsked = FALSE;
+        PresentSlides(std::move(m_prepared));
+        m_prepared.clear();
+        RequestNextDeal();
+        // The timer was held for this deal: the delay runs from its hand-over.
+        if (m_bTimerHeld && m_ahead.DueTicks() == 0) StartSlideTimer();
+    }
+    if (m_ahead.DueTicks() > 0 && m_hWnd && !m_bTimerHeld) {
+        // A slow disk: the tick waits for its deal; the timer waits with it rather than pile up
+        // ticks that would then race through the next pictures.
+        KillTimer(kSlideTimer);
+        m_bTimerHeld = TRUE;
+    }
+}
+
+void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
+    m_slides = std::move(slides);
+    // Without a window a null handle would invalidate every window on the desktop.
+    if (m_hWnd) InvalidateRect(nullptr, TRUE);
+}
+
+DealJob CPictureWnd::MakeDealJob(const std::vector<std::string>& paths, const std::vector<RECT>& areas,
+                                 bool redo) {
+    DealJob job;
+    job.generation = m_ahead.Generation();
+    job.redo = redo;
+    job.stretch = m_bStretch != 0;
+    job.preview = m_bPreview != 0;
+    job.showCaption = m_bShowCaption != 0;
     {
         CClientDC dc(this);
-        const BOOL paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) ? TRUE : FALSE;
-        for (size_t i = 0; i < deal.entries.size(); ++i)
-            LoadSlide(m_slides[i], m_pictures[deal.entries[i]], paletteDisplay);
-
-        // Without a window a null handle would invalidate every window on the desktop.
-        if (m_hWnd) InvalidateRect(nullptr, TRUE);
-        m_nNextPicture = static_cast<int>(deal.next);
-        StartSlideTimer();
+        job.paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) != 0;
     }
+    // A preview is a picture of the primary screen; a monitor is a screen of its own size.
+    const orv::Size primary{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    for (size_t i = 0; i < paths.size() && i < areas.size(); ++i) {
+        const orv::Rect area = ToRect(areas[i]);
+        job.slides.push_back(
+            SlideJob{paths[i], area, m_bPreview ? primary : orv::Size{area.Width(), area.Height()}});
+    }
+    return job;
+}
+
+void CPictureWnd::RequestNextDeal() {
+    if (!m_worker.Running() || m_ahead.GetState() != orv::DealAhead::State::Idle) return;
+    const std::vector<RECT> areas = SlideAreas();
+    // Monitors that came or went since the deal: the entries dealt no longer fit them.
+    if (!m_dealPaths.empty() && m_dealPaths.size() != areas.size()) m_dealPaths.clear();
+    if (m_dealPaths.empty()) {
+        for (size_t index : m_sequence.NextDeal(areas.size()))
+            m_dealPaths.push_back(m_sequence.Entries()[index]);
+        if (m_dealPaths.empty()) return;  // the walk's next delivery asks again
+    }
+    m_dealAreas = areas;
+    m_worker.Prepare(MakeDealJob(m_dealPaths, areas, false));
+    m_ahead.Requested();
+}
+
+void CPictureWnd::PrepareAgain(BOOL redoShown) {
+    if (!m_worker.Running()) return;
+    m_ahead.Drop();
+    m_prepared.clear();
+    if (redoShown && !m_shownPaths.empty()) {
+        // Asked first, so the worker decodes the slides on show before the next deal.
+        m_redoAreas = SlideAreas();
+        if (m_redoAreas.size() == m_shownPaths.size()) {
+            m_worker.Prepare(MakeDealJob(m_shownPaths, m_redoAreas, true));
+            m_bRedoAsked = TRUE;
+        }
+    }
+    RequestNextDeal();
+}
+
+std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesFrom(DealResult& result, const std::vector<RECT>& areas) {
+    std::vector<CSlide> slides(result.slides.size());
+    for (size_t i = 0; i < slides.size() && i < areas.size(); ++i) {
+        slides[i].m_rcArea = areas[i];
+        slides[i].m_pPicture = std::move(result.slides[i].picture);
+        slides[i].m_strCaption = std::move(result.slides[i].caption);
+    }
+    return slides;
+}
+
+LRESULT CPictureWnd::OnWorkerMail(WPARAM, LPARAM) {
+    WorkerMail mail = m_worker.Drain();
+    for (DealResult& deal : mail.deals) {
+        if (deal.redo) {
+            // Stale, or the show moved on meanwhile: dropped.
+            if (!m_bRedoAsked || deal.generation != m_ahead.Generation()) continue;
+            m_bRedoAsked = FALSE;
+            PresentSlides(SlidesFrom(deal, m_redoAreas));
+        } else if (m_ahead.Arrived(deal.generation)) {
+            m_prepared = SlidesFrom(deal, m_dealAreas);
+            HandOver();
+        }
+    }
+    if (mail.walk.walk == m_nWalk && m_nWalk != 0) {
+        m_sequence.Append(std::move(mail.walk.entries));
+        if (mail.walk.ended) m_sequence.EndWalk();
+        RequestNextDeal();
+    }
+    return 0;
 }
 
 orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const {
@@ -150,35 +234,6 @@ orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const
                                  ? orv::Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}
                                  : orv::Size{area.Width(), area.Height()};
     return orv::PictureRectIn(area, picture, screen, m_bStretch != 0, m_bPreview != 0);
-}
-
-void CPictureWnd::LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay) {
-    // The loader decodes a JPEG no larger than this slide will draw it, by the same layout the
-    // paint uses. An empty area (no window yet) leaves the size unknown: the picture decodes whole.
-    const orv::DrawSizeFn drawSize = [this, &slide](orv::Size picture) {
-        const orv::Rect target = SlideTarget(slide, picture);
-        return orv::Size{target.Width(), target.Height()};
-    };
-    // A picture without pixels would reach the layout's divisions; and an exception out of
-    // the file layer or the allocator is a failed load like any other: the show goes on.
-    bool loaded = false;
-    try {
-        auto pPicture = std::make_unique<CDibImage>();
-        if (pPicture->Load(strPath.c_str(), paletteDisplay, drawSize) && pPicture->GetWidth() > 0 &&
-            pPicture->GetHeight() > 0) {
-            slide.m_pPicture = std::move(pPicture);
-            loaded = true;
-        }
-    } catch (...) {
-        slide.m_pPicture.reset();
-    }
-
-    if (!loaded) {
-        // The caption is UTF-8; the message is in the process code page like the path.
-        slide.m_strCaption = Utf8FromCodePage(CP_ACP, LoadFailureText(strPath));
-    } else if (m_bShowCaption) {
-        ReadCaptionFile(slide, strPath);
-    }
 }
 
 void CPictureWnd::KeepSlidesInPlace() {
@@ -247,6 +302,17 @@ void CPictureWnd::OnSize(UINT, int, int) { Default(); }
 
 int CPictureWnd::OnCreate(LPCREATESTRUCTA) {
     if (Default() == -1) return -1;
-    ShowNextPicture();
+    // The window shows black at once; the first deal goes on screen as soon as the walk finds
+    // it, and the slide timer starts from there. Without a worker the show stays black.
+    m_ahead.WantFirst();
+    m_bTimerHeld = TRUE;
+    if (m_worker.Start(m_hWnd, kWorkerMail)) StartWalk();
     return 0;
+}
+
+void CPictureWnd::OnDestroy() {
+    // Before the window goes: nothing may post to it or wait on it afterwards.
+    m_worker.Stop();
+    StopSlideTimer();
+    Default();
 }

@@ -1,20 +1,23 @@
 #pragma once
-// The slide show: a window that keeps its own copy of the settings, the picture list of its folder,
-// the picture on show and its caption. Timer 1 loads the next picture; painting lays it out and
-// draws the caption. Used full screen (CFullScreenWnd), as the display settings' preview, and as
-// the settings dialog's live preview.
+// The slide show: a window that keeps its own copy of the settings, the picture list of its folder
+// as its worker finds it, the slides on show and the next deal prepared ahead. Timer 1 puts the
+// prepared deal on screen; painting lays it out and draws the caption. The window's thread never
+// waits for a disk: its worker (CShowWorker) walks the folder and decodes. Used full screen
+// (CFullScreenWnd), as the display settings' preview, and as the settings dialog's live preview.
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/show/Settings.h"
-#include "framework/Wnd.h"
 #include "core/picture/DibImage.h"
+#include "core/show/Settings.h"
+#include "core/show/ShowSequence.h"
+#include "framework/Wnd.h"
+#include "show/ShowWorker.h"
 
 class CPictureWnd : public CWnd {
 public:
     // autoDelete: the object deletes itself once its window is destroyed. preview: the window is
-    // a miniature of the screen. Reads the settings and builds the picture list at once.
+    // a miniature of the screen. Reads the settings; the walk starts with the window.
     CPictureWnd(BOOL autoDelete, BOOL preview);
     ~CPictureWnd() override;
 
@@ -22,21 +25,31 @@ public:
     // the transparent cursor 129 otherwise) is fixed by that first window.
     virtual BOOL Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd);
 
-    // Plain stores; the owner rebuilds the list (SetFolder) and restarts the timer as needed.
+    // The owner rebuilds the list (SetFolder) and restarts the timer as needed. A change of how
+    // slides are drawn (stretch, captions) decodes the slides on show and the next deal again.
     void SetDelayBetweenPictures(int nSeconds) { m_nDelay = static_cast<UINT>(nSeconds); }
-    void SetStretchPictures(BOOL bStretch) { m_bStretch = bStretch; }
+    void SetStretchPictures(BOOL bStretch) {
+        m_bStretch = bStretch;
+        PrepareAgain(TRUE);
+    }
     void SetRandomOrder(BOOL bRandom) { m_bRandomOrder = bRandom; }
-    void SetDisplayImageDescription(BOOL bShow) { m_bShowCaption = bShow; }
+    void SetDisplayImageDescription(BOOL bShow) {
+        m_bShowCaption = bShow;
+        PrepareAgain(TRUE);
+    }
     void SetDisplayBMPFiles(BOOL bShow) { m_bShowBmp = bShow; }
     void SetDisplayJPGFiles(BOOL bShow) { m_bShowJpg = bShow; }
-    // Stores the folder and rebuilds the list under the current flags; the next tick starts at
-    // its first entry. The picture on show and the timer are left alone.
+    // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
+    // the next tick starts at the new list's first entry. The picture on show and the timer are
+    // left alone.
     void SetFolder(const std::string& strFolder);
 
-    // Both do nothing while the object has no window.
+    // Both do nothing while the object has no window. The timer stays off while a tick waits for
+    // its deal (a slow disk), so ticks do not pile up behind it.
     void StartSlideTimer();
     void StopSlideTimer();
 
+    // A tick: the prepared deal goes on screen now, or as soon as it is ready.
     void ShowNextPicture();
 
 protected:
@@ -56,7 +69,11 @@ protected:
     // Where a picture of this size goes in the slide's area: the layout the paint and the loader
     // share.
     orv::Rect SlideTarget(const CSlide& slide, orv::Size picture) const;
-    void LoadSlide(CSlide& slide, const std::string& strPath, BOOL paletteDisplay);
+    // Puts a deal's slides on screen: a hard cut.
+    void PresentSlides(std::vector<CSlide> slides);
+    // The monitors, the palette mode or a setting the decode depends on changed: prepared work is
+    // dropped and asked for again; with redoShown, the slides on show are decoded again too.
+    void PrepareAgain(BOOL redoShown);
     // Keeps every slide on its monitor when the window's corner has moved on the screen since the
     // deal (a display change resizes the window, see CFullScreenWnd).
     void KeepSlidesInPlace();
@@ -64,8 +81,8 @@ protected:
     void DrawSlide(CDC& dc, CSlide& slide);
     // Draws the slide's caption box inside the slide's area, which stands for the client area.
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
-    void ReadCaptionFile(CSlide& slide, const std::string& strPicturePath);
-    void ScanFolder();
+    // Starts a new walk of the folder on the worker, the list empty again.
+    void StartWalk();
     // The seven setting members as the settings rules see them.
     orv::SettingsFields Fields() {
         return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
@@ -75,6 +92,9 @@ protected:
     void OnPaint();
     void OnSize(UINT nType, int cx, int cy);
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
+    // Stops and joins the worker: a derived window's handler calls this one.
+    void OnDestroy();
+    LRESULT OnWorkerMail(WPARAM, LPARAM);
     void PostNcDestroy() override;
 
     std::string m_strFolder;
@@ -86,10 +106,30 @@ protected:
     BOOL m_bShowCaption = TRUE;
     BOOL m_bShowBmp = TRUE;
     BOOL m_bShowJpg = TRUE;
-    std::vector<std::string> m_pictures;
-    int m_nNextPicture = 0;
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    // The job for these paths on the slide areas of now, under the current settings.
+    DealJob MakeDealJob(const std::vector<std::string>& paths, const std::vector<RECT>& areas, bool redo);
+    // Asks the worker for the next deal when none is asked for or ready, dealing it first when
+    // none is dealt; the list may not reach it yet, and then the walk's next delivery asks again.
+    void RequestNextDeal();
+    // Hands the prepared deal over when a tick waits for it, and holds or frees the slide timer.
+    void HandOver();
+    std::vector<CSlide> SlidesFrom(DealResult& result, const std::vector<RECT>& areas);
+
+    CShowWorker m_worker;
+    orv::ShowSequence m_sequence;
+    orv::DealAhead m_ahead;
+    uint64_t m_nWalk = 0;                   // the walk whose entries the list holds
+    std::vector<std::string> m_dealPaths;   // the next deal, asked for or ready
+    std::vector<RECT> m_dealAreas;          // the areas it is decoded for
+    std::vector<CSlide> m_prepared;         // the next deal, once ready
+    std::vector<std::string> m_shownPaths;  // the deal on show
+    std::vector<RECT> m_redoAreas;
+    BOOL m_bRedoAsked = FALSE;  // the slides on show are being decoded again
+    BOOL m_bTimerHeld = FALSE;  // timer 1 is off while a tick waits for its deal
 };

@@ -15,8 +15,8 @@ static_assert(std::is_same_v<BOOL, int32_t> && std::is_same_v<UINT, uint32_t>);
 
 class CSettingsDlg : public CDialog {
 public:
-    // pParent: the window that owns the dialog, or null. The preview object reads the settings and
-    // scans the folder here, before the dialog is shown.
+    // pParent: the window that owns the dialog, or null. The preview object reads the settings
+    // here; its worker walks the folder once its window exists, while the dialog shows.
     explicit CSettingsDlg(CWnd* pParent = nullptr);
     ~CSettingsDlg() override;
 

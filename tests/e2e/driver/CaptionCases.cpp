@@ -265,14 +265,18 @@ E2E_CASE_WITH(failure_box_and_show_goes_on, "x86") {
 
 E2E_CASE(failure_file_removed_after_start) {
     // The list is built at start; a file deleted since shows the failure box when its turn comes.
+    // The picture after the one on show is decoded ahead, so the file deleted is the one after it.
     std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\a.bmp", SolidBmp24(320, 240, kRed));
     WriteFileBytes(folder + "\\b.bmp", SolidBmp24(320, 240, kGreen));
+    WriteFileBytes(folder + "\\c.bmp", SolidBmp24(320, 240, kBlue));
     WriteSettings(folder, 0, 1);
     Saver saver("/s");
     saver.WaitFullScreen();
     E2E_REQUIRE(WaitPixel(400, 300, kRed), "the first picture did not show");
-    E2E_REQUIRE(DeleteFileA((folder + "\\b.bmp").c_str()), "cannot delete b.bmp");
+    E2E_REQUIRE(DeleteFileA((folder + "\\c.bmp").c_str()), "cannot delete c.bmp");
+    saver.Tick();
+    E2E_REQUIRE(WaitPixel(400, 300, kGreen), "the second picture did not show");
     saver.Tick();
     E2E_REQUIRE(WaitPixel(400, 300, RGB(0, 0, 0)), "the centre did not turn black");
     std::optional<RECT> box;

@@ -1,0 +1,106 @@
+#include "core/show/ShowSequence.h"
+
+#include <utility>
+
+#include "core/show/Monitors.h"
+#include "core/show/PictureList.h"
+#include "core/show/Random.h"
+
+namespace orv {
+
+ShowSequence::ShowSequence(DrawFn draw) : m_draw(draw ? std::move(draw) : DrawFn(&NextRandom)) {}
+
+void ShowSequence::Restart(bool randomOrder) {
+    m_randomOrder = randomOrder;
+    m_walkEnded = false;
+    m_entries.clear();
+    m_next = 0;
+    m_lastDeal.clear();
+}
+
+void ShowSequence::Append(std::vector<std::string> entries) {
+    if (m_walkEnded) return;  // a finished list is final
+    if (m_entries.empty()) {
+        m_entries = std::move(entries);
+        return;
+    }
+    m_entries.insert(m_entries.end(), std::make_move_iterator(entries.begin()),
+                     std::make_move_iterator(entries.end()));
+}
+
+void ShowSequence::EndWalk() {
+    if (m_walkEnded) return;
+    m_walkEnded = true;
+    if (m_randomOrder) {
+        ShufflePictures(m_entries);
+        m_next = 0;
+    }
+}
+
+size_t ShowSequence::DrawIndex(size_t count) {
+    // Two draws make 30 bits: one draw alone reaches only the first 32,768 entries.
+    const uint64_t wide = (static_cast<uint64_t>(m_draw()) << 15) | static_cast<uint64_t>(m_draw());
+    return static_cast<size_t>(wide % count);
+}
+
+std::vector<std::size_t> ShowSequence::NextDeal(std::size_t monitors) {
+    const size_t count = m_entries.size();
+    if (count == 0 || monitors == 0) return {};
+
+    if (m_walkEnded) {
+        const Deal deal = DealEntries(count, monitors, m_next);
+        m_next = deal.next;
+        return deal.entries;
+    }
+
+    if (!m_randomOrder) {
+        if (m_next >= count) return {};  // the show waits at the end of what is known
+        const Deal deal = DealEntries(count, monitors, m_next);
+        // More monitors than entries past m_next: the deal wraps inside what is known, and the
+        // next one waits for entries beyond it rather than starting the list over.
+        m_next = m_next + monitors > count ? count : deal.next;
+        return deal.entries;
+    }
+
+    std::vector<size_t> deal;
+    deal.reserve(monitors);
+    for (size_t i = 0; i < monitors; ++i) {
+        const bool excluded = i < m_lastDeal.size();
+        const size_t last = excluded ? m_lastDeal[i] : 0;
+        const size_t candidates = excluded ? count - 1 : count;
+        if (candidates == 0) {
+            // Only the picture this monitor shows is known: the first monitor waits for another;
+            // a further one keeps its picture rather than hold the others back.
+            if (i == 0) return {};
+            deal.push_back(last);
+            continue;
+        }
+        size_t pick = DrawIndex(candidates);
+        if (excluded && pick >= last) ++pick;
+        deal.push_back(pick);
+    }
+    m_lastDeal = deal;
+    return deal;
+}
+
+void DealAhead::Requested() { m_state = State::Pending; }
+
+bool DealAhead::Arrived(uint64_t generation) {
+    if (generation != m_generation || m_state != State::Pending) return false;
+    m_state = State::Ready;
+    return true;
+}
+
+void DealAhead::Drop() {
+    m_state = State::Idle;
+    ++m_generation;
+}
+
+bool DealAhead::TakeHandOver() {
+    if (m_state != State::Ready || m_due == 0) return false;
+    m_state = State::Idle;
+    --m_due;
+    return true;
+}
+
+}  // namespace orv

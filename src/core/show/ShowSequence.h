@@ -1,0 +1,93 @@
+#pragma once
+// The show while its list is still being found, and the life of the deal prepared ahead of the
+// tick. Pure rules: the picture window feeds them the walk's entries, its ticks and the worker's
+// answers, and asks them what to request next and when to put a prepared deal on screen.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// The entries each tick deals, from a list that grows while the walk runs.
+//
+// Sorted order: the walk delivers entries in their final order, so the show moves through them as
+// they arrive; it waits at the end of what is known and wraps to the first only once the walk has
+// ended. Random order: until the walk ends each monitor takes an entry drawn from those found so
+// far, never the one it has just shown; when the walk ends the whole list is shuffled
+// (ShufflePictures) and the show goes on from its start.
+class ShowSequence {
+public:
+    using DrawFn = std::function<int()>;  // one draw of 0 .. kRandomMax
+
+    // draw: the random phase's generator; the process-wide one unless a test gives its own.
+    explicit ShowSequence(DrawFn draw = {});
+
+    // A new walk begins: the list is empty again and the show starts at its first entry.
+    void Restart(bool randomOrder);
+    // Entries the walk found since its last delivery, in their final order.
+    void Append(std::vector<std::string> entries);
+    // The walk has ended: nothing more comes. In random order the whole list is shuffled now.
+    void EndWalk();
+
+    bool WalkEnded() const { return m_walkEnded; }
+    const std::vector<std::string>& Entries() const { return m_entries; }
+
+    // The entries of the next deal, one per monitor in showing order, and the show moves past them.
+    // Empty when nothing can be dealt yet: no entry known, or (sorted, during the walk) none past
+    // the last one dealt, or (random, during the walk) none but the one just shown.
+    std::vector<std::size_t> NextDeal(std::size_t monitors);
+
+private:
+    size_t DrawIndex(size_t count);
+
+    DrawFn m_draw;
+    bool m_randomOrder = false;
+    bool m_walkEnded = false;
+    std::vector<std::string> m_entries;
+    std::size_t m_next = 0;
+    std::vector<std::size_t> m_lastDeal;  // random phase: what each monitor showed last
+};
+
+// The life of the deal prepared ahead of the tick, and of the ticks waiting for it.
+//
+// Idle -> Requested() -> Pending -> Arrived(current generation) -> Ready -> TakeHandOver() -> Idle.
+// Drop() (a setting, the monitors or the palette mode changed) sends Pending or Ready back to
+// Idle and moves the generation on, so that an answer still on its way is stale when it arrives.
+// A tick that finds no deal ready waits: it is handed over as soon as one is.
+class DealAhead {
+public:
+    enum class State { Idle, Pending, Ready };
+
+    State GetState() const { return m_state; }
+    uint64_t Generation() const { return m_generation; }
+    // Ticks that came with nothing ready to show; each takes one deal.
+    unsigned DueTicks() const { return m_due; }
+
+    // A deal was asked for under the current generation.
+    void Requested();
+    // True when an answer made under `generation` is current: the deal is then Ready. False for a
+    // stale answer or one that nothing asked for; its result is to be dropped.
+    bool Arrived(uint64_t generation);
+    // What the prepared work depended on changed: whatever is pending or ready is dropped. Waiting
+    // ticks stay waiting.
+    void Drop();
+    // The slide timer fired (or a tick was posted).
+    void Tick() { ++m_due; }
+    // A tick is due before anything was requested: the first deal of a show goes on screen as
+    // soon as it is ready.
+    void WantFirst() {
+        if (m_due == 0) m_due = 1;
+    }
+    // True when the ready deal goes on screen now: a tick is due for it. The deal is taken (Idle)
+    // and the tick with it.
+    bool TakeHandOver();
+
+private:
+    State m_state = State::Idle;
+    uint64_t m_generation = 1;
+    unsigned m_due = 0;
+};
+
+}  // namespace orv

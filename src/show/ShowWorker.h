@@ -1,0 +1,110 @@
+#pragma once
+// The picture window's worker thread: it does the slow things of the show in order, away from the
+// window's thread, which never waits for a disk. It walks the folder, delivering entries as they
+// are found, and decodes deals at their drawn sizes with their captions. Deals go first, so the
+// next picture never waits behind a long walk.
+//
+// What it hands back is plain memory (paths, GlobalAlloc picture blocks, UTF-8 caption text) in a
+// mailbox guarded by a lock; it posts one private message, with no parameters, to the window,
+// which then drains the mailbox. It touches no window and no GDI object, and initialises COM for
+// itself, so nothing of the kind crosses threads. A message posted to a window that is going owns
+// nothing, so nothing leaks with it. Win32 only.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/framework/Geometry.h"
+#include "core/picture/DibImage.h"
+#include "core/show/PictureList.h"
+#include "framework/Win32.h"
+
+// One monitor's part of a deal, in plain data computed on the window's thread: the picture, and
+// the inputs of the layout that sizes its decode.
+struct SlideJob {
+    std::string path;
+    orv::Rect area;    // the slide's area in the window
+    orv::Size screen;  // the screen the layout scales against
+};
+
+struct DealJob {
+    uint64_t generation = 0;  // of the settings, monitors and palette mode it was made under
+    bool redo = false;        // the slides on show again, after a change; else the next deal
+    std::vector<SlideJob> slides;
+    bool stretch = true;
+    bool preview = false;
+    bool paletteDisplay = false;
+    bool showCaption = true;
+};
+
+struct PreparedSlide {
+    std::unique_ptr<CDibImage> picture;  // null: the load failed
+    std::string caption;                 // UTF-8: the caption, or the failure text
+};
+
+struct DealResult {
+    uint64_t generation = 0;
+    bool redo = false;
+    std::vector<PreparedSlide> slides;
+};
+
+// What the walk has delivered since the last drain.
+struct WalkResult {
+    uint64_t walk = 0;  // 0: nothing from any walk
+    std::vector<std::string> entries;
+    bool ended = false;
+};
+
+struct WorkerMail {
+    std::vector<DealResult> deals;
+    WalkResult walk;
+};
+
+class CShowWorker {
+public:
+    CShowWorker();
+    ~CShowWorker();  // stops and joins
+    CShowWorker(const CShowWorker&) = delete;
+    CShowWorker& operator=(const CShowWorker&) = delete;
+
+    // Starts the thread; results are announced by posting `message` to hNotify. False when the
+    // thread cannot be had: the show then stays black rather than block its window.
+    bool Start(HWND hNotify, UINT message);
+    // Cancels the walk, lets a decode under way finish, joins the thread and empties the mailbox.
+    // Safe when never started.
+    void Stop();
+    bool Running() const { return m_hThread != nullptr; }
+
+    // Cancels the walk under way (it stops at its next folder) and starts this one.
+    void StartWalk(uint64_t walk, const std::string& folder, const orv::PictureFilter& filter);
+    // Asks for a deal; a request of the same kind (next, or redo) not yet begun is replaced.
+    void Prepare(DealJob job);
+    // Everything finished since the last call.
+    WorkerMail Drain();
+
+    // One slide decoded and captioned as the window would show it: also the loader of the window
+    // itself where no worker runs.
+    static PreparedSlide LoadSlide(const SlideJob& slide, const DealJob& job);
+
+private:
+    struct Walk;
+
+    static unsigned __stdcall ThreadMain(void* self);
+    void Run();
+    void Post();
+
+    HANDLE m_hThread = nullptr;
+    HWND m_hNotify = nullptr;
+    UINT m_message = 0;
+
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_wake = CONDITION_VARIABLE_INIT;
+    // Under m_lock:
+    bool m_stop = false;
+    bool m_posted = false;  // a wake-up is on its way and the window has not drained yet
+    std::unique_ptr<DealJob> m_redo;
+    std::unique_ptr<DealJob> m_next;
+    std::shared_ptr<Walk> m_walk;
+    WorkerMail m_mail;
+};
