@@ -1,0 +1,232 @@
+// The picture window's worker: the window comes first and answers input while the folder is walked
+// behind it, on large, deep and slow trees; the settings dialog shows at once and answers while its
+// preview's list is built; a change of stretch in the dialog decodes the preview again at once.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Driver.h"  // <windows.h> first
+
+#include "../../../src/resources/resource.h"
+#include "../../unit/JpegBuilder.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr COLORREF kTreeColour = RGB(200, 120, 40);
+
+// The trees are made once per display fixture (the prefix is the fixture's) by a shell script of
+// the Linux side, which hard-links one small picture: 100,000 files in a second or two rather
+// than minutes of writes through Wine. The script's last act marks the tree as done.
+std::string SharedTree(const char* name, const std::string& script, DWORD timeoutMs) {
+    const std::string root = std::string("C:\\e2e-shared\\") + name;
+    const std::string done = root + "\\done";
+    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) return root + "\\tree";
+    CreateDirectoryA("C:\\e2e-shared", nullptr);
+    CreateDirectoryA(root.c_str(), nullptr);
+    WriteFileBytes(root + "\\p.bmp", SolidBmp24(64, 48, kTreeColour));
+    WriteText(root + "\\make.sh", "set -e\nrm -rf tree proto\n" + script + "\ntouch done\n");
+    E2E_REQUIRE(RunUnix("Z:\\bin\\sh make.sh", root), "cannot start the tree's script (error %lu)",
+                GetLastError());
+    const double started = NowMs();
+    E2E_REQUIRE(WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs),
+                "the tree %s was not made within %lu ms", name, timeoutMs);
+    Note("tree %s made in %.0f ms", name, NowMs() - started);
+    return root + "\\tree";
+}
+
+// 100,000 pictures: 10 folders of 100 folders of 100 hard links each.
+std::string HundredThousandTree() {
+    return SharedTree("tree100k",
+                      "mkdir proto\n"
+                      "for i in $(seq -w 0 99); do ln p.bmp proto/p$i.bmp; done\n"
+                      "for a in $(seq -w 0 9); do mkdir -p tree/a$a\n"
+                      "  for d in $(seq -w 0 99); do cp -al proto tree/a$a/d$d; done\n"
+                      "done",
+                      120000);
+}
+
+// One picture at the bottom of a chain of 1,500 folders (about 3,000 characters of path).
+std::string DeepTree() {
+    return SharedTree("deep1500",
+                      "p=tree\n"
+                      "for i in $(seq 1500); do p=$p/d; done\n"
+                      "mkdir -p $p\n"
+                      "ln p.bmp $p/deep.bmp",
+                      60000);
+}
+
+void WriteShowSettings(const std::string& folder, DWORD random) {
+    Settings s;
+    s.delay = 120;
+    s.stretch = 0;
+    s.randomOrder = random;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+}
+
+// Starts the full-screen saver on folder and returns how long its window took to appear.
+double WindowTime(Saver& saver) {
+    saver.WaitFullScreen();
+    return NowMs() - saver.StartedAtMs();
+}
+
+void KeyEnds(Saver& saver, const char* what) {
+    const double sent = NowMs();
+    saver.Post(WM_KEYDOWN, VK_SPACE, 1);
+    auto code = saver.WaitExit(5000);
+    E2E_REQUIRE(code, "%s: a key did not end the saver within 5 s", what);
+    Note("%s: ended %.0f ms after the key", what, NowMs() - sent);
+}
+
+// The window time of an empty folder, the baseline of the trees' window times.
+double EmptyFolderWindowTime() {
+    WriteShowSettings(MakeFolder("empty"), 0);
+    Saver saver("/s");
+    const double ms = WindowTime(saver);
+    KeyEnds(saver, "empty folder");
+    Note("empty folder: window after %.0f ms", ms);
+    return ms;
+}
+
+HWND FindPreview(HWND dialog) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND h, LPARAM p) -> BOOL {
+            char name[64] = "";
+            GetClassNameA(h, name, sizeof name);
+            if (std::string(name).rfind("Orv:", 0) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A grey picture of one-pixel black and white stripes: decoded at a quarter of its size (four
+// columns to a pixel) it is an even grey; decoded whole, its stripes stay black and white.
+std::vector<uint8_t> StripesJpeg(int width, int height) {
+    JpegParams params;
+    params.width = width;
+    params.height = height;
+    params.inSpace = JCS_GRAYSCALE;
+    params.components = 1;
+    params.quality = 100;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = (x % 2) ? 255 : 0;
+    return EncodeJpeg(params, pixels);
+}
+
+// Pixels of the shot darker than 64 and lighter than 192 (grey levels, from the green channel).
+void CountExtremes(const Shot& shot, int& dark, int& light) {
+    dark = light = 0;
+    for (uint32_t p : shot.pixels) {
+        const int g = (p >> 8) & 0xFF;
+        if (g < 64) ++dark;
+        if (g > 192) ++light;
+    }
+}
+
+}  // namespace
+
+E2E_CASE_WITH(worker_large_tree_window_first, "timeout=300") {
+    const std::string tree = HundredThousandTree();
+    const double empty = EmptyFolderWindowTime();
+    for (DWORD random : {0u, 1u}) {
+        const char* order = random ? "random" : "sorted";
+        WriteShowSettings(tree, random);
+        {
+            // A key at once: the walk under way stops and the saver ends.
+            Saver saver("/s");
+            const double ms = WindowTime(saver);
+            Note("%s, 100,000 pictures: window after %.0f ms (empty folder %.0f ms)", order, ms, empty);
+            E2E_EXPECT(ms <= empty + 1000, "%s: the window came %.0f ms after an empty folder's", order, ms - empty);
+            KeyEnds(saver, order);
+        }
+        {
+            Saver saver("/s");
+            saver.WaitFullScreen();
+            E2E_REQUIRE(WaitPixel(400, 300, kTreeColour, 60000), "%s: no first picture within 60 s", order);
+            Note("%s, 100,000 pictures: first picture after %.0f ms", order, NowMs() - saver.StartedAtMs());
+            KeyEnds(saver, order);
+        }
+    }
+}
+
+E2E_CASE_WITH(worker_large_tree_dialog_answers, "timeout=300") {
+    const std::string tree = HundredThousandTree();
+    auto dialogTime = [](const std::string& folder, const char* what, bool fence) {
+        WriteShowSettings(folder, 0);
+        Saver saver("/c");
+        HWND dlg = saver.WaitWindow("#32770", 15000);
+        const double ms = NowMs() - saver.StartedAtMs();
+        Note("%s: dialog after %.0f ms", what, ms);
+        if (fence) {
+            // Posted messages come back at once while the preview's walk runs.
+            const double sent = NowMs();
+            for (int i = 0; i < 5; ++i)
+                E2E_EXPECT(Fence(GetDlgItem(dlg, IDC_FOLDER), 2000), "%s: the dialog did not answer (%d)", what, i);
+            Note("%s: five round trips through the dialog's queue in %.0f ms", what, NowMs() - sent);
+        }
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        E2E_REQUIRE(saver.WaitExit(5000), "%s: Cancel did not end the dialog", what);
+        return ms;
+    };
+    const double empty = dialogTime(MakeFolder("empty"), "empty folder", false);
+    const double large = dialogTime(tree, "100,000 pictures", true);
+    E2E_EXPECT(large <= empty + 1000, "the dialog came %.0f ms after an empty folder's", large - empty);
+}
+
+E2E_CASE_WITH(worker_deep_tree_window_first, "timeout=180") {
+    const std::string tree = DeepTree();
+    const double empty = EmptyFolderWindowTime();
+    WriteShowSettings(tree, 0);
+    Saver saver("/s");
+    const double ms = WindowTime(saver);
+    Note("1,500 folders deep: window after %.0f ms (empty folder %.0f ms)", ms, empty);
+    E2E_EXPECT(ms <= empty + 1000, "the window came %.0f ms after an empty folder's", ms - empty);
+    KeyEnds(saver, "1,500 folders deep");
+}
+
+E2E_CASE(worker_dialog_stretch_decodes_again_sharp) {
+    // 200 x 152 on an 800 x 600 screen: unstretched, the preview draws it at under a fifth of its
+    // size, so it is decoded at a quarter; stretched it fills the preview and is decoded whole.
+    std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\stripes.jpg", StripesJpeg(200, 152));
+    WriteShowSettings(folder, 0);
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    HWND preview = FindPreview(dlg);
+    E2E_REQUIRE(preview, "the settings dialog has no preview");
+    RECT area;
+    GetClientRect(preview, &area);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    const int cx = (area.left + area.right) / 2, cy = (area.top + area.bottom) / 2;
+    // A small grey picture in the middle of the black preview.
+    std::optional<COLORREF> grey = WaitPixelChange(cx, cy, RGB(0, 0, 0));
+    E2E_REQUIRE(grey, "the preview shows no picture");
+    int dark = 0, light = 0;
+    CountExtremes(Capture(RECT{cx - 10, cy - 10, cx + 10, cy + 10}), dark, light);
+    Note("unstretched: centre %s, %d dark and %d light pixels of 400", Describe(*grey).c_str(), dark, light);
+    E2E_EXPECT(dark == 0 && light == 0, "the quarter-size decode is not an even grey");
+
+    // Stretch on, and no tick: the preview must turn sharp by itself.
+    PostMessageA(GetDlgItem(dlg, IDC_STRETCH), BM_CLICK, 0, 0);
+    const RECT centre{cx - 10, cy - 10, cx + 10, cy + 10};
+    const bool sharp = WaitUntil(
+        [&] {
+            CountExtremes(Capture(centre), dark, light);
+            return dark > 100 && light > 100;
+        },
+        5000);
+    Note("stretched: %d dark and %d light pixels of 400", dark, light);
+    E2E_EXPECT(sharp, "the stretched preview stays a blown-up small decode (%d dark, %d light of 400)", dark, light);
+    if (FailureCount()) SaveScreen("stretch");
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    saver.WaitExit(5000);
+}
