@@ -95,14 +95,13 @@ void CPictureWnd::StopSlideTimer() {
     m_bTimerHeld = FALSE;
 }
 
-std::vector<RECT> CPictureWnd::SlideAreas() {
+std::vector<RECT> CPictureWnd::SlideAreas(POINT& origin) {
     RECT rcClient{};
     GetClientRect(&rcClient);
     // A preview is a miniature of the one screen, whatever the desk has.
     if (m_bPreview || !m_hWnd) return {rcClient};
-    POINT origin{0, 0};
+    origin = POINT{0, 0};
     if (!::ClientToScreen(m_hWnd, &origin)) return {rcClient};
-    m_ptSlidesOrigin = origin;
     const std::vector<orv::Rect> order = orv::ShowingOrder(DisplayMonitors(), {origin.x, origin.y});
     // Should the system list no monitor, the window itself is the screen, as on a desk of one.
     if (order.empty()) return {rcClient};
@@ -138,6 +137,12 @@ void CPictureWnd::HandOver() {
     }
 }
 
+void CPictureWnd::OnSettingChanged(orv::SettingId id) {
+    // The delay only paces the timer; a change of the list reaches the window as SetFolder.
+    if (id == orv::SettingId::DelayBetweenPictures || orv::RowOf(id).lists) return;
+    PrepareAgain(TRUE);
+}
+
 void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
     m_slides = std::move(slides);
     // Without a window a null handle would invalidate every window on the desktop.
@@ -168,7 +173,8 @@ DealJob CPictureWnd::MakeDealJob(const std::vector<std::string>& paths, const st
 
 void CPictureWnd::RequestNextDeal() {
     if (!m_worker.Running() || m_ahead.GetState() != orv::DealAhead::State::Idle) return;
-    const std::vector<RECT> areas = SlideAreas();
+    POINT origin{0, 0};
+    const std::vector<RECT> areas = SlideAreas(origin);
     // Monitors that came or went since the deal: the entries dealt no longer fit them.
     if (!m_dealPaths.empty() && m_dealPaths.size() != areas.size()) m_dealPaths.clear();
     if (m_dealPaths.empty()) {
@@ -177,6 +183,7 @@ void CPictureWnd::RequestNextDeal() {
         if (m_dealPaths.empty()) return;  // the walk's next delivery asks again
     }
     m_dealAreas = areas;
+    m_ptDealOrigin = origin;
     m_worker.Prepare(MakeDealJob(m_dealPaths, areas, false));
     m_ahead.Requested();
 }
@@ -187,7 +194,7 @@ void CPictureWnd::PrepareAgain(BOOL redoShown) {
     m_prepared.clear();
     if (redoShown && !m_shownPaths.empty()) {
         // Asked first, so the worker decodes the slides on show before the next deal.
-        m_redoAreas = SlideAreas();
+        m_redoAreas = SlideAreas(m_ptRedoOrigin);
         if (m_redoAreas.size() == m_shownPaths.size()) {
             m_worker.Prepare(MakeDealJob(m_shownPaths, m_redoAreas, true));
             m_bRedoAsked = TRUE;
@@ -196,10 +203,16 @@ void CPictureWnd::PrepareAgain(BOOL redoShown) {
     RequestNextDeal();
 }
 
-std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesFrom(DealResult& result, const std::vector<RECT>& areas) {
+std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesFrom(DealResult& result, const std::vector<RECT>& areas,
+                                                         POINT origin) {
+    // The areas were laid out for the window where it was then; the slides on show keep theirs
+    // for the window where it was at m_ptSlidesOrigin, and the paint moves both alike.
+    const int dx = origin.x - m_ptSlidesOrigin.x;
+    const int dy = origin.y - m_ptSlidesOrigin.y;
     std::vector<CSlide> slides(result.slides.size());
     for (size_t i = 0; i < slides.size() && i < areas.size(); ++i) {
         slides[i].m_rcArea = areas[i];
+        if (!m_bPreview) ::OffsetRect(&slides[i].m_rcArea, dx, dy);
         slides[i].m_pPicture = std::move(result.slides[i].picture);
         slides[i].m_strCaption = std::move(result.slides[i].caption);
     }
@@ -213,9 +226,9 @@ LRESULT CPictureWnd::OnWorkerMail(WPARAM, LPARAM) {
             // Stale, or the show moved on meanwhile: dropped.
             if (!m_bRedoAsked || deal.generation != m_ahead.Generation()) continue;
             m_bRedoAsked = FALSE;
-            PresentSlides(SlidesFrom(deal, m_redoAreas));
+            PresentSlides(SlidesFrom(deal, m_redoAreas, m_ptRedoOrigin));
         } else if (m_ahead.Arrived(deal.generation)) {
-            m_prepared = SlidesFrom(deal, m_dealAreas);
+            m_prepared = SlidesFrom(deal, m_dealAreas, m_ptDealOrigin);
             HandOver();
         }
     }

@@ -25,20 +25,15 @@ public:
     // the transparent cursor 129 otherwise) is fixed by that first window.
     virtual BOOL Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd);
 
-    // The owner rebuilds the list (SetFolder) and restarts the timer as needed. A change of how
-    // slides are drawn (stretch, captions) decodes the slides on show and the next deal again.
-    void SetDelayBetweenPictures(int nSeconds) { m_nDelay = static_cast<UINT>(nSeconds); }
-    void SetStretchPictures(BOOL bStretch) {
-        m_bStretch = bStretch;
-        PrepareAgain(TRUE);
+    // Set<ValueName> for every setting but the folder: plain stores, each followed by
+    // OnSettingChanged. The owner rebuilds the list (SetFolder) and restarts the timer as needed.
+#define ORV_WINDOW_SETTER(field, member, Name, kind, def, control, tab, lists) \
+    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) {           \
+        member = value;                                                        \
+        OnSettingChanged(orv::SettingId::Name);                                \
     }
-    void SetRandomOrder(BOOL bRandom) { m_bRandomOrder = bRandom; }
-    void SetDisplayImageDescription(BOOL bShow) {
-        m_bShowCaption = bShow;
-        PrepareAgain(TRUE);
-    }
-    void SetDisplayBMPFiles(BOOL bShow) { m_bShowBmp = bShow; }
-    void SetDisplayJPGFiles(BOOL bShow) { m_bShowJpg = bShow; }
+    ORV_PLAIN_SETTINGS_TABLE(ORV_WINDOW_SETTER)
+#undef ORV_WINDOW_SETTER
     // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
     // the next tick starts at the new list's first entry. The picture on show and the timer are
     // left alone.
@@ -64,8 +59,8 @@ protected:
     };
 
     // The areas the next tick deals entries to: the monitors in showing order (primary first), or
-    // for a preview its client area. Records where the client area's corner is on the screen.
-    std::vector<RECT> SlideAreas();
+    // for a preview its client area. origin: where the client area's corner is on the screen.
+    std::vector<RECT> SlideAreas(POINT& origin);
     // Where a picture of this size goes in the slide's area: the layout the paint and the loader
     // share.
     orv::Rect SlideTarget(const CSlide& slide, orv::Size picture) const;
@@ -83,10 +78,9 @@ protected:
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
     // Starts a new walk of the folder on the worker, the list empty again.
     void StartWalk();
-    // The seven setting members as the settings rules see them.
-    orv::SettingsFields Fields() {
-        return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
-    }
+    // Called after a setter has stored its value: a change of how slides are decoded or drawn
+    // (not of the delay, nor of the list, which SetFolder walks anew) prepares them again.
+    void OnSettingChanged(orv::SettingId id);
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
@@ -97,15 +91,10 @@ protected:
     LRESULT OnWorkerMail(WPARAM, LPARAM);
     void PostNcDestroy() override;
 
-    std::string m_strFolder;
     BOOL m_bAutoDelete;
     BOOL m_bPreview;
-    UINT m_nDelay = 10;
-    BOOL m_bStretch = TRUE;
-    BOOL m_bRandomOrder = TRUE;
-    BOOL m_bShowCaption = TRUE;
-    BOOL m_bShowBmp = TRUE;
-    BOOL m_bShowJpg = TRUE;
+    // The settings (m_strFolder, m_nDelay, m_bStretch, ...) with their defaults, and Fields().
+    ORV_SETTINGS_MEMBERS()
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
 
@@ -119,7 +108,7 @@ private:
     void RequestNextDeal();
     // Hands the prepared deal over when a tick waits for it, and holds or frees the slide timer.
     void HandOver();
-    std::vector<CSlide> SlidesFrom(DealResult& result, const std::vector<RECT>& areas);
+    std::vector<CSlide> SlidesFrom(DealResult& result, const std::vector<RECT>& areas, POINT origin);
 
     CShowWorker m_worker;
     orv::ShowSequence m_sequence;
@@ -127,9 +116,11 @@ private:
     uint64_t m_nWalk = 0;                   // the walk whose entries the list holds
     std::vector<std::string> m_dealPaths;   // the next deal, asked for or ready
     std::vector<RECT> m_dealAreas;          // the areas it is decoded for
+    POINT m_ptDealOrigin{0, 0};             // the client area's corner those areas are for
     std::vector<CSlide> m_prepared;         // the next deal, once ready
     std::vector<std::string> m_shownPaths;  // the deal on show
     std::vector<RECT> m_redoAreas;
+    POINT m_ptRedoOrigin{0, 0};
     BOOL m_bRedoAsked = FALSE;  // the slides on show are being decoded again
     BOOL m_bTimerHeld = FALSE;  // timer 1 is off while a tick waits for its deal
 };

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/show/Caption.h"
+#include "core/show/FolderWalk.h"
 #include "core/show/Monitors.h"
 #include "framework/TextConvert.h"
 #include "framework/TextFile.h"
@@ -45,49 +46,18 @@ std::string ReadCaptionText(const std::string& picturePath) {
     }
 }
 
-// The directory layer with the walk's cancel flag: once it is set, every folder reads as empty,
-// so a cancelled walk unwinds at its next folder without reading further.
-class CancellableDirectory final : public orv::IDirectoryEnumerator {
-public:
-    explicit CancellableDirectory(const std::atomic<bool>& cancel) : m_cancel(cancel) {}
-    bool Enumerate(const std::string& pattern,
-                   const std::function<void(const orv::DirEntry&)>& visit) override {
-        if (m_cancel.load(std::memory_order_relaxed)) return false;
-        return m_dir.Enumerate(pattern, [&](const orv::DirEntry& entry) {
-            if (!m_cancel.load(std::memory_order_relaxed)) visit(entry);
-        });
-    }
-    bool FolderIndex(const std::string& folder, uint64_t& index) override {
-        return m_dir.FolderIndex(folder, index);
-    }
-    bool FolderVolume(const std::string& folder, uint64_t& volume) override {
-        return m_dir.FolderVolume(folder, volume);
-    }
-
-private:
-    const std::atomic<bool>& m_cancel;
-    Win32DirectoryEnumerator m_dir;
-};
-
 }  // namespace
 
-// One walk of the picture folder. Step reads on and hands over the entries that now come next in
-// the list's final (sorted) order.
+// One walk of the picture folder: a step reads one folder and hands over the entries that now
+// come next in the list's final (sorted) order. Only the cancel flag is touched by other threads.
 struct CShowWorker::Walk {
-    uint64_t id = 0;
-    std::string folder;
-    orv::PictureFilter filter;
-    std::atomic<bool> cancel{false};
-    bool ended = false;  // only the worker's thread touches it
+    Walk(uint64_t walkId, const std::string& folder, const orv::PictureFilter& filter)
+        : id(walkId), walk(dir, orv::NormalizeFolder(folder), filter, AnsiLeadByteTest(), &cancel) {}
 
-    void Step(std::vector<std::string>& out) {
-        CancellableDirectory dir(cancel);
-        std::vector<std::string> found;
-        orv::ScanFolder(dir, orv::NormalizeFolder(folder), filter, found);
-        orv::SortPictures(found, AnsiLeadByteTest());
-        out = std::move(found);
-        ended = true;
-    }
+    uint64_t id = 0;
+    std::atomic<bool> cancel{false};
+    Win32DirectoryEnumerator dir;
+    orv::FolderWalk walk;
 };
 
 CShowWorker::CShowWorker() = default;
@@ -124,10 +94,7 @@ void CShowWorker::Stop() {
 }
 
 void CShowWorker::StartWalk(uint64_t walk, const std::string& folder, const orv::PictureFilter& filter) {
-    auto next = std::make_shared<Walk>();
-    next->id = walk;
-    next->folder = folder;
-    next->filter = filter;
+    auto next = std::make_shared<Walk>(walk, folder, filter);
     ::AcquireSRWLockExclusive(&m_lock);
     if (m_walk) m_walk->cancel = true;
     m_walk = std::move(next);
@@ -171,7 +138,7 @@ unsigned __stdcall CShowWorker::ThreadMain(void* self) {
 void CShowWorker::Run() {
     ::AcquireSRWLockExclusive(&m_lock);
     for (;;) {
-        while (!m_stop && !m_redo && !m_next && !(m_walk && !m_walk->ended))
+        while (!m_stop && !m_redo && !m_next && !(m_walk && !m_walk->walk.Ended()))
             ::SleepConditionVariableSRW(&m_wake, &m_lock, INFINITE, 0);
         if (m_stop) break;
 
@@ -194,7 +161,7 @@ void CShowWorker::Run() {
         std::shared_ptr<Walk> walk = m_walk;
         ::ReleaseSRWLockExclusive(&m_lock);
         std::vector<std::string> entries;
-        walk->Step(entries);
+        walk->walk.Step(entries);
         ::AcquireSRWLockExclusive(&m_lock);
         // A walk replaced meanwhile delivers nothing: its entries belong to another list.
         if (walk == m_walk && !walk->cancel) {
@@ -202,7 +169,7 @@ void CShowWorker::Run() {
             if (mail.walk != walk->id) mail = WalkResult{walk->id, {}, false};
             mail.entries.insert(mail.entries.end(), std::make_move_iterator(entries.begin()),
                                 std::make_move_iterator(entries.end()));
-            mail.ended = walk->ended;
+            mail.ended = walk->walk.Ended();
             Post();
         }
     }
