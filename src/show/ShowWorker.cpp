@@ -163,8 +163,9 @@ void CShowWorker::Run() {
         std::vector<std::string> entries;
         walk->walk.Step(entries);
         ::AcquireSRWLockExclusive(&m_lock);
-        // A walk replaced meanwhile delivers nothing: its entries belong to another list.
-        if (walk == m_walk && !walk->cancel) {
+        // A walk replaced meanwhile delivers nothing: its entries belong to another list. A folder
+        // that added nothing (only subfolders, say) is not worth waking the window for.
+        if (walk == m_walk && !walk->cancel && (!entries.empty() || walk->walk.Ended())) {
             WalkResult& mail = m_mail.walk;
             if (mail.walk != walk->id) mail = WalkResult{walk->id, {}, false};
             mail.entries.insert(mail.entries.end(), std::make_move_iterator(entries.begin()),
