@@ -2,6 +2,7 @@
 // not read while it is being written.
 #include "framework/Unique.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "core/picture/FileReader.h"
@@ -29,6 +30,13 @@ public:
             got = n;
             return true;
         });
+    }
+
+    bool Seek(uint64_t offset) override {
+        if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return ::SetFilePointerEx(m_file.get(), to, nullptr, FILE_BEGIN) != FALSE;
     }
 
 private:
