@@ -6,19 +6,15 @@
 #include <utility>
 
 #include "core/framework/Ascii.h"
+#include "core/picture/PictureTypes.h"
 
 #include "core/show/Random.h"
 
 namespace orv {
 namespace {
 
-// Extensions are matched on ASCII case only, independent of the user's code page.
 bool IsWanted(const std::string& name, const PictureFilter& filter) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string_view extension = std::string_view(name).substr(dot);
-    return (filter.showBmp && EqualsNoCaseAscii(extension, ".bmp")) ||
-           (filter.showJpg && EqualsNoCaseAscii(extension, ".jpg"));
+    return IsListedPicture(name, filter.showBmp, filter.showJpg, filter.otherExtensions);
 }
 
 // Reads one character of a path for the ordering: a single byte folded to lower case, or, in a
