@@ -284,6 +284,8 @@ TEST(JpegScale, CheapestScaleThatCoversTheDrawnSize) {
         {{800, 600}, {100, 75}, 1},       // exactly an eighth
         {{799, 600}, {100, 75}, 1},       // the library rounds each side up: 99.875 gives 100
         {{792, 600}, {100, 75}, 2},       // 99 < 100
+        {{793, 600}, {100, 75}, 1},       // 99.125 rounds up to 100; to the nearest, 99 falls short
+        {{1000, 1000}, {260, 260}, 3},    // 8 x 260 / 1000 = 2.08: M rounds up to 3, not down to 2
         {{10, 10}, {4, 4}, 3},            // ceil(20 / 8) = 3 < 4, ceil(30 / 8) = 4
         {{1000, 1000}, {600, 600}, 8},    // 4/8 is too small; 5/8 to 7/8 cost more than 8/8
         {{6000, 4000}, {6000, 4000}, 8},  // drawn at its own size
