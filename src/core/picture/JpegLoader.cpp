@@ -1,5 +1,6 @@
 #include "core/picture/JpegLoader.h"
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -98,10 +99,15 @@ bool RunGuarded(JpegJob& job, JobStep step) {
     return true;
 }
 
+// The library's memory cap is a long, 32 bits on Windows; the largest cap set below fits.
+static_assert(kMaxJpegBlockBytes + kMaxJpegCoefficientBytes <= uint64_t(LONG_MAX),
+              "memory cap overflows a long");
+
 void CreateAndReadHeader(JpegJob& job) {
     jpeg_create_decompress(&job.cinfo);
-    // The library has no backing store: a progressive picture's coefficients beyond this are a
-    // fatal error rather than gigabytes taken on a hostile header's word.
+    // The library has no backing store: whole-picture buffers beyond its cap are a fatal error
+    // rather than gigabytes taken on a hostile header's word. While the header is read it needs
+    // little; the cap is raised by what the header asks once that is checked.
     long& cap = job.cinfo.mem->max_memory_to_use;
     if (cap == 0 || cap > static_cast<long>(kMaxJpegBlockBytes)) cap = static_cast<long>(kMaxJpegBlockBytes);
     job.cinfo.src = &job.source.pub;
@@ -208,6 +214,19 @@ void WriteHeaderAndTable(const JpegJob& job, Size upright, uint8_t* dib) {
     }
 }
 
+// What the header says the coefficient buffers take (frame header fields, valid once read).
+uint64_t HeaderCoefficientBytes(const jpeg_decompress_struct& cinfo) {
+    std::vector<JpegSampling> sampling;
+    sampling.reserve(static_cast<size_t>(cinfo.num_components));
+    for (int ci = 0; ci < cinfo.num_components; ++ci)
+        sampling.push_back(
+            JpegSampling{cinfo.comp_info[ci].h_samp_factor, cinfo.comp_info[ci].v_samp_factor});
+    // The library's own test for whole-picture buffers (jpeg_has_multiple_scans, which may leave
+    // by longjmp): progressive, or a first scan that holds not every component.
+    const bool multiScan = cinfo.progressive_mode || cinfo.comps_in_scan < cinfo.num_components;
+    return JpegCoefficientBytes(cinfo.image_width, cinfo.image_height, sampling, multiScan);
+}
+
 // The library's rounding of a scaled side: ceil(side x m / 8).
 int64_t ScaledSide(int32_t side, int m) { return (int64_t(side) * m + 7) / 8; }
 
@@ -231,6 +250,30 @@ void CmykToBgr(const uint8_t* cmyk, size_t pixels, bool inverted, uint8_t* bgr) 
             bgr[2 - c] = static_cast<uint8_t>((ink * k + 127) / 255);
         }
     }
+}
+
+uint64_t JpegCoefficientBytes(uint32_t width, uint32_t height, const std::vector<JpegSampling>& components,
+                              bool multiScan) {
+    if (!multiScan) return 0;
+    int maxH = 1, maxV = 1;
+    for (const JpegSampling& c : components) {
+        if (c.h < 1 || c.h > 4 || c.v < 1 || c.v > 4) return UINT64_MAX;
+        maxH = c.h > maxH ? c.h : maxH;
+        maxV = c.v > maxV ? c.v : maxV;
+    }
+    auto divUp = [](uint64_t a, uint64_t b) { return (a + b - 1) / b; };
+    uint64_t blocks = 0;
+    for (const JpegSampling& c : components) {
+        // As the library sizes them: the component's blocks, then whole MCUs of h x v blocks.
+        const uint64_t across = divUp(divUp(uint64_t(width) * c.h, uint64_t(maxH) * 8), c.h) * c.h;
+        const uint64_t down = divUp(divUp(uint64_t(height) * c.v, uint64_t(maxV) * 8), c.v) * c.v;
+        blocks += across * down;
+    }
+    return blocks * 64 * sizeof(JCOEF);
+}
+
+bool JpegMemoryFits(uint64_t blockBytes, uint64_t coefficientBytes, uint64_t maxCoefficientBytes) {
+    return blockBytes <= kMaxJpegBlockBytes && coefficientBytes <= maxCoefficientBytes;
 }
 
 uint64_t JpegBlockBytes(uint32_t width, uint32_t height, int components, bool table) {
@@ -294,7 +337,11 @@ GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSize
         const int components = job.cmyk ? 3 : cinfo.output_components;
         const uint64_t size =
             JpegBlockBytes(uint32_t(output.cx), uint32_t(output.cy), components, job.paletteDisplay != 0);
-        if (size > kMaxJpegBlockBytes) throw CMemoryJpegException();
+        // A progressive picture's coefficients are taken whatever the scale: what the header asks
+        // for is granted on top of the library's usual cap, up to this process's bound.
+        const uint64_t coefficients = HeaderCoefficientBytes(cinfo);
+        if (!JpegMemoryFits(size, coefficients)) throw CMemoryJpegException();
+        job.cinfo.mem->max_memory_to_use = static_cast<long>(kMaxJpegBlockBytes + coefficients);
         if (!RunGuarded(job, StartDecompress)) throw CFatalJpegException();
 
         const uint64_t rowBytes = (uint64_t(components) * uint32_t(output.cx) * 8 + 31) / 32 * 4;

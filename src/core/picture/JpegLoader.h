@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "core/framework/Geometry.h"
 #include "core/picture/GlobalBlock.h"
@@ -17,6 +18,34 @@ namespace orv {
 // No JPEG block is larger than this, whatever the file's header claims; the library's own working
 // memory is held to the same figure. A larger block is an allocation failure.
 constexpr uint64_t kMaxJpegBlockBytes = uint64_t(256) << 20;
+
+// A progressive or multi-scan file keeps the coefficients of the whole picture until its last scan,
+// at any output scale. They may take up to 1 GiB in a 64-bit process and 384 MiB in a 32-bit one,
+// whose 2 GiB of address space must also hold the output block and the rest of the program.
+constexpr uint64_t MaxJpegCoefficientBytes(std::size_t pointerBytes) {
+    return pointerBytes >= 8 ? uint64_t(1) << 30 : uint64_t(384) << 20;
+}
+constexpr uint64_t kMaxJpegCoefficientBytes = MaxJpegCoefficientBytes(sizeof(void*));
+
+// One component of a frame header: its horizontal and vertical sampling factors (1 to 4).
+struct JpegSampling {
+    int h = 1;
+    int v = 1;
+};
+
+// Bytes of whole-picture coefficient buffers that the library keeps for a width x height picture
+// with these components when its data come in more than one scan (progressive, or a first scan
+// without every component): 128 bytes a block, each component's blocks rounded up to whole MCUs.
+// 0 for a single-scan file, which is decoded one MCU row at a time. A sampling factor outside 1 to
+// 4 gives UINT64_MAX (no bound admits it).
+uint64_t JpegCoefficientBytes(uint32_t width, uint32_t height, const std::vector<JpegSampling>& components,
+                              bool multiScan);
+
+// Whether a picture whose output block takes blockBytes and whose coefficient buffers take
+// coefficientBytes is decoded: the block within kMaxJpegBlockBytes, the coefficients within
+// maxCoefficientBytes (this process's bound unless told).
+bool JpegMemoryFits(uint64_t blockBytes, uint64_t coefficientBytes,
+                    uint64_t maxCoefficientBytes = kMaxJpegCoefficientBytes);
 
 // The size at which the window will draw a picture of the given (upright) size. Empty: unknown.
 using DrawSizeFn = std::function<Size(Size)>;
