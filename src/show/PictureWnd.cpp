@@ -8,6 +8,7 @@
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
+#include "core/picture/SystemDecoder.h"
 #include "show/DisplayMonitors.h"
 #include "show/WindowsDirectory.h"
 
@@ -75,6 +76,8 @@ void CPictureWnd::StartWalk() {
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
+    // The imaging component is asked once per process which of the other extensions it decodes.
+    if (m_bShowOther) filter.otherExtensions = orv::SystemOtherExtensions();
     m_worker.StartWalk(m_nWalk, m_strFolder, filter);
 }
 

@@ -98,15 +98,15 @@ void CSettingsDlg::UpdatePreview(orv::SettingChange change) {
 }
 
 void CSettingsDlg::OnBrowse() {
-    // The wide browser: MAX_PATH counts UTF-16 units here, while the ANSI buffers of the same
-    // size hold fewer characters once a character takes more than one byte.
+    // The wide browser. Its display-name buffer must hold MAX_PATH characters, but that is only
+    // the chosen item's name; the path comes from SHGetNameFromIDList, at any length.
     const std::wstring title = WideFromAnsi(AfxLoadString(IDS_BROWSE_TITLE));
-    wchar_t path[MAX_PATH] = L"";  // the display name first, then the chosen folder's path
+    wchar_t displayName[MAX_PATH] = L"";
 
     BROWSEINFOW bi{};
     bi.hwndOwner = m_hWnd;
     bi.pidlRoot = nullptr;  // the desktop, nothing preselected
-    bi.pszDisplayName = path;
+    bi.pszDisplayName = displayName;
     bi.lpszTitle = title.c_str();
     bi.ulFlags = 0;
     bi.lpfn = nullptr;
@@ -115,13 +115,16 @@ void CSettingsDlg::OnBrowse() {
     // The shell's browser expects COM on the calling thread (single-threaded apartment); the
     // program needs it nowhere else, so it lives for the browse alone.
     const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    BOOL bPath = FALSE;
+    std::wstring path;
     if (LPITEMIDLIST pidl = ::SHBrowseForFolderW(&bi)) {  // null: cancelled
-        bPath = ::SHGetPathFromIDListW(pidl, path);       // fails for a non-file-system item
-        ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
+        PWSTR name = nullptr;
+        // Fails for an item outside the file system (a printer, the control panel).
+        if (SUCCEEDED(::SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &name)) && name != nullptr) path = name;
+        ::CoTaskMemFree(name);  // both come from the COM task allocator; null is allowed
+        ::CoTaskMemFree(pidl);
     }
     if (SUCCEEDED(hrCom)) ::CoUninitialize();
-    if (!bPath) return;
+    if (path.empty()) return;
 
     m_strFolder = AnsiFromWide(path);
     UpdateData(FALSE);
