@@ -104,6 +104,11 @@ orv_make_prefix() {
   else
     echo "the Wine prefix $dir could not be made; the end of $log:" >&2
     tail -20 "$log" >&2
+    # The kernel asked without the switch: with the switch, wine32 may well run here.
+    if orv_wine32_installed && ! ORVANTA_NO_32BIT='' orv_kernel_runs_x86; then
+      echo "wine32:i386 is installed, but this kernel runs no 32-bit programs, so every Wine" \
+        "command fails: scripts/setup removes it" >&2
+    fi
     return 1
   fi
 }
