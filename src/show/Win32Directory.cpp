@@ -25,7 +25,7 @@ UniqueFile OpenFolder(const std::string& folder) {
 }  // namespace
 
 bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
-                                         const std::function<void(const orv::DirEntry&)>& visit) {
+                                         const std::function<bool(const orv::DirEntry&)>& visit) {
     // The wide call: FindFirstFileA's cFileName holds MAX_PATH bytes, and a long name in UTF-8
     // (up to three bytes a character) does not fit there.
     WIN32_FIND_DATAW data;
@@ -35,8 +35,7 @@ bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
     do {
         entry.name = AnsiFromWide(data.cFileName);
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // visit may recurse into a subfolder with a find handle of its own; ours stays open.
-        visit(entry);
+        if (!visit(entry)) break;
     } while (::FindNextFileW(find.get(), &data));
     return true;
 }
