@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
+#include "core/picture/SystemDecoder.h"
 #include "show/DisplayMonitors.h"
 #include "show/Win32Directory.h"
 
@@ -80,6 +81,7 @@ void CPictureWnd::ScanFolder() {
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
+    filter.otherExtensions = orv::SystemOtherExtensions();
     m_pictures = orv::BuildPictureList(dir, m_strFolder, filter, m_bRandomOrder != 0, AnsiLeadByteTest());
 }
 
@@ -115,33 +117,36 @@ std::vector<RECT> CPictureWnd::SlideAreas() {
 void CPictureWnd::ShowNextPicture() {
     if (m_pictures.empty()) return;
     StopSlideTimer();
-    // Every picture on show goes before the next ones load: one decoded picture per monitor at most.
-    // A slide's caption text stays until its next load replaces it.
+    // The next deal: one slide per area. A slide that is dealt no entry keeps its caption text
+    // until a later load replaces it.
     const std::vector<RECT> areas = SlideAreas();
-    m_slides.resize(areas.size());
+    std::vector<CSlide> slides(areas.size());
     for (size_t i = 0; i < areas.size(); ++i) {
-        CSlide& slide = m_slides[i];
-        slide.m_rcArea = areas[i];
-        slide.m_pPicture.reset();
-        slide.m_nCaptionX = -1;
-        slide.m_nCaptionY = -1;
+        slides[i].m_rcArea = areas[i];
+        if (i < m_slides.size()) slides[i].m_strCaption = m_slides[i].m_strCaption;
     }
     if (m_nNextPicture < 0) m_nNextPicture = 0;
     const orv::Deal deal =
-        orv::DealEntries(m_pictures.size(), m_slides.size(), static_cast<size_t>(m_nNextPicture));
+        orv::DealEntries(m_pictures.size(), slides.size(), static_cast<size_t>(m_nNextPicture));
 
     {
         CClientDC dc(this);
         const BOOL paletteDisplay = (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) ? TRUE : FALSE;
         for (size_t i = 0; i < deal.entries.size(); ++i)
-            LoadSlide(m_slides[i], m_pictures[deal.entries[i]], paletteDisplay);
-
-        // Without a window a null handle would invalidate every window on the desktop.
-        if (m_hWnd) InvalidateRect(nullptr, TRUE);
-        m_nNextPicture = static_cast<int>(deal.next);
-        StartSlideTimer();
+            LoadSlide(slides[i], m_pictures[deal.entries[i]], paletteDisplay);
     }
+    PresentSlides(std::move(slides));
+    m_nNextPicture = static_cast<int>(deal.next);
+    StartSlideTimer();
 }
+
+void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
+    m_slides = std::move(slides);
+    // Without a window a null handle would invalidate every window on the desktop.
+    if (m_hWnd) InvalidateRect(nullptr, TRUE);
+}
+
+void CPictureWnd::OnSettingChanged(orv::SettingId) {}
 
 orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const {
     const orv::Rect area = ToRect(slide.m_rcArea);

@@ -488,14 +488,14 @@ E2E_CASE_WITH(settings_preview_shows_first_picture_scaled, "x86") {
     E2E_EXPECT(!IsWindowVisible(dlg.Item(IDC_PREVIEW_FRAME)), "the placeholder is visible");
     E2E_EXPECT(GetDlgCtrlID(dlg.preview) == 0, "preview child id %d, want 0", GetDlgCtrlID(dlg.preview));
 
-    // Not stretched: the 400 x 300 picture at the size it would have on the screen, scaled by the
-    // screen-to-preview width ratio, centred.
+    // Not stretched: the 400 x 300 picture at the size it would have on the 800-pixel-wide screen,
+    // scaled by the preview's 112 / 800, so 56 x 42, centred in the 112 x 78 preview at (28, 18).
+    E2E_REQUIRE(ScreenWidth() == 800, "the screen is %d wide, want 800", ScreenWidth());
     const RECT area = dlg.PreviewRect();
     const int cw = area.right - area.left, ch = area.bottom - area.top;
-    const double ratio = static_cast<double>(ScreenWidth()) / cw;
-    const int w = static_cast<int>(400 / ratio), h = static_cast<int>(300 / ratio);
-    const RECT want = {area.left + (cw - w) / 2, area.top + (ch - h) / 2, area.left + (cw - w) / 2 + w,
-                       area.top + (ch - h) / 2 + h};
+    E2E_EXPECT(cw == 112 && ch == 78, "the preview is %dx%d, want 112x78", cw, ch);
+    const int w = 56, h = 42;
+    const RECT want = {area.left + 28, area.top + 18, area.left + 28 + w, area.top + 18 + h};
     const POINT c = dlg.PreviewCentre();
     E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "the preview does not show the first picture");
     Shot shot = Capture(area);
