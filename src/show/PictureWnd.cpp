@@ -81,7 +81,8 @@ void CPictureWnd::ScanFolder() {
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
-    filter.otherExtensions = orv::SystemOtherExtensions();
+    // The imaging component is asked once per process which of the other extensions it decodes.
+    if (m_bShowOther) filter.otherExtensions = orv::SystemOtherExtensions();
     m_pictures = orv::BuildPictureList(dir, m_strFolder, filter, m_bRandomOrder != 0, AnsiLeadByteTest());
 }
 

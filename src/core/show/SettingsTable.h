@@ -55,6 +55,7 @@ using SettingType = typename SettingTypeOf<kind>::type;
     R(X, showCaption, m_bShowCaption, DisplayImageDescription, Flag,   1,  IDC_SHOW_CAPTION, 4, false)  \
     R(X, showBmp,     m_bShowBmp,     DisplayBMPFiles,         Flag,   1,  IDC_SHOW_BMP,     5, true)   \
     R(X, showJpg,     m_bShowJpg,     DisplayJPGFiles,         Flag,   1,  IDC_SHOW_JPG,     6, true)   \
+    R(X, showOther,   m_bShowOther,   DisplayOtherFiles,       Flag,   1,  IDC_SHOW_OTHER,   7, true)   \
     R(X, folder,      m_strFolder,    Directory,               Folder, "", IDC_FOLDER,       0, true)
 
 #define ORV_SETTING_ROW_ALL(X, ...) X(__VA_ARGS__)

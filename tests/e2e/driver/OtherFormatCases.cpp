@@ -104,6 +104,12 @@ void WriteShowSettings(const std::string& folder) {
     s.Write();
 }
 
+std::string WindowText(HWND h) {
+    char text[256] = "";
+    GetWindowTextA(h, text, sizeof text);
+    return text;
+}
+
 bool FailureBoxShown() {
     return WaitUntil([] { return FindCaptionBox(CaptureScreen()).has_value(); }, 5000);
 }
@@ -237,4 +243,51 @@ E2E_CASE(formats_png_claiming_30000_square_fails_at_once) {
     saver.Post(WM_KEYDOWN, VK_SPACE, 1);
     const auto code = saver.WaitExit(5000);
     E2E_EXPECT(code && *code == 0, "a key did not end the saver with code 0");
+}
+
+E2E_CASE_WITH(formats_others_box_on_by_default_and_stored_off, "x86") {
+    const std::string folder = MakeFolder("pics");
+    Settings s;
+    s.folder = folder;
+    s.Write();
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    E2E_REQUIRE(dlg, "no settings dialog");
+    HWND others = GetDlgItem(dlg, 1018);
+    E2E_REQUIRE(others, "the dialog has no control 1018");
+    E2E_EXPECT(WindowText(others) == "&Others", "box 1018 reads '%s'", WindowText(others).c_str());
+    E2E_EXPECT(SendMessageA(others, BM_GETCHECK, 0, 0) == BST_CHECKED, "box 1018 is not checked by default");
+    E2E_EXPECT(GetWindow(others, GW_HWNDPREV) == GetDlgItem(dlg, 1017),
+               "box 1018 does not follow 1017 in tab order");
+    PostMessageA(others, BM_CLICK, 0, 0);
+    E2E_EXPECT(WaitUntil([&] { return SendMessageA(others, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000),
+               "box 1018 did not untick");
+    PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    const auto code = saver.WaitExit(10000);
+    E2E_EXPECT(code.has_value(), "the dialog did not end on OK");
+    const std::optional<DWORD> stored = ReadDword("DisplayOtherFiles");
+    E2E_EXPECT(stored == 0u, "DisplayOtherFiles is %s, want the DWORD 0",
+               stored ? std::to_string(*stored).c_str() : "missing");
+}
+
+E2E_CASE(formats_others_off_lists_only_bmp_and_jpeg_names) {
+    const std::string set = FormatSet() + "\\kinds";
+    const std::string folder = MakeFolder("pics");
+    for (const std::string& name : FilesIn(set, "*.*"))
+        CopyIn(set + "\\" + name, folder + "\\" + name);
+    WriteShowSettings(folder);
+    const DWORD off = 0;
+    E2E_REQUIRE(RegSetKeyValueA(HKEY_CURRENT_USER, kConfigKey, "DisplayOtherFiles", REG_DWORD, &off, 4) ==
+                    ERROR_SUCCESS,
+                "cannot write DisplayOtherFiles");
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    // a.jpeg, b.jpe, c.JFIF, then a.jpeg again: the PNG, GIF and TIFF are not listed.
+    const COLORREF steps[] = {RGB(220, 40, 40), RGB(40, 200, 40), RGB(40, 40, 220), RGB(220, 40, 40)};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        if (i > 0) saver.Tick();
+        E2E_EXPECT(WaitPixel(400, 300, steps[i], 5000, 8), "slide %zu: centre %s, want %s", i,
+                   Describe(ScreenPixel(400, 300)).c_str(), Describe(steps[i]).c_str());
+        WaitStillScreen();
+    }
 }
