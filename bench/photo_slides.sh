@@ -49,19 +49,7 @@ echo "photo: $(stat -c %s "$photo") bytes, 6000 x 4000"
 # A saver binary of a name no other run uses, so its host process is found by that name alone.
 scr=$work/OrvantaBench$$.scr
 cp "${ORVANTA_BENCH_SCR:-$win/Orvanta.scr}" "$scr"
-if ! orv_prefix_current "$template"; then
-  # Made as the end-to-end fixtures make it, under their lock; the cleanup stops this Xvfb.
-  orv_start_xvfb "$work/xvfb.log" 800x600x24 || exit 1
-  xvfb=$ORV_X_PID
-  (
-    export DISPLAY=$ORV_X_DISPLAY
-    exec 9>"$template.lock"
-    flock 9
-    orv_make_prefix "$template" "$template.log"
-  ) || exit 1
-  orv_stop_pid "$xvfb"
-  xvfb=
-fi
+orv_ensure_template "$template" "$work" || exit 1
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
 

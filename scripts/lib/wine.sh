@@ -113,6 +113,23 @@ orv_make_prefix() {
   fi
 }
 
+# orv_ensure_template <dir> <log dir>: the end-to-end suite's template prefix <dir> for the
+# benchmarks, made as the fixtures make it (under their lock, here on an Xvfb of its own) when it is
+# missing or was made for another Wine flavour.
+orv_ensure_template() {
+  local dir=$1 logs=$2 rc=0
+  orv_prefix_current "$dir" && return 0
+  orv_start_xvfb "$logs/template-xvfb.log" 800x600x24 || return 1
+  (
+    export DISPLAY=$ORV_X_DISPLAY
+    exec 9>"$dir.lock"
+    flock 9
+    orv_make_prefix "$dir" "$dir.log"
+  ) || rc=1
+  orv_stop_pid "$ORV_X_PID"
+  return $rc
+}
+
 # orv_stop_wineserver: ends every Wine process of $WINEPREFIX and waits for its server, bounded.
 orv_stop_wineserver() {
   wineserver -k </dev/null >/dev/null 2>&1
