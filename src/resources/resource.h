@@ -31,3 +31,4 @@
 #define IDC_SHOW_CAPTION       1014
 #define IDC_SHOW_BMP           1016
 #define IDC_SHOW_JPG           1017
+#define IDC_FADE               1019
