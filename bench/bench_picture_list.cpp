@@ -55,11 +55,11 @@ public:
     }
 
     bool Enumerate(const std::string& pattern,
-                   const std::function<void(const orv::DirEntry&)>& visit) override {
+                   const std::function<bool(const orv::DirEntry&)>& visit) override {
         auto it = m_folders.find(pattern.substr(0, pattern.size() - 4));  // drop "\*.*"
         if (it == m_folders.end()) return false;
         for (const orv::DirEntry& e : it->second)
-            visit(e);
+            if (!visit(e)) break;
         return true;
     }
 

@@ -1,6 +1,7 @@
-// Win32 file layer: CreateFileA without sharing, so a picture that another process holds open is
-// not read while it is being written.
+// Win32 file layer: CreateFileW on the long form of the path, without sharing, so a picture that
+// another process holds open is not read while it is being written.
 #include "framework/Unique.h"
+#include "framework/WidePath.h"
 
 #include <utility>
 
@@ -39,9 +40,12 @@ private:
 
 std::unique_ptr<IFileReader> OpenFileForReading(const char* path) {
     if (!path) return nullptr;
-    UniqueFile file(
-        ::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(LongWidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
+    // A device ("CON.jpg" names the console wherever the system still maps such names, a pipe, a
+    // port) is no picture, and its reads can wait for ever.
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
     return std::make_unique<Win32FileReader>(std::move(file));
 }
 

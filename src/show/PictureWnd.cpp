@@ -61,8 +61,6 @@ END_MESSAGE_MAP()
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview) : m_bAutoDelete(autoDelete), m_bPreview(preview) {
     orv::AssignSettings(Fields(),
                         orv::LoadWindowSettings(AfxGetApp()->GetProfileStore(), WindowsDirectory()));
-    m_bFade = static_cast<BOOL>(
-        AfxGetApp()->GetProfileStore().GetProfileInt(orv::kConfigSection, "FadeBetweenPictures", 1));
     SetFolder(m_strFolder);  // builds the list under the flags just read
 }
 
@@ -134,10 +132,14 @@ std::vector<RECT> CPictureWnd::SlideAreas() {
 void CPictureWnd::ShowNextPicture() {
     if (m_pictures.empty()) return;
     StopSlideTimer();
+    // The next deal: one slide per area. A slide that is dealt no entry keeps its caption text
+    // until a later load replaces it.
     const std::vector<RECT> areas = SlideAreas();
     std::vector<CSlide> slides(areas.size());
-    for (size_t i = 0; i < areas.size(); ++i)
+    for (size_t i = 0; i < areas.size(); ++i) {
         slides[i].m_rcArea = areas[i];
+        if (i < m_slides.size()) slides[i].m_strCaption = m_slides[i].m_strCaption;
+    }
     if (m_nNextPicture < 0) m_nNextPicture = 0;
     const orv::Deal deal =
         orv::DealEntries(m_pictures.size(), slides.size(), static_cast<size_t>(m_nNextPicture));
@@ -152,6 +154,8 @@ void CPictureWnd::ShowNextPicture() {
     m_nNextPicture = static_cast<int>(deal.next);
     StartSlideTimer();
 }
+
+void CPictureWnd::OnSettingChanged(orv::SettingId) {}
 
 orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const {
     const orv::Rect area = ToRect(slide.m_rcArea);

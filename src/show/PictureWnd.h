@@ -23,13 +23,15 @@ public:
     // the transparent cursor 129 otherwise) is fixed by that first window.
     virtual BOOL Create(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd);
 
-    // Plain stores; the owner rebuilds the list (SetFolder) and restarts the timer as needed.
-    void SetDelayBetweenPictures(int nSeconds) { m_nDelay = static_cast<UINT>(nSeconds); }
-    void SetStretchPictures(BOOL bStretch) { m_bStretch = bStretch; }
-    void SetRandomOrder(BOOL bRandom) { m_bRandomOrder = bRandom; }
-    void SetDisplayImageDescription(BOOL bShow) { m_bShowCaption = bShow; }
-    void SetDisplayBMPFiles(BOOL bShow) { m_bShowBmp = bShow; }
-    void SetDisplayJPGFiles(BOOL bShow) { m_bShowJpg = bShow; }
+    // Set<ValueName> for every setting but the folder: plain stores, each followed by
+    // OnSettingChanged. The owner rebuilds the list (SetFolder) and restarts the timer as needed.
+#define ORV_WINDOW_SETTER(field, member, Name, kind, def, control, tab, lists) \
+    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) {           \
+        member = value;                                                        \
+        OnSettingChanged(orv::SettingId::Name);                                \
+    }
+    ORV_PLAIN_SETTINGS_TABLE(ORV_WINDOW_SETTER)
+#undef ORV_WINDOW_SETTER
     // Stores the folder and rebuilds the list under the current flags; the next tick starts at
     // its first entry. The picture on show and the timer are left alone.
     void SetFolder(const std::string& strFolder);
@@ -82,10 +84,8 @@ protected:
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
     void ReadCaptionFile(CSlide& slide, const std::string& strPicturePath);
     void ScanFolder();
-    // The seven setting members as the settings rules see them.
-    orv::SettingsFields Fields() {
-        return {m_strFolder, m_bStretch, m_nDelay, m_bRandomOrder, m_bShowCaption, m_bShowBmp, m_bShowJpg};
-    }
+    // Called after a setter has stored its value.
+    void OnSettingChanged(orv::SettingId id);
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
@@ -94,20 +94,14 @@ protected:
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void PostNcDestroy() override;
 
-    std::string m_strFolder;
     BOOL m_bAutoDelete;
     BOOL m_bPreview;
-    UINT m_nDelay = 10;
-    BOOL m_bStretch = TRUE;
-    BOOL m_bRandomOrder = TRUE;
-    BOOL m_bShowCaption = TRUE;
-    BOOL m_bShowBmp = TRUE;
-    BOOL m_bShowJpg = TRUE;
+    // The settings (m_strFolder, m_nDelay, m_bStretch, ...) with their defaults, and Fields().
+    ORV_SETTINGS_MEMBERS()
     std::vector<std::string> m_pictures;
     int m_nNextPicture = 0;
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
-    BOOL m_bFade = TRUE;
     // The running fade, null between fades: its screens, when it began (QueryPerformanceCounter
     // milliseconds), its length, its frame rate and where the client area's corner was.
     std::unique_ptr<CFadeFrames> m_pFade;

@@ -4,6 +4,7 @@
 
 #include "framework/TextConvert.h"
 #include "framework/Unique.h"
+#include "framework/WidePath.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ UniqueFile OpenFolder(const std::string& folder) {
     std::string path = folder;
     if (path.empty() || path.back() == ':') path += '\\';
     // Only a handle opened with backup semantics can stand for a folder.
-    return UniqueFile(::CreateFileW(WideFromAnsi(path).c_str(), FILE_READ_ATTRIBUTES,
+    return UniqueFile(::CreateFileW(LongWidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -25,18 +26,23 @@ UniqueFile OpenFolder(const std::string& folder) {
 }  // namespace
 
 bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
-                                         const std::function<void(const orv::DirEntry&)>& visit) {
-    // The wide call: FindFirstFileA's cFileName holds MAX_PATH bytes, and a long name in UTF-8
-    // (up to three bytes a character) does not fit there.
+                                         const std::function<bool(const orv::DirEntry&)>& visit) {
+    // The wide call on the long form: FindFirstFileA's cFileName holds MAX_PATH bytes, too few for
+    // a long name in UTF-8 (up to three bytes a character), and a plain path stops at 260
+    // characters. "*" lists what "*.*" lists, and needs no translation of DOS wildcards.
+    std::wstring wide = LongWidePath(pattern);
+    if (wide.size() >= 4 && wide.compare(wide.size() - 4, 4, L"\\*.*") == 0) wide.resize(wide.size() - 2);
+    // Basic: no short 8.3 name, which the file system may otherwise have to make up. Large fetch:
+    // fewer, larger directory reads, one round trip for many entries on a share.
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileW(WideFromAnsi(pattern).c_str(), &data));
+    UniqueFind find(::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return false;
     orv::DirEntry entry;
     do {
         entry.name = AnsiFromWide(data.cFileName);
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // visit may recurse into a subfolder with a find handle of its own; ours stays open.
-        visit(entry);
+        if (!visit(entry)) break;
     } while (::FindNextFileW(find.get(), &data));
     return true;
 }

@@ -5,7 +5,7 @@
 class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:
     bool Enumerate(const std::string& pattern,
-                   const std::function<void(const orv::DirEntry&)>& visit) override;
+                   const std::function<bool(const orv::DirEntry&)>& visit) override;
     bool FolderIndex(const std::string& folder, uint64_t& index) override;
     bool FolderVolume(const std::string& folder, uint64_t& volume) override;
 };

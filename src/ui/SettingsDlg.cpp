@@ -17,32 +17,42 @@ public:
     void StopSlideTimer() override { m_wnd.StopSlideTimer(); }
     void StartSlideTimer() override { m_wnd.StartSlideTimer(); }
     void SetFolder(const std::string& folder) override { m_wnd.SetFolder(folder); }
-    // Only a delay that passed the 1..120 test arrives here.
-    void SetDelayBetweenPictures(uint32_t seconds) override {
-        m_wnd.SetDelayBetweenPictures(static_cast<int>(seconds));
-    }
-    void SetStretchPictures(int32_t on) override { m_wnd.SetStretchPictures(on); }
-    void SetRandomOrder(int32_t on) override { m_wnd.SetRandomOrder(on); }
-    void SetDisplayImageDescription(int32_t on) override { m_wnd.SetDisplayImageDescription(on); }
-    void SetDisplayBMPFiles(int32_t on) override { m_wnd.SetDisplayBMPFiles(on); }
-    void SetDisplayJPGFiles(int32_t on) override { m_wnd.SetDisplayJPGFiles(on); }
+#define ORV_FORWARD_SETTER(field, member, Name, kind, def, control, tab, lists) \
+    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) override { m_wnd.Set##Name(value); }
+    ORV_PLAIN_SETTINGS_TABLE(ORV_FORWARD_SETTER)
+#undef ORV_FORWARD_SETTER
 
 private:
     CPictureWnd& m_wnd;
 };
 
+// The notification by which each kind of control reports an edit.
+constexpr UINT EditNotification(orv::SettingKind kind) {
+    switch (kind) {
+    case orv::SettingKind::Flag:
+        return BN_CLICKED;
+    case orv::SettingKind::Delay:
+        return EN_CHANGE;
+    case orv::SettingKind::Folder:
+        return EN_KILLFOCUS;  // the folder is rebuilt once the box is left, not at every key
+    }
+    return 0;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_ABOUT, &CSettingsDlg::OnAbout)
-    ON_BN_CLICKED(IDC_STRETCH, &CSettingsDlg::OnStretchClicked)
-    ON_EN_KILLFOCUS(IDC_FOLDER, &CSettingsDlg::OnFolderKillFocus)
-    ON_EN_CHANGE(IDC_DELAY, &CSettingsDlg::OnDelayChange)
-    ON_BN_CLICKED(IDC_RANDOM_ORDER, &CSettingsDlg::OnRandomOrderClicked)
     ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse)
-    ON_BN_CLICKED(IDC_SHOW_CAPTION, &CSettingsDlg::OnCaptionClicked)
-    ON_BN_CLICKED(IDC_SHOW_BMP, &CSettingsDlg::OnBmpClicked)
-    ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnJpgClicked)
+    // Every setting's control updates the preview for that setting.
+#define ORV_ON_SETTING_EDIT(field, member, Name, kind, def, control, tab, lists)          \
+    {                                                                                     \
+        WM_COMMAND, EditNotification(orv::SettingKind::kind), static_cast<UINT>(control), \
+            ORV_MSG_THUNK(pThis->UpdatePreview(orv::SettingId::Name); return 0;)          \
+    }                                                                                     \
+    ,
+    ORV_SETTINGS_TABLE(ORV_ON_SETTING_EDIT)
+#undef ORV_ON_SETTING_EDIT
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}
@@ -88,15 +98,15 @@ void CSettingsDlg::UpdatePreview(orv::SettingChange change) {
 }
 
 void CSettingsDlg::OnBrowse() {
-    // The wide browser: MAX_PATH counts UTF-16 units here, while the ANSI buffers of the same
-    // size hold fewer characters once a character takes more than one byte.
+    // The wide browser. Its display-name buffer must hold MAX_PATH characters, but that is only
+    // the chosen item's name; the path comes from SHGetNameFromIDList, at any length.
     const std::wstring title = WideFromAnsi(AfxLoadString(IDS_BROWSE_TITLE));
-    wchar_t path[MAX_PATH] = L"";  // the display name first, then the chosen folder's path
+    wchar_t displayName[MAX_PATH] = L"";
 
     BROWSEINFOW bi{};
     bi.hwndOwner = m_hWnd;
     bi.pidlRoot = nullptr;  // the desktop, nothing preselected
-    bi.pszDisplayName = path;
+    bi.pszDisplayName = displayName;
     bi.lpszTitle = title.c_str();
     bi.ulFlags = 0;
     bi.lpfn = nullptr;
@@ -105,17 +115,20 @@ void CSettingsDlg::OnBrowse() {
     // The shell's browser expects COM on the calling thread (single-threaded apartment); the
     // program needs it nowhere else, so it lives for the browse alone.
     const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    BOOL bPath = FALSE;
+    std::wstring path;
     if (LPITEMIDLIST pidl = ::SHBrowseForFolderW(&bi)) {  // null: cancelled
-        bPath = ::SHGetPathFromIDListW(pidl, path);       // fails for a non-file-system item
-        ::CoTaskMemFree(pidl);  // the shell allocates the item list with the COM task allocator
+        PWSTR name = nullptr;
+        // Fails for an item outside the file system (a printer, the control panel).
+        if (SUCCEEDED(::SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &name)) && name != nullptr) path = name;
+        ::CoTaskMemFree(name);  // both come from the COM task allocator; null is allowed
+        ::CoTaskMemFree(pidl);
     }
     if (SUCCEEDED(hrCom)) ::CoUninitialize();
-    if (!bPath) return;
+    if (path.empty()) return;
 
     m_strFolder = AnsiFromWide(path);
     UpdateData(FALSE);
-    UpdatePreview(orv::SettingChange::Folder);
+    UpdatePreview(orv::SettingId::Directory);
 }
 
 void CSettingsDlg::OnAbout() {

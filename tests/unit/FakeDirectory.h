@@ -49,12 +49,13 @@ public:
     // The folder (reached by whatever path) whose identity cannot be told.
     void MakeUnidentifiable(const std::string& path) { m_unidentifiable.insert(path); }
     int enumerateBudget = 10000;
+    int visited = 0;  // entries handed to a visit, the one that said stop included
 
-    // The pattern for enumerating every entry of folder, as ScanFolder builds it.
+    // The pattern for enumerating every entry of folder, as the walk builds it.
     static std::string PatternFor(const std::string& folder) { return folder + "\\*.*"; }
 
     bool Enumerate(const std::string& pattern,
-                   const std::function<void(const orv::DirEntry&)>& visit) override {
+                   const std::function<bool(const orv::DirEntry&)>& visit) override {
         patterns.push_back(pattern);
         const std::string suffix = "\\*.*";
         const bool endsWithSuffix =
@@ -66,8 +67,10 @@ public:
         const std::string folder = Resolve(pattern.substr(0, pattern.size() - suffix.size()));
         auto it = m_folders.find(folder);
         if (it == m_folders.end() || m_unreadable.count(folder) != 0) return false;
-        for (const orv::DirEntry& e : it->second)
-            visit(e);
+        for (const orv::DirEntry& e : it->second) {
+            ++visited;
+            if (!visit(e)) break;
+        }
         return true;
     }
 

@@ -60,7 +60,7 @@ TEST(PictureListScan, EnumeratesFolderStarDotStar) {
     EXPECT_EQ(dir.patterns, (Paths{"C:\\Pictures\\*.*", "C:\\*.*", "\\*.*"}));
 }
 
-TEST(PictureListScan, WalksSubfoldersDepthFirstInEnumerationOrder) {
+TEST(PictureListScan, WalksSubfoldersDepthFirstInSortedOrder) {
     FakeDirectory dir;
     dir.AddFile("X\\z.jpg");
     dir.AddFile("X\\sub\\s2.bmp");
@@ -68,9 +68,9 @@ TEST(PictureListScan, WalksSubfoldersDepthFirstInEnumerationOrder) {
     dir.AddFile("X\\sub\\s1.jpg");
     dir.AddFile("X\\a.bmp");
     dir.AddFile("X\\other\\o.jpg");
-    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\z.jpg", "X\\sub\\s2.bmp", "X\\sub\\deeper\\d.jpg", "X\\sub\\s1.jpg",
-                                     "X\\a.bmp", "X\\other\\o.jpg"}));
-    EXPECT_EQ(dir.patterns, (Paths{"X\\*.*", "X\\sub\\*.*", "X\\sub\\deeper\\*.*", "X\\other\\*.*"}));
+    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\a.bmp", "X\\other\\o.jpg", "X\\sub\\deeper\\d.jpg", "X\\sub\\s1.jpg",
+                                     "X\\sub\\s2.bmp", "X\\z.jpg"}));
+    EXPECT_EQ(dir.patterns, (Paths{"X\\*.*", "X\\other\\*.*", "X\\sub\\*.*", "X\\sub\\deeper\\*.*"}));
 }
 
 TEST(PictureListScan, SkipsDotNamedFoldersButListsDotNamedFiles) {
@@ -79,7 +79,7 @@ TEST(PictureListScan, SkipsDotNamedFoldersButListsDotNamedFiles) {
     dir.AddFile("X\\.hidden.bmp");
     dir.AddFile("X\\..jpg");
     dir.AddFile("X\\v.jpg");
-    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\.hidden.bmp", "X\\..jpg", "X\\v.jpg"}));
+    EXPECT_EQ(Scan(dir, "X"), (Paths{"X\\..jpg", "X\\.hidden.bmp", "X\\v.jpg"}));
     // "." and ".." of X are directories too, so they are never entered.
     EXPECT_EQ(dir.patterns, (Paths{"X\\*.*"}));
 }
@@ -312,9 +312,9 @@ TEST(PictureListBuild, SequentialOrderSortsAcrossSubfolders) {
               (Paths{"X\\a.jpg", "X\\A_c.jpg", "X\\b.jpg", "X\\sub.jpg", "X\\sub\\x.jpg"}));
 }
 
-TEST(PictureListBuild, RandomOrderShufflesTheScanOrder) {
+TEST(PictureListBuild, RandomOrderShufflesTheSortedOrder) {
     FakeDirectory dir;
-    for (const char* name : {"A.jpg", "B.jpg", "C.jpg", "D.jpg", "E.jpg"})
+    for (const char* name : {"D.jpg", "B.jpg", "E.jpg", "A.jpg", "C.jpg"})
         dir.AddFile(std::string("X\\") + name);
     orv::SeedRandom(1);
     EXPECT_EQ(BuildPictureList(dir, "X\\", {}, true),
@@ -360,7 +360,7 @@ TEST(PictureListLoopGuard, FolderOnTheWalkedPathIsNotEnteredAgain) {
          {"P\\real\\e.jpg"},
          {{"P\\real\\self", "P\\real"}, {"P\\alias", "P\\real"}},
          "P",
-         {"P\\real\\e.jpg", "P\\alias\\e.jpg"}},
+         {"P\\alias\\e.jpg", "P\\real\\e.jpg"}},
         {"the walk starts on a link that loops back to itself",
          {"P\\f.jpg"},
          {{"L", "P"}, {"P\\back", "P"}},

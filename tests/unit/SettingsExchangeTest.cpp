@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,18 +15,22 @@ using orv::SettingChange;
 const std::string kPositive = "Please enter a positive integer.";
 const std::string kRange = "Please enter an integer between 1 and 120.";
 
-// The dialog's members, with the values a caller might have put in.
-struct Members {
-    std::string folder = "C:\\old";
-    int32_t stretch = 0;
-    uint32_t delay = 30;
-    int32_t randomOrder = 0;
-    int32_t showCaption = 0;
-    int32_t showBmp = 0;
-    int32_t showJpg = 0;
-    orv::SettingsFields Fields() {
-        return {folder, stretch, delay, randomOrder, showCaption, showBmp, showJpg};
+// Sets every flag of the fields to on.
+void SetAllFlags(const orv::SettingsFields& f, int32_t on) {
+#define SET_FLAG(field, member, Name, kind, def, control, tab, lists) \
+    if constexpr (orv::SettingKind::kind == orv::SettingKind::Flag) f.field = on;
+    ORV_SETTINGS_TABLE(SET_FLAG)
+#undef SET_FLAG
+}
+
+// The dialog's members, with the values a caller might have put in: every flag off.
+struct Members : orv::SettingsRecord {
+    Members() {
+        folder = "C:\\old";
+        delay = 30;
+        SetAllFlags(Fields(), 0);
     }
+    orv::SettingsFields Fields() { return orv::FieldsOf(*this); }
 };
 
 // A dialog whose controls all differ from the members above.
@@ -33,8 +38,8 @@ FakeDialogControls EditedControls(const std::string& delayText) {
     FakeDialogControls controls;
     controls.texts[IDC_FOLDER] = "D:\\new";
     controls.texts[IDC_DELAY] = delayText;
-    for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG})
-        controls.checks[id] = 1;
+    for (const orv::SettingRow& row : orv::kSettingRows)
+        if (row.kind == orv::SettingKind::Flag) controls.checks[row.control] = 1;
     return controls;
 }
 
@@ -119,9 +124,17 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
-    EXPECT_EQ(controls.log, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1",
-                                                      "text 1010 = 500", "check 1012 = 0", "check 1014 = 2",
-                                                      "check 1016 = 0", "check 1017 = 1"}));
+    // One entry per setting; the long-standing seven in this order among them.
+    EXPECT_EQ(controls.log.size(), static_cast<size_t>(orv::kSettingCount));
+    std::vector<std::string> seven;
+    for (const std::string& entry : controls.log) {
+        for (int id : {IDC_FOLDER, IDC_STRETCH, IDC_DELAY, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP,
+                       IDC_SHOW_JPG})
+            if (entry.find(" " + std::to_string(id) + " ") != std::string::npos) seven.push_back(entry);
+    }
+    EXPECT_EQ(seven, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
+                                               "check 1012 = 0", "check 1014 = 2", "check 1016 = 0",
+                                               "check 1017 = 1"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -135,22 +148,12 @@ public:
     void StopSlideTimer() override { calls.push_back("StopSlideTimer"); }
     void StartSlideTimer() override { calls.push_back("StartSlideTimer"); }
     void SetFolder(const std::string& folder) override { calls.push_back("SetFolder " + folder); }
-    void SetDelayBetweenPictures(uint32_t seconds) override {
-        calls.push_back("SetDelayBetweenPictures " + std::to_string(seconds));
+#define RECORD_SETTER(field, member, Name, kind, def, control, tab, lists)    \
+    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) override { \
+        calls.push_back("Set" #Name " " + std::to_string(value));             \
     }
-    void SetStretchPictures(int32_t on) override {
-        calls.push_back("SetStretchPictures " + std::to_string(on));
-    }
-    void SetRandomOrder(int32_t on) override { calls.push_back("SetRandomOrder " + std::to_string(on)); }
-    void SetDisplayImageDescription(int32_t on) override {
-        calls.push_back("SetDisplayImageDescription " + std::to_string(on));
-    }
-    void SetDisplayBMPFiles(int32_t on) override {
-        calls.push_back("SetDisplayBMPFiles " + std::to_string(on));
-    }
-    void SetDisplayJPGFiles(int32_t on) override {
-        calls.push_back("SetDisplayJPGFiles " + std::to_string(on));
-    }
+    ORV_PLAIN_SETTINGS_TABLE(RECORD_SETTER)
+#undef RECORD_SETTER
 };
 
 // Runs UpdatePreview with an exchange that succeeds or fails after giving the members new values
@@ -162,11 +165,7 @@ std::vector<std::string> RunUpdate(SettingChange change, bool exchangeSucceeds, 
     auto readControls = [&] {
         log.push_back("UpdateData");
         m.folder = "D:\\new";
-        m.stretch = 1;
-        m.randomOrder = 1;
-        m.showCaption = 1;
-        m.showBmp = 1;
-        m.showJpg = 1;
+        SetAllFlags(m.Fields(), 1);
         if (exchangeSucceeds) m.delay = 45;
         return exchangeSucceeds;
     };
@@ -180,13 +179,14 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         std::vector<std::string> calls;  // between StopSlideTimer and StartSlideTimer
     };
     const std::vector<Case> cases = {
-        {SettingChange::Folder, {"SetFolder D:\\new"}},
-        {SettingChange::Stretch, {"SetStretchPictures 1"}},
-        {SettingChange::Delay, {"SetDelayBetweenPictures 45"}},
+        {SettingChange::Directory, {"SetFolder D:\\new"}},
+        {SettingChange::StretchPictures, {"SetStretchPictures 1"}},
+        {SettingChange::DelayBetweenPictures, {"SetDelayBetweenPictures 45"}},
         {SettingChange::RandomOrder, {"SetRandomOrder 1", "SetFolder D:\\new"}},
-        {SettingChange::Caption, {"SetDisplayImageDescription 1"}},
-        {SettingChange::Bmp, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
-        {SettingChange::Jpg, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
+        {SettingChange::DisplayImageDescription, {"SetDisplayImageDescription 1"}},
+        {SettingChange::FadeBetweenPictures, {"SetFadeBetweenPictures 1"}},
+        {SettingChange::DisplayBMPFiles, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
+        {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> expected = {"UpdateData", "StopSlideTimer"};
@@ -196,20 +196,39 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
     }
 }
 
+TEST(UpdatePreview, EverySettingReachesItsOwnSetter) {
+    // Whatever rows the table gains: each change calls the setter named after its value, and a
+    // change that alters the list rebuilds it.
+    for (const orv::SettingRow& row : orv::kSettingRows) {
+        const std::vector<std::string> calls = RunUpdate(row.id, true);
+        const std::string setter =
+            row.kind == orv::SettingKind::Folder ? "SetFolder " : "Set" + std::string(row.name) + " ";
+        const auto calledWith = [&](const std::string& prefix) {
+            return std::count_if(calls.begin(), calls.end(),
+                                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+        };
+        EXPECT_EQ(calledWith(setter), 1) << row.name;
+        EXPECT_EQ(calledWith("SetFolder "), row.lists ? 1 : 0) << row.name;
+        EXPECT_EQ(calls.size(), 4u + (row.lists && row.kind != orv::SettingKind::Folder ? 1u : 0u))
+            << row.name;
+    }
+}
+
 TEST(UpdatePreview, FailedExchangeWithholdsOnlyTheDelay) {
-    EXPECT_EQ(RunUpdate(SettingChange::Delay, false),
+    EXPECT_EQ(RunUpdate(SettingChange::DelayBetweenPictures, false),
               (std::vector<std::string>{"UpdateData", "StopSlideTimer", "StartSlideTimer"}));
     // The other changes pass the member as the exchange left it.
-    EXPECT_EQ(RunUpdate(SettingChange::Stretch, false),
+    EXPECT_EQ(RunUpdate(SettingChange::StretchPictures, false),
               (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetStretchPictures 1",
                                         "StartSlideTimer"}));
-    EXPECT_EQ(RunUpdate(SettingChange::Jpg, false),
+    EXPECT_EQ(RunUpdate(SettingChange::DisplayJPGFiles, false),
               (std::vector<std::string>{"UpdateData", "StopSlideTimer", "SetDisplayJPGFiles 1",
                                         "SetFolder D:\\new", "StartSlideTimer"}));
 }
 
 TEST(UpdatePreview, DoesNothingBeforeThePreviewIsReady) {
-    for (SettingChange change : {SettingChange::Folder, SettingChange::Delay, SettingChange::Jpg})
+    for (SettingChange change :
+         {SettingChange::Directory, SettingChange::DelayBetweenPictures, SettingChange::DisplayJPGFiles})
         EXPECT_TRUE(RunUpdate(change, true, 0).empty());
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,14 +20,12 @@ namespace {
 
 const std::string kWindowsDir = "C:\\WINDOWS";
 
-const std::vector<std::string> kIntNames = {"DelayBetweenPictures",    "StretchPictures", "RandomOrder",
-                                            "DisplayImageDescription", "DisplayBMPFiles", "DisplayJPGFiles"};
-
-std::vector<FakeProfileStore::Access> SevenInOrder(Op intOp, Op stringOp) {
+// Every value once, in the table's order: the numbers with the int calls, the folder with the
+// string calls.
+std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp) {
     std::vector<FakeProfileStore::Access> expected;
-    for (const std::string& name : kIntNames)
-        expected.push_back({intOp, "Config", name});
-    expected.push_back({stringOp, "Config", "Directory"});
+    for (const orv::SettingRow& row : orv::kSettingRows)
+        expected.push_back({row.kind == orv::SettingKind::Folder ? stringOp : intOp, "Config", row.name});
     return expected;
 }
 
@@ -64,6 +64,41 @@ TEST(SettingsClampDelay, ZeroRaisedToOneAndAbove120LoweredUnsigned) {
         EXPECT_EQ(ClampDelay(c.stored), c.expected) << c.stored;
 }
 
+TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
+    // What users' registries already hold: these values keep their names, types and defaults.
+    struct Case {
+        std::string name;
+        orv::SettingKind kind;
+        uint32_t def;
+    };
+    const Case cases[] = {
+        {"DelayBetweenPictures", orv::SettingKind::Delay, 10},
+        {"StretchPictures", orv::SettingKind::Flag, 1},
+        {"RandomOrder", orv::SettingKind::Flag, 1},
+        {"DisplayImageDescription", orv::SettingKind::Flag, 1},
+        {"FadeBetweenPictures", orv::SettingKind::Flag, 1},
+        {"DisplayBMPFiles", orv::SettingKind::Flag, 1},
+        {"DisplayJPGFiles", orv::SettingKind::Flag, 1},
+        {"Directory", orv::SettingKind::Folder, 0},
+    };
+    FakeProfileStore store;
+    orv::SettingsRecord written;
+    written.folder = "F";
+    SaveSettings(store, written);
+    for (const Case& c : cases) {
+        const auto row = std::find_if(std::begin(orv::kSettingRows), std::end(orv::kSettingRows),
+                                      [&](const orv::SettingRow& r) { return r.name == c.name; });
+        ASSERT_NE(row, std::end(orv::kSettingRows)) << c.name;
+        EXPECT_EQ(row->kind, c.kind) << c.name;
+        if (c.kind == orv::SettingKind::Folder)
+            EXPECT_EQ(store.String("Config", c.name), "F");
+        else
+            EXPECT_EQ(store.Int("Config", c.name), c.def) << c.name;
+    }
+    // The folder is read and written last: setting it builds the list under the flags before it.
+    EXPECT_EQ(std::string(std::rbegin(orv::kSettingRows)->name), "Directory");
+}
+
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     FakeProfileStore store;
     ExpectRecord(LoadWindowSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
@@ -71,14 +106,14 @@ TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
 }
 
-TEST(SettingsLoad, BothReadersReadTheSevenValuesInFixedOrderFolderLast) {
+TEST(SettingsLoad, BothReadersReadEveryValueInTableOrder) {
     FakeProfileStore window;
     LoadWindowSettings(window, kWindowsDir);
-    EXPECT_EQ(window.accesses, SevenInOrder(Op::GetInt, Op::GetString));
+    EXPECT_EQ(window.accesses, AllInOrder(Op::GetInt, Op::GetString));
 
     FakeProfileStore dialog;
     LoadDialogSettings(dialog, kWindowsDir);
-    EXPECT_EQ(dialog.accesses, SevenInOrder(Op::GetInt, Op::GetString));
+    EXPECT_EQ(dialog.accesses, AllInOrder(Op::GetInt, Op::GetString));
 }
 
 TEST(SettingsLoad, WindowClampsTheDelayDialogShowsItAsStored) {
@@ -122,7 +157,7 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
     EXPECT_EQ(LoadWindowSettings(store, kWindowsDir).folder, " ");
 }
 
-TEST(SettingsSave, WritesSixNumbersThenTheFolder) {
+TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     FakeProfileStore store;
     SettingsRecord s;
     s.delay = 45;
@@ -133,7 +168,7 @@ TEST(SettingsSave, WritesSixNumbersThenTheFolder) {
     s.showJpg = 0;
     s.folder = "C:\\My Pictures";
     SaveSettings(store, s);
-    EXPECT_EQ(store.accesses, SevenInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
     EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
     EXPECT_EQ(store.Int("Config", "StretchPictures"), 0u);
     EXPECT_EQ(store.Int("Config", "RandomOrder"), 1u);
@@ -141,14 +176,14 @@ TEST(SettingsSave, WritesSixNumbersThenTheFolder) {
     EXPECT_EQ(store.Int("Config", "DisplayBMPFiles"), 1u);
     EXPECT_EQ(store.Int("Config", "DisplayJPGFiles"), 0u);
     EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
-    EXPECT_EQ(store.ValueCount(), 7u);
+    EXPECT_EQ(store.ValueCount(), static_cast<size_t>(orv::kSettingCount));
 }
 
 TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
     FakeProfileStore store;
     store.failWrites = true;
     SaveSettings(store, SettingsRecord{});
-    EXPECT_EQ(store.accesses, SevenInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
     EXPECT_EQ(store.ValueCount(), 0u);
 }
 
@@ -162,5 +197,5 @@ TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
     s.folder = std::string(1000, 'x');  // the store keeps text of any length
     SaveSettings(store, s);
     ExpectRecord(LoadDialogSettings(store, kWindowsDir), 120, 0, 1, 1, 1, 1, std::string(1000, 'x'));
-    EXPECT_EQ(store.ValueCount(), 7u);
+    EXPECT_EQ(store.ValueCount(), static_cast<size_t>(orv::kSettingCount));
 }

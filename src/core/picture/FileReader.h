@@ -1,7 +1,7 @@
 #pragma once
-// The file layer the BMP reader reads through. Windows opens with CreateFileA (read only, no
-// sharing, existing files only); other hosts use POSIX. Tests put their own readers in its place
-// to make a read fail part-way. Failures are results, never exceptions.
+// The file layer the BMP reader reads through. Windows opens with CreateFileW on the path's long
+// form (read only, no sharing, existing disk files only); other hosts use POSIX. Tests put their
+// own readers in its place to make a read fail part-way. Failures are results, never exceptions.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,8 +34,8 @@ bool ReadUntilEnd(void* buffer, size_t count, size_t& read, ReadSome readSome) {
     return true;
 }
 
-// Opens an existing file for reading only; null when it cannot be opened (missing, no access, or
-// on Windows held open by another process).
+// Opens an existing file (path in the process code page, any length) for reading only; null when
+// it cannot be opened (missing, no access, or on Windows held open by another process or a device).
 std::unique_ptr<IFileReader> OpenFileForReading(const char* path);
 
 }  // namespace orv

@@ -7,19 +7,11 @@
 
 #include "core/framework/Ascii.h"
 
+#include "core/show/FolderWalk.h"
 #include "core/show/Random.h"
 
 namespace orv {
 namespace {
-
-// Extensions are matched on ASCII case only, independent of the user's code page.
-bool IsWanted(const std::string& name, const PictureFilter& filter) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string_view extension = std::string_view(name).substr(dot);
-    return (filter.showBmp && EqualsNoCaseAscii(extension, ".bmp")) ||
-           (filter.showJpg && EqualsNoCaseAscii(extension, ".jpg"));
-}
 
 // Reads one character of a path for the ordering: a single byte folded to lower case, or, in a
 // double-byte code page, a lead byte with its trail as one 16-bit value. Returns -1 at the end.
@@ -36,63 +28,6 @@ int32_t NextSortChar(const std::string& s, size_t& i, LeadByteTest isLeadByte) {
     return FoldAscii(c);
 }
 
-// A folder on the path being walked, with its volume once it has been asked for.
-struct PathFolder {
-    std::string path;
-    uint64_t index = 0;
-    bool volumeAsked = false;
-    bool volumeKnown = false;
-    uint64_t volume = 0;
-
-    bool Volume(IDirectoryEnumerator& dir, uint64_t& out) {
-        if (!volumeAsked) {
-            volumeKnown = dir.FolderVolume(path, volume);
-            volumeAsked = true;
-        }
-        out = volume;
-        return volumeKnown;
-    }
-};
-
-// True when folder is one of those on the path: the same index, and the same volume or one that
-// cannot be told (then a loop is the likelier reading, and skipping it the safe one).
-bool OnPath(IDirectoryEnumerator& dir, PathFolder& folder, std::vector<PathFolder>& path) {
-    for (PathFolder& other : path) {
-        if (other.index != folder.index) continue;
-        uint64_t mine = 0;
-        uint64_t theirs = 0;
-        const bool knowMine = folder.Volume(dir, mine);
-        const bool knowTheirs = other.Volume(dir, theirs);
-        if (!knowMine || !knowTheirs || mine == theirs) return true;
-    }
-    return false;
-}
-
-// path holds the folders from the walk's start down to the folder's parent, those whose index
-// could be told.
-void ScanGuarded(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
-                 std::vector<PathFolder>& path, std::vector<std::string>& out) {
-    PathFolder self;
-    self.path = folder;
-    const bool known = dir.FolderIndex(folder, self.index);
-    if (known) {
-        if (OnPath(dir, self, path)) return;
-        path.push_back(std::move(self));
-    }
-    // Subfolders are walked from inside the visit, so their files land at that point of the
-    // walk: depth first, in the file system's order. An unreadable folder just adds nothing.
-    dir.Enumerate(folder + "\\*.*", [&](const DirEntry& entry) {
-        if (entry.isDirectory) {
-            // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...).
-            if (!entry.name.empty() && entry.name[0] == '.') return;
-            ScanGuarded(dir, folder + "\\" + entry.name, filter, path, out);
-            return;
-        }
-        if (IsWanted(entry.name, filter)) out.push_back(folder + "\\" + entry.name);
-    });
-    if (known) path.pop_back();
-}
-
 }  // namespace
 
 std::string NormalizeFolder(std::string folder) {
@@ -102,11 +37,10 @@ std::string NormalizeFolder(std::string folder) {
 }
 
 void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
-                std::vector<std::string>& out) {
-    // Only the current path is kept, not every folder seen: a folder linked from two places
-    // that do not loop shows its pictures under both.
-    std::vector<PathFolder> path;
-    ScanGuarded(dir, folder, filter, path, out);
+                std::vector<std::string>& out, LeadByteTest isLeadByte) {
+    FolderWalk walk(dir, folder, filter, isLeadByte);
+    while (walk.Step(out)) {
+    }
 }
 
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte) {
@@ -157,11 +91,9 @@ std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::
                                           const PictureFilter& filter, bool randomOrder,
                                           LeadByteTest isLeadByte) {
     std::vector<std::string> pictures;
-    ScanFolder(dir, NormalizeFolder(folder), filter, pictures);
-    if (randomOrder)
-        ShufflePictures(pictures);
-    else
-        SortPictures(pictures, isLeadByte);
+    // The walk's own order is the sorted one: no second sort.
+    ScanFolder(dir, NormalizeFolder(folder), filter, pictures, isLeadByte);
+    if (randomOrder) ShufflePictures(pictures);
     return pictures;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The list of pictures a slide show walks through: built from a folder tree through a directory
-// enumeration interface (FindFirstFileA on Windows, a fake in the tests), then sorted or shuffled.
+// enumeration interface (FindFirstFileExW on Windows, a fake in the tests), in sorted order as the
+// walk finds it (core/show/FolderWalk.h), or then shuffled.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,11 +18,12 @@ class IDirectoryEnumerator {
 public:
     virtual ~IDirectoryEnumerator() = default;
     // Calls visit for every entry matching pattern (folder + "\\*.*"), in the file system's
-    // order. Returns false, visiting nothing, when the enumeration cannot start.
-    virtual bool Enumerate(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) = 0;
+    // order, until visit returns false (the walk was cancelled: a huge folder is not read to its
+    // end). Returns false, visiting nothing, when the enumeration cannot start.
+    virtual bool Enumerate(const std::string& pattern, const std::function<bool(const DirEntry&)>& visit) = 0;
 
     // A folder is known, whatever path reaches it (a link, a junction, a mount), by its volume's
-    // serial number and its file index on that volume. folder is a path as ScanFolder builds it:
+    // serial number and its file index on that volume. folder is a path as the walk builds it:
     // no trailing backslash, "C:" for the drive's root.
     //
     // The file index, asked for every folder the walk enters, so it must be cheap. False when it
@@ -43,11 +45,12 @@ struct PictureFilter {
 
 // Removes one trailing backslash, if there is one.
 std::string NormalizeFolder(std::string folder);
-// Appends every matching file below folder (no trailing backslash), depth first. A folder that is
-// already on the path being walked (a link to itself or to a folder above it) is not entered
-// again; one reached twice by routes that do not loop is walked each time.
+// Appends every matching file below folder (no trailing backslash), depth first, in the order
+// SortPictures would give them: a FolderWalk run to its end. A folder that is already on the path
+// being walked (a link to itself or to a folder above it) is not entered again; one reached twice
+// by routes that do not loop is walked each time.
 void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
-                std::vector<std::string>& out);
+                std::vector<std::string>& out, LeadByteTest isLeadByte = nullptr);
 // Case-insensitive byte order of the framework string: ASCII A-Z folded, bytes unsigned, a DBCS
 // lead byte and its trail compared as one 16-bit character.
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte = nullptr);
@@ -55,7 +58,7 @@ int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLea
 void SortPictures(std::vector<std::string>& pictures, LeadByteTest isLeadByte = nullptr);
 // 2n - 2 exchanges of two drawn indices scaled by n - 1, from the process-wide generator.
 void ShufflePictures(std::vector<std::string>& pictures);
-// NormalizeFolder, ScanFolder, then sort or shuffle.
+// NormalizeFolder, ScanFolder (sorted as it walks), then for random order a shuffle.
 std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::string& folder,
                                           const PictureFilter& filter, bool randomOrder,
                                           LeadByteTest isLeadByte = nullptr);

@@ -3,27 +3,57 @@
 namespace orv {
 namespace {
 
-int32_t ReadFlag(IProfileStore& store, const char* entry, int32_t def) {
-    // The flags travel as DWORDs; only zero versus non-zero matters to their readers.
-    return static_cast<int32_t>(store.GetProfileInt(kConfigSection, entry, static_cast<uint32_t>(def)));
+// How each kind is read. The record passed in holds the defaults.
+struct Reader {
+    IProfileStore& store;
+    const std::string& windowsDir;
+    bool clampDelay;
+
+    void Read(SettingKind kind, const char* name, int32_t& flag) const {
+        (void)kind;
+        // The flags travel as DWORDs; only zero versus non-zero matters to their readers.
+        flag = static_cast<int32_t>(store.GetProfileInt(kConfigSection, name, static_cast<uint32_t>(flag)));
+    }
+    void Read(SettingKind kind, const char* name, uint32_t& number) const {
+        number = store.GetProfileInt(kConfigSection, name, number);
+        if (kind == SettingKind::Delay && clampDelay) number = ClampDelay(number);
+    }
+    void Read(SettingKind kind, const char* name, std::string& text) const {
+        (void)kind;
+        // A missing value and an empty one mean the same: the Windows directory.
+        text = store.GetProfileString(kConfigSection, name, windowsDir);
+        if (text.empty()) text = windowsDir;
+    }
+};
+
+// Both readers share this; only the delay rule differs between them. The reads run in the table's
+// order, the folder last.
+SettingsRecord LoadSettings(IProfileStore& store, const std::string& windowsDir, bool clampDelay) {
+    const Reader reader{store, windowsDir, clampDelay};
+    SettingsRecord s;
+#define ORV_READ_SETTING(field, member, Name, kind, def, control, tab, lists) \
+    reader.Read(SettingKind::kind, #Name, s.field);
+    ORV_SETTINGS_TABLE(ORV_READ_SETTING)
+#undef ORV_READ_SETTING
+    return s;
 }
 
-// Shared by both readers; only the delay rule differs between them. The reads run in the fixed
-// order of the settings record, the folder last.
-SettingsRecord LoadSettings(IProfileStore& store, const std::string& windowsDir, bool clampDelay) {
-    const SettingsRecord defaults;
-    SettingsRecord s;
-    const uint32_t delay = store.GetProfileInt(kConfigSection, kDelayBetweenPictures, defaults.delay);
-    s.delay = clampDelay ? ClampDelay(delay) : delay;
-    s.stretch = ReadFlag(store, kStretchPictures, defaults.stretch);
-    s.randomOrder = ReadFlag(store, kRandomOrder, defaults.randomOrder);
-    s.showCaption = ReadFlag(store, kDisplayImageDescription, defaults.showCaption);
-    s.showBmp = ReadFlag(store, kDisplayBMPFiles, defaults.showBmp);
-    s.showJpg = ReadFlag(store, kDisplayJPGFiles, defaults.showJpg);
-    // A missing value and an empty one mean the same: the Windows directory.
-    s.folder = store.GetProfileString(kConfigSection, kDirectory, windowsDir);
-    if (s.folder.empty()) s.folder = windowsDir;
-    return s;
+// Write failures are not the user's business: the dialog closes regardless.
+void Write(IProfileStore& store, const char* name, int32_t flag) {
+    store.WriteProfileInt(kConfigSection, name, static_cast<uint32_t>(flag));
+}
+void Write(IProfileStore& store, const char* name, uint32_t number) {
+    store.WriteProfileInt(kConfigSection, name, number);
+}
+void Write(IProfileStore& store, const char* name, const std::string& text) {
+    store.WriteProfileString(kConfigSection, name, text);
+}
+
+template <typename To, typename From>
+void CopySettings(To& to, const From& from) {
+#define ORV_COPY_SETTING(field, member, Name, kind, def, control, tab, lists) to.field = from.field;
+    ORV_SETTINGS_TABLE(ORV_COPY_SETTING)
+#undef ORV_COPY_SETTING
 }
 
 }  // namespace
@@ -44,18 +74,6 @@ SettingsRecord LoadDialogSettings(IProfileStore& store, const std::string& windo
     return LoadSettings(store, windowsDir, false);
 }
 
-// The seven values, member by member: the record and the bound fields use the same names.
-template <typename To, typename From>
-void CopySettings(To& to, const From& from) {
-    to.folder = from.folder;
-    to.stretch = from.stretch;
-    to.delay = from.delay;
-    to.randomOrder = from.randomOrder;
-    to.showCaption = from.showCaption;
-    to.showBmp = from.showBmp;
-    to.showJpg = from.showJpg;
-}
-
 void AssignSettings(const SettingsFields& fields, const SettingsRecord& record) {
     CopySettings(fields, record);
 }
@@ -67,14 +85,9 @@ SettingsRecord SettingsOf(const SettingsFields& fields) {
 }
 
 void SaveSettings(IProfileStore& store, const SettingsRecord& s) {
-    // Write failures are not the user's business: the dialog closes regardless.
-    store.WriteProfileInt(kConfigSection, kDelayBetweenPictures, s.delay);
-    store.WriteProfileInt(kConfigSection, kStretchPictures, static_cast<uint32_t>(s.stretch));
-    store.WriteProfileInt(kConfigSection, kRandomOrder, static_cast<uint32_t>(s.randomOrder));
-    store.WriteProfileInt(kConfigSection, kDisplayImageDescription, static_cast<uint32_t>(s.showCaption));
-    store.WriteProfileInt(kConfigSection, kDisplayBMPFiles, static_cast<uint32_t>(s.showBmp));
-    store.WriteProfileInt(kConfigSection, kDisplayJPGFiles, static_cast<uint32_t>(s.showJpg));
-    store.WriteProfileString(kConfigSection, kDirectory, s.folder);
+#define ORV_WRITE_SETTING(field, member, Name, kind, def, control, tab, lists) Write(store, #Name, s.field);
+    ORV_SETTINGS_TABLE(ORV_WRITE_SETTING)
+#undef ORV_WRITE_SETTING
 }
 
 }  // namespace orv

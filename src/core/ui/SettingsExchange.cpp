@@ -4,13 +4,60 @@
 #include "resources/resource.h"
 
 namespace orv {
+namespace {
+
+// One control by the type of its member.
+bool ExchangeValue(DataExchange& dx, int control, std::string& text) { return DDX_Text(dx, control, text); }
+bool ExchangeValue(DataExchange& dx, int control, uint32_t& delay) {
+    return DDX_Text(dx, control, delay) && DDV_MinMaxUInt(dx, delay, kMinDelay, kMaxDelay);
+}
+bool ExchangeValue(DataExchange& dx, int control, int32_t& flag) { return DDX_Check(dx, control, flag); }
+
+bool ExchangeOne(DataExchange& dx, SettingId id, const SettingsFields& fields) {
+    switch (id) {
+#define ORV_EXCHANGE_CASE(field, member, Name, kind, def, control, tab, lists) \
+    case SettingId::Name:                                                      \
+        return ExchangeValue(dx, control, fields.field);
+        ORV_SETTINGS_TABLE(ORV_EXCHANGE_CASE)
+#undef ORV_EXCHANGE_CASE
+    }
+    return true;
+}
+
+void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& preview) {
+    switch (id) {
+#define ORV_PREVIEW_CASE(field, member, Name, kind, def, control, tab, lists) \
+    case SettingId::Name:                                                     \
+        preview.Set##Name(fields.field);                                      \
+        break;
+        ORV_PLAIN_SETTINGS_TABLE(ORV_PREVIEW_CASE)
+#undef ORV_PREVIEW_CASE
+    default:
+        break;  // the folder reaches the preview with the rebuild
+    }
+}
+
+// The exchange visits each setting once: the table's tab places are 0 .. n - 1, each once.
+constexpr bool TabPlacesAreAPermutation() {
+    for (int place = 0; place < kSettingCount; ++place) {
+        int holders = 0;
+        for (const SettingRow& row : kSettingRows)
+            holders += row.tab == place ? 1 : 0;
+        if (holders != 1) return false;
+    }
+    return true;
+}
+static_assert(TabPlacesAreAPermutation(), "each setting needs its own place in the dialog's tab order");
+
+}  // namespace
 
 bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields) {
-    return DDX_Text(dx, IDC_FOLDER, fields.folder) && DDX_Check(dx, IDC_STRETCH, fields.stretch) &&
-           DDX_Text(dx, IDC_DELAY, fields.delay) && DDV_MinMaxUInt(dx, fields.delay, kMinDelay, kMaxDelay) &&
-           DDX_Check(dx, IDC_RANDOM_ORDER, fields.randomOrder) &&
-           DDX_Check(dx, IDC_SHOW_CAPTION, fields.showCaption) &&
-           DDX_Check(dx, IDC_SHOW_BMP, fields.showBmp) && DDX_Check(dx, IDC_SHOW_JPG, fields.showJpg);
+    for (int place = 0; place < kSettingCount; ++place) {
+        for (const SettingRow& row : kSettingRows) {
+            if (row.tab == place && !ExchangeOne(dx, row.id, fields)) return false;
+        }
+    }
+    return true;
 }
 
 void UpdatePreview(SettingChange change, int32_t previewReady, const std::function<bool()>& readControls,
@@ -20,18 +67,11 @@ void UpdatePreview(SettingChange change, int32_t previewReady, const std::functi
     // changing pictures behind the message box.
     const bool exchanged = readControls();
     preview.StopSlideTimer();
-    // The folder itself reaches the preview with the rebuild below.
-    if (change == SettingChange::Stretch) preview.SetStretchPictures(fields.stretch);
-    if (change == SettingChange::Delay && exchanged) preview.SetDelayBetweenPictures(fields.delay);
-    if (change == SettingChange::RandomOrder) preview.SetRandomOrder(fields.randomOrder);
-    if (change == SettingChange::Caption) preview.SetDisplayImageDescription(fields.showCaption);
-    if (change == SettingChange::Bmp) preview.SetDisplayBMPFiles(fields.showBmp);
-    if (change == SettingChange::Jpg) preview.SetDisplayJPGFiles(fields.showJpg);
+    // A delay that failed its range test stays as the preview had it.
+    if (RowOf(change).kind != SettingKind::Delay || exchanged) PassToPreview(change, fields, preview);
     // A change of the folder, of which files are listed or of their order rebuilds the list under
     // the settings as they now stand.
-    if (change == SettingChange::Folder || change == SettingChange::RandomOrder ||
-        change == SettingChange::Bmp || change == SettingChange::Jpg)
-        preview.SetFolder(fields.folder);
+    if (RowOf(change).lists) preview.SetFolder(fields.folder);
     preview.StartSlideTimer();
 }
 

@@ -374,7 +374,8 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     auto dir = ReadString("Directory");
     E2E_EXPECT(dir && *dir == other, "Directory '%s', want the REG_SZ '%s'", dir ? dir->c_str() : "(missing)",
                other.c_str());
-    E2E_EXPECT(ConfigValueCount() == 7, "%d values in the key, want 7", ConfigValueCount());
+    E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
+    E2E_EXPECT(ConfigValueCount() == 8, "%d values in the key, want 8", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -765,5 +766,5 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 7, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 8, "%d values written", ConfigValueCount());
 }
