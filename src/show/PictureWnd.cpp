@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
+#include "core/picture/SystemDecoder.h"
 #include "show/DisplayMonitors.h"
 #include "show/Win32Directory.h"
 
@@ -97,6 +98,8 @@ void CPictureWnd::ScanFolder() {
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
+    // The imaging component is asked once per process which of the other extensions it decodes.
+    if (m_bShowOther) filter.otherExtensions = orv::SystemOtherExtensions();
     m_pictures = orv::BuildPictureList(dir, m_strFolder, filter, m_bRandomOrder != 0, AnsiLeadByteTest());
 }
 

@@ -141,6 +141,12 @@ TEST(DecideTextEncoding, MarksThenUtf8ValidityThenTheLegacyCodePage) {
         {"UTF-8 mark before invalid bytes", "\xEF\xBB\xBF\xE9", true, TextEncoding::Utf8, 3},
         {"UTF-16 LE mark", "\xFF\xFEx\0", true, TextEncoding::Utf16LE, 2},
         {"UTF-16 BE mark", std::string("\xFE\xFF\0x", 4), true, TextEncoding::Utf16BE, 2},
+        // Half a mark is no mark: these are code-page text (y with diaeresis, thorn) or bad UTF-8.
+        {"0xFF without 0xFE", "\xFFzz", true, TextEncoding::Legacy, 0},
+        {"0xFF alone", "\xFF", true, TextEncoding::Legacy, 0},
+        {"0xFF 0xFF", "\xFF\xFF", true, TextEncoding::Legacy, 0},
+        {"0xFE without 0xFF", "\xFEzz", true, TextEncoding::Legacy, 0},
+        {"UTF-8 mark cut short", "\xEF\xBBzz", true, TextEncoding::Legacy, 0},
         {"well-formed UTF-8", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x8C\x85", true, TextEncoding::Utf8, 0},
         {"Windows-1252 e acute", "caf\xE9", true, TextEncoding::Legacy, 0},
         {"overlong slash C0 AF", "\xC0\xAF", true, TextEncoding::Legacy, 0},

@@ -6,6 +6,7 @@
 
 #include "BmpBuilder.h"
 #include "JpegBuilder.h"
+#include "MemoryFileReader.h"
 #include "PictureFiles.h"
 #include "core/picture/DibRules.h"
 
@@ -201,9 +202,6 @@ TEST_F(JpegLoader, FileCutOffInTheImageDataStillLoads) {
 }
 
 TEST_F(JpegLoader, UndecodableFilesFailAndCloseTheirFile) {
-    JpegParams cmyk;
-    cmyk.inSpace = JCS_CMYK;
-    cmyk.components = 4;
     BmpBuilder bmp;
     const std::string text = "Sunset over the bay\r\n";
     struct Case {
@@ -214,7 +212,6 @@ TEST_F(JpegLoader, UndecodableFilesFailAndCloseTheirFile) {
         {"empty file", {}},
         {"text", std::vector<uint8_t>(text.begin(), text.end())},
         {"a BMP named .jpg", bmp.Build()},
-        {"CMYK", EncodeJpeg(cmyk, SolidPixels(cmyk, {0, 50, 100, 0}))},
         {"tables only, no image", EncodeTablesOnly()},
         {"start of image only", {0xFF, 0xD8}},
     };
@@ -284,6 +281,8 @@ TEST(JpegScale, CheapestScaleThatCoversTheDrawnSize) {
         {{800, 600}, {100, 75}, 1},       // exactly an eighth
         {{799, 600}, {100, 75}, 1},       // the library rounds each side up: 99.875 gives 100
         {{792, 600}, {100, 75}, 2},       // 99 < 100
+        {{793, 600}, {100, 75}, 1},       // 99.125 rounds up to 100; to the nearest, 99 falls short
+        {{1000, 1000}, {260, 260}, 3},    // 8 x 260 / 1000 = 2.08: M rounds up to 3, not down to 2
         {{10, 10}, {4, 4}, 3},            // ceil(20 / 8) = 3 < 4, ceil(30 / 8) = 4
         {{1000, 1000}, {600, 600}, 8},    // 4/8 is too small; 5/8 to 7/8 cost more than 8/8
         {{6000, 4000}, {6000, 4000}, 8},  // drawn at its own size
@@ -320,8 +319,53 @@ TEST(JpegScale, BlockSizeAndItsBound) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << "x" << c.components);
         EXPECT_EQ(JpegBlockBytes(c.width, c.height, c.components, c.table), c.bytes);
-        EXPECT_EQ(c.bytes <= kMaxJpegBlockBytes, c.fits);
+        EXPECT_EQ(JpegMemoryFits(c.bytes, 0), c.fits);
     }
+    EXPECT_EQ(kMaxJpegBlockBytes, 268435456u);
+    EXPECT_TRUE(JpegMemoryFits(268435456u, 0));
+    EXPECT_FALSE(JpegMemoryFits(268435457u, 0));
+}
+
+TEST(JpegScale, CoefficientBuffersAndTheirBoundOn64And32Bits) {
+    const std::vector<JpegSampling> k420 = {{2, 2}, {1, 1}, {1, 1}}, k444 = {{1, 1}, {1, 1}, {1, 1}},
+                                    kGrey = {{1, 1}}, kCmyk = {{1, 1}, {1, 1}, {1, 1}, {1, 1}};
+    struct Case {
+        const char* what;
+        uint32_t width, height;
+        std::vector<JpegSampling> components;
+        bool multiScan;
+        uint64_t bytes;
+        bool fits64, fits32;
+    };
+    const Case cases[] = {
+        // The panorama: 1500 x 1000 luma blocks and 750 x 500 of each chroma, 128 bytes a block;
+        // over the library's old 256 MiB, within both bounds.
+        {"12000x8000 4:2:0 progressive", 12000, 8000, k420, true, 2250000ull * 128, true, true},
+        {"12000x8000 4:2:0 baseline", 12000, 8000, k420, false, 0, true, true},
+        {"12000x8000 4:4:4 progressive", 12000, 8000, k444, true, 4500000ull * 128, true, false},
+        // Blocks rounded up to whole MCUs: luma 3 x 3 -> 4 x 4, chroma 2 x 2 each.
+        {"17x17 4:2:0", 17, 17, k420, true, 24 * 128, true, true},
+        {"1x1 grey", 1, 1, kGrey, true, 128, true, true},
+        // 1 GiB is 8,388,608 blocks: 4096 x 2048 fit, one more row of blocks does not.
+        {"64-bit bound", 32768, 16384, kGrey, true, 1ull << 30, true, false},
+        {"64-bit bound and a row", 32768, 16385, kGrey, true, 4096ull * 2049 * 128, false, false},
+        // 384 MiB is 3,145,728 blocks: 2048 x 1536.
+        {"32-bit bound", 16384, 12288, kGrey, true, 384ull << 20, true, true},
+        {"32-bit bound and a row", 16384, 12289, kGrey, true, 2048ull * 1537 * 128, true, false},
+        {"largest CMYK", 65535, 65535, kCmyk, true, 8192ull * 8192 * 4 * 128, false, false},
+        {"sampling factor 0", 16, 16, {{0, 1}}, true, UINT64_MAX, false, false},
+        {"sampling factor 5", 16, 16, {{1, 5}}, true, UINT64_MAX, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint64_t bytes = JpegCoefficientBytes(c.width, c.height, c.components, c.multiScan);
+        EXPECT_EQ(bytes, c.bytes);
+        EXPECT_EQ(JpegMemoryFits(0, bytes, MaxJpegCoefficientBytes(8)), c.fits64);
+        EXPECT_EQ(JpegMemoryFits(0, bytes, MaxJpegCoefficientBytes(4)), c.fits32);
+    }
+    EXPECT_EQ(MaxJpegCoefficientBytes(8), 1073741824u);
+    EXPECT_EQ(MaxJpegCoefficientBytes(4), 402653184u);
+    EXPECT_EQ(kMaxJpegCoefficientBytes, MaxJpegCoefficientBytes(sizeof(void*)));
 }
 
 namespace {
@@ -454,18 +498,122 @@ TEST_F(JpegLoader, HugeClaimIsRefusedWholeAndLoadsWhereItIsDrawnSmall) {
     EXPECT_EQ(OpenDescriptorCount(), before);
 }
 
-TEST_F(JpegLoader, ProgressiveClaimBeyondTheLibrarysBoundFailsAtAnyScale) {
+TEST_F(JpegLoader, ProgressivePanoramaLoadsAtAReducedScale) {
     // A progressive picture keeps every coefficient of the whole picture, whatever the output
-    // scale: 16384 x 16384 grey needs 512 MiB of them, over the library's 256 MiB.
+    // scale: 12000 x 8000 at 4:2:0 needs 288,000,000 bytes of them, more than the library's usual
+    // 256 MiB, and is granted them because its header says so.
+    JpegParams params;
+    params.width = 16;
+    params.height = 16;
+    params.progressive = true;
+    const std::string path =
+        folder.Write("panorama.jpg",
+                     WithClaimedSize(EncodeJpeg(params, SolidPixels(params, {90, 120, 200})), 12000, 8000));
+    const auto got = LoadAt(path, 0, [](Size) { return Size{1500, 1000}; });
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->picture, (Size{12000, 8000}));
+    EXPECT_EQ(DibWidthOf(got->loaded.header()), 1500);
+    EXPECT_EQ(DibHeightOf(got->loaded.header()), 1000);
+}
+
+TEST_F(JpegLoader, ProgressiveClaimBeyondTheCoefficientBoundFailsAtAnyScale) {
+    // 32768 x 16385 grey needs one row of blocks more than 1 GiB, 65535 x 65535 about 8 GiB:
+    // refused before the library decodes or takes anything, however small it is drawn.
+    struct Case {
+        uint16_t width, height;
+    };
+    const Case cases[] = {{32768, 16385}, {65535, 65535}};
     JpegParams params;
     params.width = 16;
     params.height = 16;
     params.inSpace = JCS_GRAYSCALE;
     params.components = 1;
     params.progressive = true;
-    const std::string path = folder.Write(
-        "claim.jpg", WithClaimedSize(EncodeJpeg(params, SolidPixels(params, {90})), 16384, 16384));
+    const std::vector<uint8_t> jpeg = EncodeJpeg(params, SolidPixels(params, {90}));
     const int before = OpenDescriptorCount();
-    EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{100, 100}; }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height);
+        const std::string path = folder.Write("claim.jpg", WithClaimedSize(jpeg, c.width, c.height));
+        EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{100, 100}; }));
+    }
     EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+TEST(JpegCmyk, InkAndBlackLeaveTheirShareOfWhite) {
+    struct Case {
+        std::vector<uint8_t> cmyk;
+        bool inverted;
+        std::vector<uint8_t> bgr;
+    };
+    const Case cases[] = {
+        // Plain: 0 is no ink.
+        {{0, 0, 0, 0}, false, {255, 255, 255}},
+        {{0, 0, 0, 255}, false, {0, 0, 0}},
+        {{255, 0, 0, 0}, false, {255, 255, 0}},  // cyan: no red
+        {{0, 255, 0, 0}, false, {255, 0, 255}},  // magenta: no green
+        {{0, 0, 255, 0}, false, {0, 255, 255}},  // yellow: no blue
+        {{0, 50, 100, 0}, false, {155, 205, 255}},
+        {{0, 0, 0, 128}, false, {127, 127, 127}},
+        {{128, 0, 0, 128}, false, {127, 127, 63}},
+        // Adobe's: the bytes are 255 - ink.
+        {{255, 255, 255, 255}, true, {255, 255, 255}},
+        {{255, 255, 255, 0}, true, {0, 0, 0}},
+        {{255, 205, 155, 255}, true, {155, 205, 255}},
+        {{127, 255, 255, 127}, true, {127, 127, 63}},
+    };
+    for (const Case& c : cases) {
+        uint8_t bgr[3] = {1, 2, 3};
+        CmykToBgr(c.cmyk.data(), 1, c.inverted, bgr);
+        EXPECT_EQ(std::vector<uint8_t>(bgr, bgr + 3), c.bgr)
+            << int(c.cmyk[0]) << "," << int(c.cmyk[1]) << "," << int(c.cmyk[2]) << "," << int(c.cmyk[3])
+            << (c.inverted ? " inverted" : "");
+    }
+}
+
+TEST_F(JpegLoader, CmykAndYcckPicturesAreConvertedOnBothDisplays) {
+    // libjpeg writes an Adobe marker with both, so the bytes given are read as 255 - ink:
+    // cyan 0, magenta 50, yellow 100, black 0 is red 255, green 205, blue 155.
+    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+        JpegParams params;
+        params.width = 6;
+        params.height = 4;
+        params.inSpace = JCS_CMYK;
+        params.components = 4;
+        params.storedSpace = stored;
+        const std::string path =
+            folder.Write("cmyk.jpg", EncodeJpeg(params, SolidPixels(params, {255, 205, 155, 255})));
+        for (int paletteDisplay : {0, 1}) {
+            SCOPED_TRACE(testing::Message()
+                         << (stored == JCS_CMYK ? "CMYK" : "YCCK") << " palette " << paletteDisplay);
+            const auto loaded = Load(path, paletteDisplay);
+            ASSERT_TRUE(loaded);
+            EXPECT_EQ(loaded->BitCount(), 24);
+            EXPECT_EQ(DibWidthOf(loaded->header()), 6);
+            EXPECT_EQ(DibHeightOf(loaded->header()), 4);
+            ExpectNear(loaded->Rows(), {155, 205, 255, 155, 205, 255});
+            ExpectNear(loaded->Rows() + 3 * 5, {155, 205, 255});
+        }
+    }
+}
+
+TEST_F(JpegLoader, ReadsThroughTheFileLayerAndFailsOnItsReadError) {
+    JpegParams params;
+    params.width = 64;
+    params.height = 48;
+    const std::vector<uint8_t> bytes = EncodeJpeg(params, SolidPixels(params, {10, 20, 30}));
+    {
+        MemoryFileReader file(bytes);
+        GlobalBlock block(LoadJpegBlock(file, 0, {}, nullptr));
+        ASSERT_TRUE(block);
+        GlobalLockGuard lock(block.get());
+        EXPECT_EQ(DibWidthOf(lock.data()), 64);
+    }
+    for (size_t failFrom : {size_t(0), size_t(2), bytes.size() / 2}) {
+        SCOPED_TRACE(failFrom);
+        MemoryFileReader file(bytes);
+        file.failReadsFrom = failFrom;
+        EXPECT_EQ(LoadJpegBlock(file, 0, {}, nullptr), nullptr);
+    }
+    MemoryFileReader empty({});
+    EXPECT_EQ(LoadJpegBlock(empty, 0, {}, nullptr), nullptr);
 }

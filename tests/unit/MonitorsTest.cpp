@@ -160,6 +160,13 @@ TEST(CaptionPlaceIn, TheBoxStaysOnItsMonitor) {
         {"B, right, bottom", kB, {1000, 0, 1240, 480}, {100, 30}, 32767, {1340, 450}},
         // Failure box on B (no picture), 300 x 30: room below 210, beside 20 -> bottom.
         {"B, failure box", kB, {}, {300, 30}, 16384, {970, 450}},
+        // A 1000 x 1 picture stretched on A is laid out 800 x 0: room below 300 - 30, beside
+        // 0 - 100 -> bottom edge. Its width counts although it has no height.
+        {"A, flat picture, bottom", kA, {0, 300, 800, 300}, {100, 30}, 0, {0, 570}},
+        {"A, flat picture, bottom, right end", kA, {0, 300, 800, 300}, {100, 30}, 32767, {700, 570}},
+        // The same on its side, 0 x 600, box 200 x 30: below 0 - 30, beside 400 - 200 -> right.
+        {"A, thin picture, right, top", kA, {400, 0, 400, 600}, {200, 30}, 0, {600, 0}},
+        {"A, thin picture, right, bottom", kA, {400, 0, 400, 600}, {200, 30}, 32767, {600, 570}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CaptionPlaceIn(c.area, c.picture, c.box, c.random), c.expected) << c.what;

@@ -68,13 +68,25 @@ TEST(Orientation, ThreeBytePixelsMoveWhole) {
 }
 
 TEST(Orientation, OnePixelWideRowsStayInside) {
-    // A one-pixel row has no neighbour to take a step from; every orientation puts it in place.
-    for (int orientation = 1; orientation <= 8; ++orientation) {
-        const uint8_t row[1] = {7};
-        uint8_t out[4 * 2] = {};
-        const Size stored{1, 2};
-        PlaceStoredRow(row, 1, stored, orientation, 1, out, 4);
-        const Point at = UprightPosition(Point{0, 1}, stored, orientation);
-        EXPECT_EQ(out[static_cast<size_t>(at.y) * 4 + static_cast<size_t>(at.x)], 7) << orientation;
+    // Stored 1 x 2 (7 above 9): a one-pixel row has no neighbour to take a step from. Worked by
+    // hand, rows padded to four bytes; turned ones are 2 x 1, one row.
+    struct Case {
+        int orientation;
+        std::vector<uint8_t> rows;
+    };
+    const Case cases[] = {
+        {1, {7, 0, 0, 0, /**/ 9, 0, 0, 0}}, {2, {7, 0, 0, 0, /**/ 9, 0, 0, 0}},
+        {3, {9, 0, 0, 0, /**/ 7, 0, 0, 0}}, {4, {9, 0, 0, 0, /**/ 7, 0, 0, 0}},
+        {5, {7, 9, 0, 0, /**/ 0, 0, 0, 0}}, {6, {9, 7, 0, 0, /**/ 0, 0, 0, 0}},
+        {7, {9, 7, 0, 0, /**/ 0, 0, 0, 0}}, {8, {7, 9, 0, 0, /**/ 0, 0, 0, 0}},
+    };
+    const Size stored{1, 2};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> out(4 * 2, 0);
+        for (int32_t y = 0; y < 2; ++y) {
+            const uint8_t row[1] = {static_cast<uint8_t>(y == 0 ? 7 : 9)};
+            PlaceStoredRow(row, y, stored, c.orientation, 1, out.data(), 4);
+        }
+        EXPECT_EQ(out, c.rows) << "orientation " << c.orientation;
     }
 }

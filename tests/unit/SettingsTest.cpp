@@ -79,6 +79,7 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"FadeBetweenPictures", orv::SettingKind::Flag, 1},
         {"DisplayBMPFiles", orv::SettingKind::Flag, 1},
         {"DisplayJPGFiles", orv::SettingKind::Flag, 1},
+        {"DisplayOtherFiles", orv::SettingKind::Flag, 1},
         {"Directory", orv::SettingKind::Folder, 0},
     };
     FakeProfileStore store;

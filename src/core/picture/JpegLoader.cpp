@@ -1,5 +1,6 @@
 #include "core/picture/JpegLoader.h"
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -8,10 +9,11 @@
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
+#include <jerror.h>
 
-#include "core/framework/UniqueHandle.h"
 #include "core/picture/DibRules.h"
 #include "core/picture/ExifOrientation.h"
+#include "core/picture/FileReader.h"
 #include "core/picture/Orientation.h"
 
 namespace orv {
@@ -24,27 +26,69 @@ struct JpegErrorManager {
     std::jmp_buf exit;
 };
 
+// The library reads through the project's file layer, the one the BMP reader and the imaging
+// component read through, instead of stdio: the same sharing rules and names for every format.
+struct ReaderSource {
+    jpeg_source_mgr pub;  // first, so the library's pointer to it is a pointer to the whole
+    IFileReader* file;
+    bool started;  // some bytes have arrived
+    JOCTET buffer[64 * 1024];
+};
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<ReaderSource*>(cinfo->src);
+    size_t got = 0;
+    if (!src->file->Read(src->buffer, sizeof src->buffer, got)) ERREXIT(cinfo, JERR_FILE_READ);
+    if (got == 0) {
+        if (!src->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        // A file cut short shows what arrived, as the library's own stdio source does: a
+        // warning, and an end-of-image marker in place of the rest.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    src->started = true;
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    auto* src = reinterpret_cast<ReaderSource*>(cinfo->src);
+    size_t left = static_cast<size_t>(count);
+    while (left > src->pub.bytes_in_buffer) {
+        left -= src->pub.bytes_in_buffer;
+        FillInputBuffer(cinfo);  // never returns FALSE: it suspends nothing
+    }
+    src->pub.next_input_byte += left;
+    src->pub.bytes_in_buffer -= left;
+}
+
+void TermSource(j_decompress_ptr) {}
+
 // Everything one call touches, plain data only.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager error;
-    FILE* file;
+    ReaderSource source;
     int paletteDisplay;  // set for greyscale files too once the header is read
     bool quantize;
-    int orientation;  // Exif orientation, 1 to 8
-    uint8_t* rows;    // the first row inside the locked block
+    bool cmyk;          // the library hands out CMYK rows; this loader makes them BGR
+    bool invertedCmyk;  // Adobe's convention: 0 is full ink
+    int orientation;    // Exif orientation, 1 to 8
+    uint8_t* rows;      // the first row inside the locked block
     size_t rowBytes;
     uint8_t* scratch;  // one stored row, for orientations other than 1
+    uint8_t* cmykRow;  // one row as the library gives it, for CMYK pictures
 };
 
 [[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->exit, 1);
 }
-
-struct CloseStdioFile {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using UniqueStdioFile = Unique<FILE*, CloseStdioFile>;
 
 using JobStep = void (*)(JpegJob&);
 
@@ -55,20 +99,39 @@ bool RunGuarded(JpegJob& job, JobStep step) {
     return true;
 }
 
+// The library's memory cap is a long, 32 bits on Windows; the largest cap set below fits.
+static_assert(kMaxJpegBlockBytes + kMaxJpegCoefficientBytes <= uint64_t(LONG_MAX),
+              "memory cap overflows a long");
+
 void CreateAndReadHeader(JpegJob& job) {
     jpeg_create_decompress(&job.cinfo);
-    // The library has no backing store: a progressive picture's coefficients beyond this are a
-    // fatal error rather than gigabytes taken on a hostile header's word.
+    // The library has no backing store: whole-picture buffers beyond its cap are a fatal error
+    // rather than gigabytes taken on a hostile header's word. While the header is read it needs
+    // little; the cap is raised by what the header asks once that is checked.
     long& cap = job.cinfo.mem->max_memory_to_use;
     if (cap == 0 || cap > static_cast<long>(kMaxJpegBlockBytes)) cap = static_cast<long>(kMaxJpegBlockBytes);
-    jpeg_stdio_src(&job.cinfo, job.file);
+    job.cinfo.src = &job.source.pub;
+    job.source.pub.init_source = InitSource;
+    job.source.pub.fill_input_buffer = FillInputBuffer;
+    job.source.pub.skip_input_data = SkipInputData;
+    job.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    job.source.pub.term_source = TermSource;
     // APP1 holds the Exif block with the orientation tag; the rest are skipped as before.
     jpeg_save_markers(&job.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&job.cinfo, TRUE);
 }
 
 void ChooseOutput(JpegJob& job) {
-    if (job.cinfo.out_color_space == JCS_GRAYSCALE) {
+    if (job.cinfo.jpeg_color_space == JCS_CMYK || job.cinfo.jpeg_color_space == JCS_YCCK) {
+        // The library turns YCCK into CMYK but makes no RGB of either; the rows are converted
+        // here. They stay 24-bit on a palette display too: the quantizer works on the library's
+        // RGB output only, and GDI maps a 24-bit picture to the palette itself.
+        job.cinfo.out_color_space = JCS_CMYK;
+        job.cmyk = true;
+        job.invertedCmyk = job.cinfo.saw_Adobe_marker != 0;
+        job.paletteDisplay = 0;
+        job.quantize = false;
+    } else if (job.cinfo.out_color_space == JCS_GRAYSCALE) {
         // Greyscale is stored as 8 bits with a grey table; the library is not asked to quantize.
         job.paletteDisplay = 1;
         job.quantize = false;
@@ -93,18 +156,20 @@ void ReadRows(JpegJob& job) {
     if (job.orientation == 1) {
         uint8_t* row = job.rows;
         while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW target = row;
+            JSAMPROW target = job.cmyk ? job.cmykRow : row;
             jpeg_read_scanlines(&cinfo, &target, 1);
+            if (job.cmyk) CmykToBgr(job.cmykRow, cinfo.output_width, job.invertedCmyk, row);
             row += job.rowBytes;
         }
     } else {
         const Size stored{static_cast<int32_t>(cinfo.output_width),
                           static_cast<int32_t>(cinfo.output_height)};
-        const size_t pixelBytes = static_cast<size_t>(cinfo.output_components);
+        const size_t pixelBytes = job.cmyk ? 3 : static_cast<size_t>(cinfo.output_components);
         while (cinfo.output_scanline < cinfo.output_height) {
             const int32_t y = static_cast<int32_t>(cinfo.output_scanline);
-            JSAMPROW target = job.scratch;
+            JSAMPROW target = job.cmyk ? job.cmykRow : job.scratch;
             jpeg_read_scanlines(&cinfo, &target, 1);
+            if (job.cmyk) CmykToBgr(job.cmykRow, cinfo.output_width, job.invertedCmyk, job.scratch);
             PlaceStoredRow(job.scratch, y, stored, job.orientation, pixelBytes, job.rows, job.rowBytes);
         }
     }
@@ -149,6 +214,19 @@ void WriteHeaderAndTable(const JpegJob& job, Size upright, uint8_t* dib) {
     }
 }
 
+// What the header says the coefficient buffers take (frame header fields, valid once read).
+uint64_t HeaderCoefficientBytes(const jpeg_decompress_struct& cinfo) {
+    std::vector<JpegSampling> sampling;
+    sampling.reserve(static_cast<size_t>(cinfo.num_components));
+    for (int ci = 0; ci < cinfo.num_components; ++ci)
+        sampling.push_back(
+            JpegSampling{cinfo.comp_info[ci].h_samp_factor, cinfo.comp_info[ci].v_samp_factor});
+    // The library's own test for whole-picture buffers (jpeg_has_multiple_scans, which may leave
+    // by longjmp): progressive, or a first scan that holds not every component.
+    const bool multiScan = cinfo.progressive_mode || cinfo.comps_in_scan < cinfo.num_components;
+    return JpegCoefficientBytes(cinfo.image_width, cinfo.image_height, sampling, multiScan);
+}
+
 // The library's rounding of a scaled side: ceil(side x m / 8).
 int64_t ScaledSide(int32_t side, int m) { return (int64_t(side) * m + 7) / 8; }
 
@@ -160,6 +238,42 @@ int ChooseJpegScale(Size picture, Size drawn) {
         if (ScaledSide(picture.cx, m) >= drawn.cx && ScaledSide(picture.cy, m) >= drawn.cy) return m;
     }
     return 8;
+}
+
+void CmykToBgr(const uint8_t* cmyk, size_t pixels, bool inverted, uint8_t* bgr) {
+    // With no colour management, each of red, green and blue is what its ink (cyan, magenta,
+    // yellow) and the black ink leave of the paper's white. Adobe's files store 255 - ink.
+    for (size_t i = 0; i < pixels; ++i, cmyk += 4, bgr += 3) {
+        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? cmyk[c] : 255u - cmyk[c];
+            bgr[2 - c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+    }
+}
+
+uint64_t JpegCoefficientBytes(uint32_t width, uint32_t height, const std::vector<JpegSampling>& components,
+                              bool multiScan) {
+    if (!multiScan) return 0;
+    int maxH = 1, maxV = 1;
+    for (const JpegSampling& c : components) {
+        if (c.h < 1 || c.h > 4 || c.v < 1 || c.v > 4) return UINT64_MAX;
+        maxH = c.h > maxH ? c.h : maxH;
+        maxV = c.v > maxV ? c.v : maxV;
+    }
+    auto divUp = [](uint64_t a, uint64_t b) { return (a + b - 1) / b; };
+    uint64_t blocks = 0;
+    for (const JpegSampling& c : components) {
+        // As the library sizes them: the component's blocks, then whole MCUs of h x v blocks.
+        const uint64_t across = divUp(divUp(uint64_t(width) * c.h, uint64_t(maxH) * 8), c.h) * c.h;
+        const uint64_t down = divUp(divUp(uint64_t(height) * c.v, uint64_t(maxV) * 8), c.v) * c.v;
+        blocks += across * down;
+    }
+    return blocks * 64 * sizeof(JCOEF);
+}
+
+bool JpegMemoryFits(uint64_t blockBytes, uint64_t coefficientBytes, uint64_t maxCoefficientBytes) {
+    return blockBytes <= kMaxJpegBlockBytes && coefficientBytes <= maxCoefficientBytes;
 }
 
 uint64_t JpegBlockBytes(uint32_t width, uint32_t height, int components, bool table) {
@@ -174,13 +288,19 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay) {
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawSizeFn& drawSize,
                            Size* pictureSize) {
     if (!fileName) return nullptr;
-    // Declared before the job: the decompressor is destroyed before the file it reads closes.
-    UniqueStdioFile file(std::fopen(fileName, "rb"));
+    std::unique_ptr<IFileReader> file = OpenFileForReading(fileName);
     if (!file) return nullptr;
+    return LoadJpegBlock(*file, paletteDisplay, drawSize, pictureSize);
+}
 
-    JpegJob job;
+GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
+                           Size* pictureSize) {
+    // On the heap: the job holds the source's 64 KiB buffer.
+    std::unique_ptr<JpegJob> jobOwner(new (std::nothrow) JpegJob);
+    if (!jobOwner) return nullptr;
+    JpegJob& job = *jobOwner;
     std::memset(&job, 0, sizeof job);
-    job.file = file.get();
+    job.source.file = &file;
     job.paletteDisplay = paletteDisplay;
     job.orientation = 1;
     job.cinfo.err = jpeg_std_error(&job.error.pub);
@@ -188,6 +308,7 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
 
     GlobalBlock block;
     std::unique_ptr<uint8_t[]> scratch;
+    std::unique_ptr<uint8_t[]> cmykRow;
     uint8_t* dib = nullptr;
     Size upright;
     try {
@@ -212,10 +333,15 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
         const Size output = UprightSize(
             Size{static_cast<int32_t>(cinfo.output_width), static_cast<int32_t>(cinfo.output_height)},
             job.orientation);
-        const int components = cinfo.output_components;
+        // CMYK rows become three bytes a pixel.
+        const int components = job.cmyk ? 3 : cinfo.output_components;
         const uint64_t size =
             JpegBlockBytes(uint32_t(output.cx), uint32_t(output.cy), components, job.paletteDisplay != 0);
-        if (size > kMaxJpegBlockBytes) throw CMemoryJpegException();
+        // A progressive picture's coefficients are taken whatever the scale: what the header asks
+        // for is granted on top of the library's usual cap, up to this process's bound.
+        const uint64_t coefficients = HeaderCoefficientBytes(cinfo);
+        if (!JpegMemoryFits(size, coefficients)) throw CMemoryJpegException();
+        job.cinfo.mem->max_memory_to_use = static_cast<long>(kMaxJpegBlockBytes + coefficients);
         if (!RunGuarded(job, StartDecompress)) throw CFatalJpegException();
 
         const uint64_t rowBytes = (uint64_t(components) * uint32_t(output.cx) * 8 + 31) / 32 * 4;
@@ -223,9 +349,14 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
         block.reset(AllocGlobalBlock(size));
         if (!block) throw CMemoryJpegException();
         if (job.orientation != 1) {
-            scratch.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * cinfo.output_components]);
+            scratch.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * components]);
             if (!scratch) throw CMemoryJpegException();
             job.scratch = scratch.get();
+        }
+        if (job.cmyk) {
+            cmykRow.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * 4]);
+            if (!cmykRow) throw CMemoryJpegException();
+            job.cmykRow = cmykRow.get();
         }
         dib = static_cast<uint8_t*>(LockGlobalBlock(block.get()));
         if (!dib) throw CMemoryJpegException();

@@ -29,14 +29,17 @@ bool HasArea(const Rect& r) {
     return static_cast<int64_t>(r.right) > r.left && static_cast<int64_t>(r.bottom) > r.top;
 }
 
-// The rectangle's size, each side held inside 32 bits (Rect::Width would overflow for a rectangle
-// that spans more than half the coordinate range).
-Size SizeOf(const Rect& r) {
-    const int64_t w = static_cast<int64_t>(r.right) - r.left;
-    const int64_t h = static_cast<int64_t>(r.bottom) - r.top;
-    return Size{static_cast<int32_t>(w > INT32_MAX ? INT32_MAX : w),
-                static_cast<int32_t>(h > INT32_MAX ? INT32_MAX : h)};
+// The rectangle's size, each side on its own held inside 0 .. INT32_MAX (Rect::Width would overflow
+// for a rectangle that spans more than half the coordinate range). A side with no extent is 0 and
+// leaves the other side as it is: a very flat picture stretched to the screen's width is laid out
+// 800 x 0, and its caption still weighs the full width it takes.
+int32_t Extent(int32_t from, int32_t to) {
+    const int64_t d = static_cast<int64_t>(to) - from;
+    if (d <= 0) return 0;
+    return static_cast<int32_t>(d > INT32_MAX ? INT32_MAX : d);
 }
+
+Size SizeOf(const Rect& r) { return Size{Extent(r.left, r.right), Extent(r.top, r.bottom)}; }
 
 }  // namespace
 
@@ -87,7 +90,7 @@ Rect PictureRectIn(const Rect& area, Size picture, Size screen, bool stretch, bo
 
 Point CaptionPlaceIn(const Rect& area, const Rect& pictureRect, Size box, int random) {
     if (!HasArea(area)) return Point{area.left, area.top};
-    const Size picture = HasArea(pictureRect) ? SizeOf(pictureRect) : Size{};
+    const Size picture = SizeOf(pictureRect);
     const Point p = PlaceCaption(SizeOf(area), Rect{0, 0, picture.cx, picture.cy}, box, random);
     return Point{AddClamped(p.x, area.left), AddClamped(p.y, area.top)};
 }

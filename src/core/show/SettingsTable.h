@@ -56,6 +56,7 @@ using SettingType = typename SettingTypeOf<kind>::type;
     R(X, fade,        m_bFade,        FadeBetweenPictures,     Flag,   1,  IDC_FADE,         5, false)  \
     R(X, showBmp,     m_bShowBmp,     DisplayBMPFiles,         Flag,   1,  IDC_SHOW_BMP,     6, true)   \
     R(X, showJpg,     m_bShowJpg,     DisplayJPGFiles,         Flag,   1,  IDC_SHOW_JPG,     7, true)   \
+    R(X, showOther,   m_bShowOther,   DisplayOtherFiles,       Flag,   1,  IDC_SHOW_OTHER,   8, true)   \
     R(X, folder,      m_strFolder,    Directory,               Folder, "", IDC_FOLDER,       0, true)
 
 #define ORV_SETTING_ROW_ALL(X, ...) X(__VA_ARGS__)

@@ -673,9 +673,11 @@ ProcessFigures Measure(HANDLE process, DWORD pid) {
     f.gdiTable = CountGdiTable(process);
     PROCESS_MEMORY_COUNTERS_EX pmc = {};
     pmc.cb = sizeof pmc;
-    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc)) {
         // Wine leaves PrivateUsage at 0; PagefileUsage is the same commit charge there.
         f.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+        f.peakWorkingSet = pmc.PeakWorkingSetSize;
+    }
     GetProcessHandleCount(process, &f.handles);
     struct Ctx {
         DWORD pid;

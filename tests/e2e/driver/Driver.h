@@ -203,6 +203,7 @@ struct ProcessFigures {
     DWORD guiGdi = 0, guiUser = 0;  // GetGuiResources (Wine 8 answers 0 always)
     long gdiTable = -1;             // live entries in the process's GDI handle table (-1: unknown)
     SIZE_T privateBytes = 0;        // GetProcessMemoryInfo PrivateUsage (PagefileUsage under Wine)
+    SIZE_T peakWorkingSet = 0;      // GetProcessMemoryInfo PeakWorkingSetSize
     DWORD handles = 0;              // GetProcessHandleCount (Wine 8 answers 0 always)
     int windows = 0;                // top-level windows of the process
 };

@@ -332,7 +332,8 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
                "the dialog does not open with the focus in the folder box");
     // Defaults shown: delay 10, every box checked, the Windows directory.
     E2E_EXPECT(dlg.Delay() == "10", "delay box '%s', want 10", dlg.Delay().c_str());
-    for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG})
+    for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
+                   IDC_SHOW_OTHER})
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -371,11 +372,12 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     E2E_EXPECT(ReadDword("DisplayImageDescription") == 0u, "caption not written as 0");
     E2E_EXPECT(ReadDword("DisplayBMPFiles") == 1u, "BMP not written as 1");
     E2E_EXPECT(ReadDword("DisplayJPGFiles") == 1u, "JPG (default) not written as 1");
+    E2E_EXPECT(ReadDword("DisplayOtherFiles") == 1u, "Others (default) not written as 1");
     auto dir = ReadString("Directory");
     E2E_EXPECT(dir && *dir == other, "Directory '%s', want the REG_SZ '%s'", dir ? dir->c_str() : "(missing)",
                other.c_str());
     E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
-    E2E_EXPECT(ConfigValueCount() == 8, "%d values in the key, want 8", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 9, "%d values in the key, want 9", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -489,14 +491,14 @@ E2E_CASE_WITH(settings_preview_shows_first_picture_scaled, "x86") {
     E2E_EXPECT(!IsWindowVisible(dlg.Item(IDC_PREVIEW_FRAME)), "the placeholder is visible");
     E2E_EXPECT(GetDlgCtrlID(dlg.preview) == 0, "preview child id %d, want 0", GetDlgCtrlID(dlg.preview));
 
-    // Not stretched: the 400 x 300 picture at the size it would have on the screen, scaled by the
-    // screen-to-preview width ratio, centred.
+    // Not stretched: the 400 x 300 picture at the size it would have on the 800-pixel-wide screen,
+    // scaled by the preview's 112 / 800, so 56 x 42, centred in the 112 x 78 preview at (28, 18).
+    E2E_REQUIRE(ScreenWidth() == 800, "the screen is %d wide, want 800", ScreenWidth());
     const RECT area = dlg.PreviewRect();
     const int cw = area.right - area.left, ch = area.bottom - area.top;
-    const double ratio = static_cast<double>(ScreenWidth()) / cw;
-    const int w = static_cast<int>(400 / ratio), h = static_cast<int>(300 / ratio);
-    const RECT want = {area.left + (cw - w) / 2, area.top + (ch - h) / 2, area.left + (cw - w) / 2 + w,
-                       area.top + (ch - h) / 2 + h};
+    E2E_EXPECT(cw == 112 && ch == 78, "the preview is %dx%d, want 112x78", cw, ch);
+    const int w = 56, h = 42;
+    const RECT want = {area.left + 28, area.top + 18, area.left + 28 + w, area.top + 18 + h};
     const POINT c = dlg.PreviewCentre();
     E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "the preview does not show the first picture");
     Shot shot = Capture(area);
@@ -766,5 +768,5 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 8, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 9, "%d values written", ConfigValueCount());
 }
