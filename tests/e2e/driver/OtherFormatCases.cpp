@@ -229,6 +229,23 @@ E2E_CASE_WITH(formats_cmyk_jpeg_is_drawn, "x86") {
     E2E_EXPECT(!FindCaptionBox(WaitStillScreen()), "a failure box is on the screen");
 }
 
+E2E_CASE(formats_tiff_turned_upright_by_its_orientation_tag) {
+    const std::string folder = MakeFolder("pics");
+    CopyIn(FormatSet() + "\\turned6.tif", folder + "\\turned6.tif");
+    WriteShowSettings(folder);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    // Upright 60 x 80 at (370, 260): blue on the left half, red on the right.
+    E2E_EXPECT(WaitPixel(385, 300, RGB(0, 0, 255), 5000), "left half %s, want blue",
+               Describe(ScreenPixel(385, 300)).c_str());
+    const Shot shot = WaitStillScreen();
+    const RECT blue = shot.Bounds(RGB(0, 0, 255)), red = shot.Bounds(RGB(255, 0, 0));
+    E2E_EXPECT(blue.left == 370 && blue.top == 260 && blue.right == 400 && blue.bottom == 340,
+               "blue drawn at %s, want (370, 260)-(400, 340)", Describe(blue).c_str());
+    E2E_EXPECT(red.left == 400 && red.top == 260 && red.right == 430 && red.bottom == 340,
+               "red drawn at %s, want (400, 260)-(430, 340)", Describe(red).c_str());
+}
+
 E2E_CASE(formats_large_pngs_scaled_to_the_screen) {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\big-rgb.png", folder + "\\a.png");
