@@ -12,6 +12,7 @@
 #include "core/show/Settings.h"
 #include "core/show/ShowSequence.h"
 #include "framework/Wnd.h"
+#include "show/FadeFrames.h"
 #include "show/ShowWorker.h"
 
 class CPictureWnd : public CWnd {
@@ -64,16 +65,29 @@ protected:
     // Where a picture of this size goes in the slide's area: the layout the paint and the loader
     // share.
     orv::Rect SlideTarget(const CSlide& slide, orv::Size picture) const;
-    // Puts a deal's slides on screen: a hard cut.
-    void PresentSlides(std::vector<CSlide> slides);
     // The monitors, the palette mode or a setting the decode depends on changed: prepared work is
     // dropped and asked for again; with redoShown, the slides on show are decoded again too.
     void PrepareAgain(BOOL redoShown);
     // Keeps every slide on its monitor when the window's corner has moved on the screen since the
     // deal (a display change resizes the window, see CFullScreenWnd).
     void KeepSlidesInPlace();
-    void DrawPicture(CDC& dc);
-    void DrawSlide(CDC& dc, CSlide& slide);
+    // Puts the next deal's slides on the screen: a crossfade from what shows now, or the cut.
+    void PresentSlides(std::vector<CSlide> slides);
+    // Draws every slide. failureBoxes: a slide whose picture failed shows its box; during a fade
+    // the box waits for the fade's end.
+    void DrawPicture(CDC& dc, bool failureBoxes = true);
+    void DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes);
+    // How long a fade lasts here and now: 0 (the cut) with fades off, on a palette display or
+    // without a window.
+    uint32_t FadeLengthMs(CDC& dc) const;
+    // Draws the next frame of the running fade, or its end.
+    void OnFadeFrame();
+    // Ends a running fade at once: its new screen shows whole, with any failure box, and the
+    // fade's buffers and frame timer go.
+    void FinishFade();
+    // Whether the running fade's screens still match the client area (a display change resizes
+    // and moves the window).
+    bool FadeFits() const;
     // Draws the slide's caption box inside the slide's area, which stands for the client area.
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
     // Starts a new walk of the folder on the worker, the list empty again.
@@ -84,6 +98,7 @@ protected:
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
+    BOOL OnEraseBkgnd(HDC hDC);
     void OnSize(UINT nType, int cx, int cy);
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     // Stops and joins the worker: a derived window's handler calls this one.
@@ -97,6 +112,13 @@ protected:
     ORV_SETTINGS_MEMBERS()
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
+    // The running fade, null between fades: its screens, when it began (QueryPerformanceCounter
+    // milliseconds), its length, its frame rate and where the client area's corner was.
+    std::unique_ptr<CFadeFrames> m_pFade;
+    double m_fadeStartMs = 0;
+    uint32_t m_fadeLengthMs = 0;
+    int m_nFrameRate = 60;
+    POINT m_ptFadeOrigin{0, 0};
 
     DECLARE_MESSAGE_MAP()
 
