@@ -3,6 +3,7 @@
 #include "framework/Unique.h"
 #include "framework/WidePath.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "core/picture/FileReader.h"
@@ -30,6 +31,13 @@ public:
             got = n;
             return true;
         });
+    }
+
+    bool Seek(uint64_t offset) override {
+        if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return ::SetFilePointerEx(m_file.get(), to, nullptr, FILE_BEGIN) != FALSE;
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
+#include "core/picture/SystemDecoder.h"
 #include "show/DisplayMonitors.h"
 #include "show/Win32Directory.h"
 
@@ -80,6 +81,7 @@ void CPictureWnd::ScanFolder() {
     orv::PictureFilter filter;
     filter.showBmp = m_bShowBmp != 0;
     filter.showJpg = m_bShowJpg != 0;
+    filter.otherExtensions = orv::SystemOtherExtensions();
     m_pictures = orv::BuildPictureList(dir, m_strFolder, filter, m_bRandomOrder != 0, AnsiLeadByteTest());
 }
 

@@ -6,35 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "BytesReader.h"
 #include "core/picture/BmpReader.h"
 #include "core/picture/DibRules.h"
 
 namespace {
-
-class BytesReader final : public orv::IFileReader {
-public:
-    BytesReader(const uint8_t* data, size_t size, size_t failAt)
-        : m_data(data), m_size(size), m_failAt(failAt) {}
-    bool GetLength(uint64_t& length) override {
-        length = m_size;
-        return true;
-    }
-    bool Read(void* buffer, size_t count, size_t& read) override {
-        read = 0;
-        if (m_position + count > m_failAt) return false;
-        const size_t n = count < m_size - m_position ? count : m_size - m_position;
-        if (n) std::memcpy(buffer, m_data + m_position, n);
-        m_position += n;
-        read = n;
-        return true;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_failAt;
-    size_t m_position = 0;
-};
 
 volatile uint32_t g_sink;
 

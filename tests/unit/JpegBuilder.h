@@ -15,6 +15,7 @@ struct JpegParams {
     int components = 3;               // 1, 3 or 4, to match inSpace
     bool progressive = false;
     int quality = 95;
+    J_COLOR_SPACE storedSpace = JCS_UNKNOWN;  // the file's own colour space; unknown: the default
 };
 
 // pixels: height rows of width x components bytes, top row first.
@@ -31,6 +32,7 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegParams& params, const std::vect
     cinfo.input_components = params.components;
     cinfo.in_color_space = params.inSpace;
     jpeg_set_defaults(&cinfo);
+    if (params.storedSpace != JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, params.storedSpace);
     jpeg_set_quality(&cinfo, params.quality, TRUE);
     if (params.progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);

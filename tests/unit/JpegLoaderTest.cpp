@@ -6,6 +6,7 @@
 
 #include "BmpBuilder.h"
 #include "JpegBuilder.h"
+#include "MemoryFileReader.h"
 #include "PictureFiles.h"
 #include "core/picture/DibRules.h"
 
@@ -201,9 +202,6 @@ TEST_F(JpegLoader, FileCutOffInTheImageDataStillLoads) {
 }
 
 TEST_F(JpegLoader, UndecodableFilesFailAndCloseTheirFile) {
-    JpegParams cmyk;
-    cmyk.inSpace = JCS_CMYK;
-    cmyk.components = 4;
     BmpBuilder bmp;
     const std::string text = "Sunset over the bay\r\n";
     struct Case {
@@ -214,7 +212,6 @@ TEST_F(JpegLoader, UndecodableFilesFailAndCloseTheirFile) {
         {"empty file", {}},
         {"text", std::vector<uint8_t>(text.begin(), text.end())},
         {"a BMP named .jpg", bmp.Build()},
-        {"CMYK", EncodeJpeg(cmyk, SolidPixels(cmyk, {0, 50, 100, 0}))},
         {"tables only, no image", EncodeTablesOnly()},
         {"start of image only", {0xFF, 0xD8}},
     };
@@ -544,4 +541,83 @@ TEST_F(JpegLoader, ProgressiveClaimBeyondTheCoefficientBoundFailsAtAnyScale) {
         EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{100, 100}; }));
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+TEST(JpegCmyk, InkAndBlackLeaveTheirShareOfWhite) {
+    struct Case {
+        std::vector<uint8_t> cmyk;
+        bool inverted;
+        std::vector<uint8_t> bgr;
+    };
+    const Case cases[] = {
+        // Plain: 0 is no ink.
+        {{0, 0, 0, 0}, false, {255, 255, 255}},
+        {{0, 0, 0, 255}, false, {0, 0, 0}},
+        {{255, 0, 0, 0}, false, {255, 255, 0}},  // cyan: no red
+        {{0, 255, 0, 0}, false, {255, 0, 255}},  // magenta: no green
+        {{0, 0, 255, 0}, false, {0, 255, 255}},  // yellow: no blue
+        {{0, 50, 100, 0}, false, {155, 205, 255}},
+        {{0, 0, 0, 128}, false, {127, 127, 127}},
+        {{128, 0, 0, 128}, false, {127, 127, 63}},
+        // Adobe's: the bytes are 255 - ink.
+        {{255, 255, 255, 255}, true, {255, 255, 255}},
+        {{255, 255, 255, 0}, true, {0, 0, 0}},
+        {{255, 205, 155, 255}, true, {155, 205, 255}},
+        {{127, 255, 255, 127}, true, {127, 127, 63}},
+    };
+    for (const Case& c : cases) {
+        uint8_t bgr[3] = {1, 2, 3};
+        CmykToBgr(c.cmyk.data(), 1, c.inverted, bgr);
+        EXPECT_EQ(std::vector<uint8_t>(bgr, bgr + 3), c.bgr)
+            << int(c.cmyk[0]) << "," << int(c.cmyk[1]) << "," << int(c.cmyk[2]) << "," << int(c.cmyk[3])
+            << (c.inverted ? " inverted" : "");
+    }
+}
+
+TEST_F(JpegLoader, CmykAndYcckPicturesAreConvertedOnBothDisplays) {
+    // libjpeg writes an Adobe marker with both, so the bytes given are read as 255 - ink:
+    // cyan 0, magenta 50, yellow 100, black 0 is red 255, green 205, blue 155.
+    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+        JpegParams params;
+        params.width = 6;
+        params.height = 4;
+        params.inSpace = JCS_CMYK;
+        params.components = 4;
+        params.storedSpace = stored;
+        const std::string path =
+            folder.Write("cmyk.jpg", EncodeJpeg(params, SolidPixels(params, {255, 205, 155, 255})));
+        for (int paletteDisplay : {0, 1}) {
+            SCOPED_TRACE(testing::Message()
+                         << (stored == JCS_CMYK ? "CMYK" : "YCCK") << " palette " << paletteDisplay);
+            const auto loaded = Load(path, paletteDisplay);
+            ASSERT_TRUE(loaded);
+            EXPECT_EQ(loaded->BitCount(), 24);
+            EXPECT_EQ(DibWidthOf(loaded->header()), 6);
+            EXPECT_EQ(DibHeightOf(loaded->header()), 4);
+            ExpectNear(loaded->Rows(), {155, 205, 255, 155, 205, 255});
+            ExpectNear(loaded->Rows() + 3 * 5, {155, 205, 255});
+        }
+    }
+}
+
+TEST_F(JpegLoader, ReadsThroughTheFileLayerAndFailsOnItsReadError) {
+    JpegParams params;
+    params.width = 64;
+    params.height = 48;
+    const std::vector<uint8_t> bytes = EncodeJpeg(params, SolidPixels(params, {10, 20, 30}));
+    {
+        MemoryFileReader file(bytes);
+        GlobalBlock block(LoadJpegBlock(file, 0, {}, nullptr));
+        ASSERT_TRUE(block);
+        GlobalLockGuard lock(block.get());
+        EXPECT_EQ(DibWidthOf(lock.data()), 64);
+    }
+    for (size_t failFrom : {size_t(0), size_t(2), bytes.size() / 2}) {
+        SCOPED_TRACE(failFrom);
+        MemoryFileReader file(bytes);
+        file.failReadsFrom = failFrom;
+        EXPECT_EQ(LoadJpegBlock(file, 0, {}, nullptr), nullptr);
+    }
+    MemoryFileReader empty({});
+    EXPECT_EQ(LoadJpegBlock(empty, 0, {}, nullptr), nullptr);
 }

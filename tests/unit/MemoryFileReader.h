@@ -33,6 +33,14 @@ public:
         return true;
     }
 
+    bool Seek(uint64_t offset) override {
+        if (failSeek) return false;
+        m_position = offset < m_bytes.size() ? static_cast<size_t>(offset) : m_bytes.size();
+        return true;
+    }
+
+    bool failSeek = false;
+
 private:
     std::vector<uint8_t> m_bytes;
     size_t m_position = 0;

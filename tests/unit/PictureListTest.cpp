@@ -97,11 +97,11 @@ TEST(PictureListScan, ExtensionIsTextFromLastDotComparedOnAsciiCase) {
         bool listed;
     };
     const Case cases[] = {
-        {"Photo.JPG", true},   {"photo.jpg", true},      {"photo.Jpg", true},     {"scan.BMP", true},
-        {"scan.bMp", true},    {"a.bmp.jpg", true},      {"a.jpg.bmp", true},     {".jpg", true},
-        {"photo.jpeg", false}, {"photo.jpg.txt", false}, {"photo", false},        {"jpg", false},
-        {"photo.", false},     {"photo.jpg ", false},    {"photo.jp", false},     {"photo.jpgg", false},
-        {"photo.gif", false},  {"photo_jpg", false},     {"photo.\xCApg", false}, {"photo.j\xD0g", false},
+        {"Photo.JPG", true},  {"photo.jpg", true},      {"photo.Jpg", true},     {"scan.BMP", true},
+        {"scan.bMp", true},   {"a.bmp.jpg", true},      {"a.jpg.bmp", true},     {".jpg", true},
+        {"photo.jpeg", true}, {"photo.jpg.txt", false}, {"photo", false},        {"jpg", false},
+        {"photo.", false},    {"photo.jpg ", false},    {"photo.jp", false},     {"photo.jpgg", false},
+        {"photo.gif", false}, {"photo_jpg", false},     {"photo.\xCApg", false}, {"photo.j\xD0g", false},
     };
     for (const Case& c : cases) {
         FakeDirectory dir;
@@ -116,10 +116,13 @@ TEST(PictureListScan, FilterFlagsChooseTheTypes) {
     dir.AddFile("X\\b.jpg");
     dir.AddFile("X\\c.BMP");
     dir.AddFile("X\\d.txt");
-    EXPECT_EQ(Scan(dir, "X", {true, true}), (Paths{"X\\a.bmp", "X\\b.jpg", "X\\c.BMP"}));
-    EXPECT_EQ(Scan(dir, "X", {true, false}), (Paths{"X\\a.bmp", "X\\c.BMP"}));
-    EXPECT_EQ(Scan(dir, "X", {false, true}), (Paths{"X\\b.jpg"}));
-    EXPECT_EQ(Scan(dir, "X", {false, false}), Paths{});
+    EXPECT_EQ(Scan(dir, "X", {true, true, {}}), (Paths{"X\\a.bmp", "X\\b.jpg", "X\\c.BMP"}));
+    EXPECT_EQ(Scan(dir, "X", {true, false, {}}), (Paths{"X\\a.bmp", "X\\c.BMP"}));
+    EXPECT_EQ(Scan(dir, "X", {false, true, {}}), (Paths{"X\\b.jpg"}));
+    EXPECT_EQ(Scan(dir, "X", {false, false, {}}), Paths{});
+    dir.AddFile("X\\e.PNG");
+    dir.AddFile("X\\f.webp");
+    EXPECT_EQ(Scan(dir, "X", {false, false, {".png"}}), (Paths{"X\\e.PNG"}));
 }
 
 TEST(PictureListScan, UnreadableFoldersAddNothingAndTheWalkGoesOn) {

@@ -1,33 +1,37 @@
 #include "core/picture/DibImage.h"
 
-#include <cstring>
+#include <memory>
 
-#include "core/framework/Ascii.h"
 #include "core/picture/BmpReader.h"
 #include "core/picture/DibRules.h"
 #include "core/picture/FileReader.h"
 #include "core/picture/JpegLoader.h"
-
-namespace orv {
-
-bool IsJpegFileName(const char* path) {
-    if (!path) return false;
-    const char* dot = std::strrchr(path, '.');
-    return dot && (EqualsNoCaseAscii(dot, ".jpg") || EqualsNoCaseAscii(dot, ".jpeg"));
-}
-
-}  // namespace orv
+#include "core/picture/PictureTypes.h"
+#include "core/picture/SystemDecoder.h"
 
 CDibImage::~CDibImage() { Free(); }
 
 int CDibImage::Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize) {
     if (!fileName) return 0;
-    if (orv::IsJpegFileName(fileName)) {
+    // The loader is chosen by the name alone: a PNG named .jpg fails as a JPEG.
+    switch (orv::PictureKindOf(fileName)) {
+    case orv::PictureKind::Jpeg: {
         Free();
         orv::Size size;
         m_hDib.reset(orv::LoadJpegBlock(fileName, paletteDisplay, drawSize, &size));
         if (m_hDib) m_size = size;
-    } else {
+        break;
+    }
+    case orv::PictureKind::Other: {
+        Free();
+        std::unique_ptr<orv::IFileReader> file = orv::OpenFileForReading(fileName);
+        if (!file) return 0;
+        orv::Size size;
+        m_hDib.reset(orv::LoadSystemDecodedBlock(*file, paletteDisplay, drawSize, &size));
+        if (m_hDib) m_size = size;
+        break;
+    }
+    case orv::PictureKind::Bmp: {
         // Opened before anything is released: a picture that cannot be opened keeps the old one.
         std::unique_ptr<orv::IFileReader> file = orv::OpenFileForReading(fileName);
         if (!file) return 0;
@@ -35,6 +39,8 @@ int CDibImage::Load(const char* fileName, int paletteDisplay, const orv::DrawSiz
         m_hDib.reset(orv::LoadBmpBlock(*file));
         orv::GlobalLockGuard lock(m_hDib.get());
         if (lock) m_size = orv::Size{orv::DibWidthOf(lock.data()), orv::DibHeightOf(lock.data())};
+        break;
+    }
     }
     return m_hDib ? 1 : 0;
 }

@@ -1,8 +1,9 @@
 #pragma once
-// One picture in memory as a packed DIB in a movable global block, read from a BMP file or decoded
-// from a JPEG file. Load, Free, GetWidth and GetHeight are portable; MakePalette and Draw are the
-// Win32 side, declared here against forward declarations of HDC, RECT and CPalette so this header
-// stays free of <windows.h> (the project builds with STRICT, where HDC is HDC__*).
+// One picture in memory as a packed DIB in a movable global block, read from a BMP file, decoded
+// from a JPEG file, or decoded by the system's imaging component (the "other" formats). Load,
+// Free, GetWidth and GetHeight are portable; MakePalette and Draw are the Win32 side, declared
+// here against forward declarations of HDC, RECT and CPalette so this header stays free of
+// <windows.h> (the project builds with STRICT, where HDC is HDC__*).
 #include "core/picture/GlobalBlock.h"
 #include "core/picture/JpegLoader.h"
 
@@ -12,24 +13,17 @@ struct tagRECT;
 class CPalette;
 #endif
 
-namespace orv {
-
-// The decoder is chosen by the name alone: the text from the last '.' of the whole path (folders
-// included) is ".jpg" or ".jpeg" in any ASCII letter case.
-bool IsJpegFileName(const char* path);
-
-}  // namespace orv
-
 // Not copyable: it owns its block.
 class CDibImage {
 public:
     virtual ~CDibImage();
 
-    // paletteDisplay is a BOOL (int): non-zero when the display is palette-based, so JPEG colour
-    // output is reduced to 256 colours. TRUE when the object now holds a picture. A BMP file that
-    // cannot be opened leaves the object as it was; every other failure leaves it empty.
-    // drawSize, when set, tells a JPEG picture the size it will be drawn at for its own size, so
-    // it is decoded no larger than that needs; BMP files ignore it.
+    // The loader is chosen by the name (PictureKindOf). paletteDisplay is a BOOL (int): non-zero
+    // when the display is palette-based, so JPEG colour output is reduced to 256 colours. TRUE
+    // when the object now holds a picture. A BMP file that cannot be opened leaves the object as
+    // it was; every other failure leaves it empty. drawSize, when set, tells a JPEG or "other"
+    // picture the size it will be drawn at for its own size, so it is decoded no larger than that
+    // needs; BMP files ignore it.
     int Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize = {});
     void Free();
     // The picture's own (upright) size, whatever the block holds; 0 when empty.

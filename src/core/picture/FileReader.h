@@ -1,5 +1,6 @@
 #pragma once
-// The file layer the BMP reader reads through. Windows opens with CreateFileW on the path's long
+// The file layer every picture loader reads through: the BMP reader, the JPEG loader's source
+// manager and the imaging component's stream. Windows opens with CreateFileW on the path's long
 // form (read only, no sharing, existing disk files only); other hosts use POSIX. Tests put their
 // own readers in its place to make a read fail part-way. Failures are results, never exceptions.
 #include <cstddef>
@@ -16,6 +17,9 @@ public:
     // Reads up to count bytes from the current position; read gets how many arrived (fewer only at
     // the end of the file). False on a read error.
     virtual bool Read(void* buffer, size_t count, size_t& read) = 0;
+    // Moves the read position to offset bytes from the start (beyond the end is allowed: reads
+    // there deliver nothing). False when the layer cannot.
+    virtual bool Seek(uint64_t offset) = 0;
 };
 
 // For the file layers: calls readSome(out, want, got) until count bytes have arrived or it reports

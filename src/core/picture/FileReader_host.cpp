@@ -1,5 +1,6 @@
 // POSIX file layer for the host build.
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,11 @@ public:
                 if (errno != EINTR) return false;  // a signal during the read is no error
             }
         });
+    }
+
+    bool Seek(uint64_t offset) override {
+        if (offset > static_cast<uint64_t>(INT64_MAX)) return false;
+        return ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
     }
 
 private:

@@ -9,10 +9,11 @@
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
+#include <jerror.h>
 
-#include "core/framework/UniqueHandle.h"
 #include "core/picture/DibRules.h"
 #include "core/picture/ExifOrientation.h"
+#include "core/picture/FileReader.h"
 #include "core/picture/Orientation.h"
 
 namespace orv {
@@ -25,27 +26,69 @@ struct JpegErrorManager {
     std::jmp_buf exit;
 };
 
+// The library reads through the project's file layer, the one the BMP reader and the imaging
+// component read through, instead of stdio: the same sharing rules and names for every format.
+struct ReaderSource {
+    jpeg_source_mgr pub;  // first, so the library's pointer to it is a pointer to the whole
+    IFileReader* file;
+    bool started;  // some bytes have arrived
+    JOCTET buffer[64 * 1024];
+};
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<ReaderSource*>(cinfo->src);
+    size_t got = 0;
+    if (!src->file->Read(src->buffer, sizeof src->buffer, got)) ERREXIT(cinfo, JERR_FILE_READ);
+    if (got == 0) {
+        if (!src->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        // A file cut short shows what arrived, as the library's own stdio source does: a
+        // warning, and an end-of-image marker in place of the rest.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    src->started = true;
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    auto* src = reinterpret_cast<ReaderSource*>(cinfo->src);
+    size_t left = static_cast<size_t>(count);
+    while (left > src->pub.bytes_in_buffer) {
+        left -= src->pub.bytes_in_buffer;
+        FillInputBuffer(cinfo);  // never returns FALSE: it suspends nothing
+    }
+    src->pub.next_input_byte += left;
+    src->pub.bytes_in_buffer -= left;
+}
+
+void TermSource(j_decompress_ptr) {}
+
 // Everything one call touches, plain data only.
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     JpegErrorManager error;
-    FILE* file;
+    ReaderSource source;
     int paletteDisplay;  // set for greyscale files too once the header is read
     bool quantize;
-    int orientation;  // Exif orientation, 1 to 8
-    uint8_t* rows;    // the first row inside the locked block
+    bool cmyk;          // the library hands out CMYK rows; this loader makes them BGR
+    bool invertedCmyk;  // Adobe's convention: 0 is full ink
+    int orientation;    // Exif orientation, 1 to 8
+    uint8_t* rows;      // the first row inside the locked block
     size_t rowBytes;
     uint8_t* scratch;  // one stored row, for orientations other than 1
+    uint8_t* cmykRow;  // one row as the library gives it, for CMYK pictures
 };
 
 [[noreturn]] void JpegErrorExit(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->exit, 1);
 }
-
-struct CloseStdioFile {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using UniqueStdioFile = Unique<FILE*, CloseStdioFile>;
 
 using JobStep = void (*)(JpegJob&);
 
@@ -69,14 +112,28 @@ void CreateAndReadHeader(JpegJob& job) {
     // cheap that way).
     long& cap = job.cinfo.mem->max_memory_to_use;
     if (cap == 0 || cap > static_cast<long>(kMaxJpegBlockBytes)) cap = static_cast<long>(kMaxJpegBlockBytes);
-    jpeg_stdio_src(&job.cinfo, job.file);
+    job.cinfo.src = &job.source.pub;
+    job.source.pub.init_source = InitSource;
+    job.source.pub.fill_input_buffer = FillInputBuffer;
+    job.source.pub.skip_input_data = SkipInputData;
+    job.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    job.source.pub.term_source = TermSource;
     // APP1 holds the Exif block with the orientation tag; the rest are skipped as before.
     jpeg_save_markers(&job.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&job.cinfo, TRUE);
 }
 
 void ChooseOutput(JpegJob& job) {
-    if (job.cinfo.out_color_space == JCS_GRAYSCALE) {
+    if (job.cinfo.jpeg_color_space == JCS_CMYK || job.cinfo.jpeg_color_space == JCS_YCCK) {
+        // The library turns YCCK into CMYK but makes no RGB of either; the rows are converted
+        // here. They stay 24-bit on a palette display too: the quantizer works on the library's
+        // RGB output only, and GDI maps a 24-bit picture to the palette itself.
+        job.cinfo.out_color_space = JCS_CMYK;
+        job.cmyk = true;
+        job.invertedCmyk = job.cinfo.saw_Adobe_marker != 0;
+        job.paletteDisplay = 0;
+        job.quantize = false;
+    } else if (job.cinfo.out_color_space == JCS_GRAYSCALE) {
         // Greyscale is stored as 8 bits with a grey table; the library is not asked to quantize.
         job.paletteDisplay = 1;
         job.quantize = false;
@@ -101,18 +158,20 @@ void ReadRows(JpegJob& job) {
     if (job.orientation == 1) {
         uint8_t* row = job.rows;
         while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW target = row;
+            JSAMPROW target = job.cmyk ? job.cmykRow : row;
             jpeg_read_scanlines(&cinfo, &target, 1);
+            if (job.cmyk) CmykToBgr(job.cmykRow, cinfo.output_width, job.invertedCmyk, row);
             row += job.rowBytes;
         }
     } else {
         const Size stored{static_cast<int32_t>(cinfo.output_width),
                           static_cast<int32_t>(cinfo.output_height)};
-        const size_t pixelBytes = static_cast<size_t>(cinfo.output_components);
+        const size_t pixelBytes = job.cmyk ? 3 : static_cast<size_t>(cinfo.output_components);
         while (cinfo.output_scanline < cinfo.output_height) {
             const int32_t y = static_cast<int32_t>(cinfo.output_scanline);
-            JSAMPROW target = job.scratch;
+            JSAMPROW target = job.cmyk ? job.cmykRow : job.scratch;
             jpeg_read_scanlines(&cinfo, &target, 1);
+            if (job.cmyk) CmykToBgr(job.cmykRow, cinfo.output_width, job.invertedCmyk, job.scratch);
             PlaceStoredRow(job.scratch, y, stored, job.orientation, pixelBytes, job.rows, job.rowBytes);
         }
     }
@@ -183,6 +242,18 @@ int ChooseJpegScale(Size picture, Size drawn) {
     return 8;
 }
 
+void CmykToBgr(const uint8_t* cmyk, size_t pixels, bool inverted, uint8_t* bgr) {
+    // With no colour management, each of red, green and blue is what its ink (cyan, magenta,
+    // yellow) and the black ink leave of the paper's white. Adobe's files store 255 - ink.
+    for (size_t i = 0; i < pixels; ++i, cmyk += 4, bgr += 3) {
+        const unsigned k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned ink = inverted ? cmyk[c] : 255u - cmyk[c];
+            bgr[2 - c] = static_cast<uint8_t>((ink * k + 127) / 255);
+        }
+    }
+}
+
 uint64_t JpegCoefficientBytes(uint32_t width, uint32_t height, const std::vector<JpegSampling>& components,
                               bool multiScan) {
     if (!multiScan) return 0;
@@ -219,13 +290,19 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay) {
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawSizeFn& drawSize,
                            Size* pictureSize) {
     if (!fileName) return nullptr;
-    // Declared before the job: the decompressor is destroyed before the file it reads closes.
-    UniqueStdioFile file(std::fopen(fileName, "rb"));
+    std::unique_ptr<IFileReader> file = OpenFileForReading(fileName);
     if (!file) return nullptr;
+    return LoadJpegBlock(*file, paletteDisplay, drawSize, pictureSize);
+}
 
-    JpegJob job;
+GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
+                           Size* pictureSize) {
+    // On the heap: the job holds the source's 64 KiB buffer.
+    std::unique_ptr<JpegJob> jobOwner(new (std::nothrow) JpegJob);
+    if (!jobOwner) return nullptr;
+    JpegJob& job = *jobOwner;
     std::memset(&job, 0, sizeof job);
-    job.file = file.get();
+    job.source.file = &file;
     job.paletteDisplay = paletteDisplay;
     job.orientation = 1;
     job.cinfo.err = jpeg_std_error(&job.error.pub);
@@ -233,6 +310,7 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
 
     GlobalBlock block;
     std::unique_ptr<uint8_t[]> scratch;
+    std::unique_ptr<uint8_t[]> cmykRow;
     uint8_t* dib = nullptr;
     Size upright;
     try {
@@ -257,7 +335,8 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
         const Size output = UprightSize(
             Size{static_cast<int32_t>(cinfo.output_width), static_cast<int32_t>(cinfo.output_height)},
             job.orientation);
-        const int components = cinfo.output_components;
+        // CMYK rows become three bytes a pixel.
+        const int components = job.cmyk ? 3 : cinfo.output_components;
         const uint64_t size =
             JpegBlockBytes(uint32_t(output.cx), uint32_t(output.cy), components, job.paletteDisplay != 0);
         // A progressive picture's coefficients are taken whatever the scale: what the header asks
@@ -274,9 +353,14 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
         block.reset(AllocGlobalBlock(size));
         if (!block) throw CMemoryJpegException();
         if (job.orientation != 1) {
-            scratch.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * cinfo.output_components]);
+            scratch.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * components]);
             if (!scratch) throw CMemoryJpegException();
             job.scratch = scratch.get();
+        }
+        if (job.cmyk) {
+            cmykRow.reset(new (std::nothrow) uint8_t[size_t(cinfo.output_width) * 4]);
+            if (!cmykRow) throw CMemoryJpegException();
+            job.cmykRow = cmykRow.get();
         }
         dib = static_cast<uint8_t*>(LockGlobalBlock(block.get()));
         if (!dib) throw CMemoryJpegException();

@@ -50,6 +50,8 @@ bool JpegMemoryFits(uint64_t blockBytes, uint64_t coefficientBytes,
 // The size at which the window will draw a picture of the given (upright) size. Empty: unknown.
 using DrawSizeFn = std::function<Size(Size)>;
 
+class IFileReader;
+
 // M of the decode scale M/8 for a picture of `picture` pixels that is drawn at `drawn` (both in
 // the same orientation): the cheapest scale whose output, each side rounded up as the library
 // does, still covers `drawn` in both directions. Measured with libjpeg-turbo 2.1: 3/8 costs what
@@ -61,9 +63,15 @@ int ChooseJpegScale(Size picture, Size drawn);
 // 256-entry table when `table`, and rows padded to four bytes. 64-bit, so it cannot wrap.
 uint64_t JpegBlockBytes(uint32_t width, uint32_t height, int components, bool table);
 
+// Converts pixels of four bytes (cyan, magenta, yellow, black) to three (blue, green, red) with
+// no colour management: each colour is what its ink and the black ink leave of white. inverted:
+// the bytes are 255 - ink, as Adobe's programs write them (an Adobe marker says so).
+void CmykToBgr(const uint8_t* cmyk, size_t pixels, bool inverted, uint8_t* bgr);
+
 // paletteDisplay (non-zero: the display has a palette) reduces colour pictures to 256 colours with
 // the library's two-pass quantizer; otherwise they come out as 24-bit BGR. Greyscale pictures are
-// always 8-bit with a grey table. Returns an unlocked block owned by the caller, null on any
+// always 8-bit with a grey table. CMYK and YCCK pictures are converted to 24-bit BGR on either
+// display. Returns an unlocked block owned by the caller, null on any
 // failure; every path closes the file and destroys the decompressor. The block holds the picture
 // upright (Exif orientation applied), at full size.
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay);
@@ -71,6 +79,10 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay);
 // drawSize is set. pictureSize, when not null, receives the picture's upright size at full
 // scale on success (the block may hold fewer pixels).
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawSizeFn& drawSize,
+                           Size* pictureSize);
+// As above, reading from file's current position (the file layer's OpenFileForReading, or bytes
+// in memory).
+GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
                            Size* pictureSize);
 
 }  // namespace orv

@@ -5,17 +5,14 @@
 #include <utility>
 
 #include "core/framework/Ascii.h"
+#include "core/picture/PictureTypes.h"
 
 namespace orv {
 namespace {
 
-// Extensions are matched on ASCII case only, independent of the user's code page.
+// Extensions are matched on ASCII case only, independent of the user's code page (PictureTypes).
 bool IsWanted(const std::string& name, const PictureFilter& filter) {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string_view extension = std::string_view(name).substr(dot);
-    return (filter.showBmp && EqualsNoCaseAscii(extension, ".bmp")) ||
-           (filter.showJpg && EqualsNoCaseAscii(extension, ".jpg"));
+    return IsListedPicture(name, filter.showBmp, filter.showJpg, filter.otherExtensions);
 }
 
 }  // namespace

@@ -41,6 +41,8 @@ using LeadByteTest = bool (*)(unsigned char);
 struct PictureFilter {
     bool showBmp = true;
     bool showJpg = true;
+    // The extensions "Others" lists (OtherExtensionsOf); empty when the box is off.
+    std::vector<std::string> otherExtensions;
 };
 
 // Removes one trailing backslash, if there is one.

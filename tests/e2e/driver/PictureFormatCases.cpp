@@ -35,7 +35,7 @@ E2E_CASE_WITH(format_jpeg_and_8bit_bmp, "x86") {
 }
 
 E2E_CASE(format_jpg_files_off) {
-    // Only JPEG files and a ".jpeg" one (never listed); with JPG files off nothing shows.
+    // Only JPEG files, named .jpg and .jpeg; with JPG files off nothing shows.
     std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\a.jpg", BlueJpeg());
     WriteFileBytes(folder + "\\b.jpeg", BlueJpeg());
