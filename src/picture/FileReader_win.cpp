@@ -2,6 +2,9 @@
 // another process holds open is not read while it is being written.
 #include "framework/Unique.h"
 #include "framework/WidePath.h"
+#ifdef ORVANTA_SLOW_IO
+#include "framework/SlowIo.h"
+#endif
 
 #include <cstdint>
 #include <utility>
@@ -48,6 +51,10 @@ private:
 
 std::unique_ptr<IFileReader> OpenFileForReading(const char* path) {
     if (!path) return nullptr;
+#ifdef ORVANTA_SLOW_IO
+    static const DWORD slowOpenMs = SlowIoMilliseconds("ORVANTA_SLOW_OPEN_MS");
+    if (slowOpenMs != 0) ::Sleep(slowOpenMs);
+#endif
     UniqueFile file(::CreateFileW(LongWidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;

@@ -1,13 +1,28 @@
 #pragma once
 // Directory enumeration and code-page facts for the picture list, on Windows.
-#include "core/show/PictureList.h"
+#include <cstdint>
+#include <string>
+#include <vector>
 
+#include "core/show/PictureList.h"
+#include "framework/Unique.h"
+
+// One walk's enumerator, used on one thread.
 class Win32DirectoryEnumerator final : public orv::IDirectoryEnumerator {
 public:
+    Win32DirectoryEnumerator();
+    ~Win32DirectoryEnumerator() override;
     bool Enumerate(const std::string& pattern,
                    const std::function<bool(const orv::DirEntry&)>& visit) override;
     bool FolderIndex(const std::string& folder, uint64_t& index) override;
     bool FolderVolume(const std::string& folder, uint64_t& volume) override;
+
+private:
+    bool ListOpenFolder(HANDLE folder, const std::function<bool(const orv::DirEntry&)>& visit, bool& listed);
+
+    UniqueFile m_folder;          // the last folder FolderIndex opened, until it is listed
+    std::string m_folderPattern;  // the pattern that lists it
+    std::vector<uint64_t> m_buffer;
 };
 
 // IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise (single-byte code

@@ -43,9 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.delay = 30;
     orv::DataExchange save(controls, true);
     const bool ok = orv::ExchangeSettings(save, orv::FieldsOf(settings));
+    const uint32_t delay = settings.delay;
     // Success exactly when the text reads as 1..120; otherwise exactly one message.
     if (ok != (read && value >= 1 && value <= 120)) abort();
     if (controls.messages != (ok ? 0 : 1)) abort();
-    if (ok && settings.delay != value) abort();
+    if (ok && delay != value) abort();
     return 0;
 }

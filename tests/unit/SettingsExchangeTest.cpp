@@ -121,20 +121,21 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     m.showCaption = 2;
     m.showBmp = -3;
     m.showJpg = 1;
+    m.showOther = 1;
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
-    // One entry per setting; the long-standing seven in this order among them.
+    // One entry per setting; the long-standing seven in this order among them, then "Others".
     EXPECT_EQ(controls.log.size(), static_cast<size_t>(orv::kSettingCount));
     std::vector<std::string> seven;
     for (const std::string& entry : controls.log) {
         for (int id : {IDC_FOLDER, IDC_STRETCH, IDC_DELAY, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP,
-                       IDC_SHOW_JPG})
+                       IDC_SHOW_JPG, IDC_SHOW_OTHER})
             if (entry.find(" " + std::to_string(id) + " ") != std::string::npos) seven.push_back(entry);
     }
     EXPECT_EQ(seven, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
                                                "check 1012 = 0", "check 1014 = 2", "check 1016 = 0",
-                                               "check 1017 = 1"}));
+                                               "check 1017 = 1", "check 1018 = 1"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -184,8 +185,10 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::DelayBetweenPictures, {"SetDelayBetweenPictures 45"}},
         {SettingChange::RandomOrder, {"SetRandomOrder 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayImageDescription, {"SetDisplayImageDescription 1"}},
+        {SettingChange::FadeBetweenPictures, {"SetFadeBetweenPictures 1"}},
         {SettingChange::DisplayBMPFiles, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
+        {SettingChange::DisplayOtherFiles, {"SetDisplayOtherFiles 1", "SetFolder D:\\new"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> expected = {"UpdateData", "StopSlideTimer"};

@@ -76,8 +76,10 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"StretchPictures", orv::SettingKind::Flag, 1},
         {"RandomOrder", orv::SettingKind::Flag, 1},
         {"DisplayImageDescription", orv::SettingKind::Flag, 1},
+        {"FadeBetweenPictures", orv::SettingKind::Flag, 1},
         {"DisplayBMPFiles", orv::SettingKind::Flag, 1},
         {"DisplayJPGFiles", orv::SettingKind::Flag, 1},
+        {"DisplayOtherFiles", orv::SettingKind::Flag, 1},
         {"Directory", orv::SettingKind::Folder, 0},
     };
     FakeProfileStore store;

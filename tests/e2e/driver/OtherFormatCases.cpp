@@ -104,6 +104,12 @@ void WriteShowSettings(const std::string& folder) {
     s.Write();
 }
 
+std::string WindowText(HWND h) {
+    char text[256] = "";
+    GetWindowTextA(h, text, sizeof text);
+    return text;
+}
+
 bool FailureBoxShown() {
     return WaitUntil([] { return FindCaptionBox(CaptureScreen()).has_value(); }, 5000);
 }
@@ -223,6 +229,48 @@ E2E_CASE_WITH(formats_cmyk_jpeg_is_drawn, "x86") {
     E2E_EXPECT(!FindCaptionBox(WaitStillScreen()), "a failure box is on the screen");
 }
 
+E2E_CASE(formats_tiff_turned_upright_by_its_orientation_tag) {
+    const std::string folder = MakeFolder("pics");
+    CopyIn(FormatSet() + "\\turned6.tif", folder + "\\turned6.tif");
+    WriteShowSettings(folder);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    // Upright 60 x 80 at (370, 260): blue on the left half, red on the right.
+    E2E_EXPECT(WaitPixel(385, 300, RGB(0, 0, 255), 5000), "left half %s, want blue",
+               Describe(ScreenPixel(385, 300)).c_str());
+    const Shot shot = WaitStillScreen();
+    const RECT blue = shot.Bounds(RGB(0, 0, 255)), red = shot.Bounds(RGB(255, 0, 0));
+    E2E_EXPECT(blue.left == 370 && blue.top == 260 && blue.right == 400 && blue.bottom == 340,
+               "blue drawn at %s, want (370, 260)-(400, 340)", Describe(blue).c_str());
+    E2E_EXPECT(red.left == 400 && red.top == 260 && red.right == 430 && red.bottom == 340,
+               "red drawn at %s, want (400, 260)-(430, 340)", Describe(red).c_str());
+}
+
+E2E_CASE(formats_large_pngs_scaled_to_the_screen) {
+    const std::string folder = MakeFolder("pics");
+    CopyIn(FormatSet() + "\\big-rgb.png", folder + "\\a.png");
+    CopyIn(FormatSet() + "\\big-rgba.png", folder + "\\b.png");
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 0;  // larger than the screen: shrunk to fit all the same
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    // Opaque, then half-transparent rgb(200, 100, 50) over black.
+    const COLORREF colours[] = {RGB(30, 160, 90), RGB(100, 50, 25)};
+    for (int i = 0; i < 2; ++i) {
+        if (i > 0) saver.Tick();
+        E2E_EXPECT(WaitPixel(400, 300, colours[i], 5000, 2), "picture %d: centre %s, want %s", i,
+                   Describe(ScreenPixel(400, 300)).c_str(), Describe(colours[i]).c_str());
+        const Shot shot = WaitStillScreen();
+        const int same = shot.Count(ScreenPixel(400, 300));
+        E2E_EXPECT(same == 800 * 600, "picture %d: %d of 480000 pixels are the centre's colour", i, same);
+    }
+}
+
 E2E_CASE(formats_png_claiming_30000_square_fails_at_once) {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\huge.png", folder + "\\huge.png");
@@ -237,4 +285,88 @@ E2E_CASE(formats_png_claiming_30000_square_fails_at_once) {
     saver.Post(WM_KEYDOWN, VK_SPACE, 1);
     const auto code = saver.WaitExit(5000);
     E2E_EXPECT(code && *code == 0, "a key did not end the saver with code 0");
+}
+
+E2E_CASE_WITH(formats_others_box_on_by_default_and_stored_off, "x86") {
+    const std::string folder = MakeFolder("pics");
+    Settings s;
+    s.folder = folder;
+    s.Write();
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    E2E_REQUIRE(dlg, "no settings dialog");
+    HWND others = GetDlgItem(dlg, 1018);
+    E2E_REQUIRE(others, "the dialog has no control 1018");
+    E2E_EXPECT(WindowText(others) == "&Others", "box 1018 reads '%s'", WindowText(others).c_str());
+    E2E_EXPECT(SendMessageA(others, BM_GETCHECK, 0, 0) == BST_CHECKED, "box 1018 is not checked by default");
+    E2E_EXPECT(GetWindow(others, GW_HWNDPREV) == GetDlgItem(dlg, 1017),
+               "box 1018 does not follow 1017 in tab order");
+    PostMessageA(others, BM_CLICK, 0, 0);
+    E2E_EXPECT(WaitUntil([&] { return SendMessageA(others, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000),
+               "box 1018 did not untick");
+    PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    const auto code = saver.WaitExit(10000);
+    E2E_EXPECT(code.has_value(), "the dialog did not end on OK");
+    const std::optional<DWORD> stored = ReadDword("DisplayOtherFiles");
+    E2E_EXPECT(stored == 0u, "DisplayOtherFiles is %s, want the DWORD 0",
+               stored ? std::to_string(*stored).c_str() : "missing");
+}
+
+E2E_CASE(formats_others_off_lists_only_bmp_and_jpeg_names) {
+    const std::string set = FormatSet() + "\\kinds";
+    const std::string folder = MakeFolder("pics");
+    for (const std::string& name : FilesIn(set, "*.*"))
+        CopyIn(set + "\\" + name, folder + "\\" + name);
+    WriteShowSettings(folder);
+    const DWORD off = 0;
+    E2E_REQUIRE(RegSetKeyValueA(HKEY_CURRENT_USER, kConfigKey, "DisplayOtherFiles", REG_DWORD, &off, 4) ==
+                    ERROR_SUCCESS,
+                "cannot write DisplayOtherFiles");
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    // a.jpeg, b.jpe, c.JFIF, then a.jpeg again: the PNG, GIF and TIFF are not listed.
+    const COLORREF steps[] = {RGB(220, 40, 40), RGB(40, 200, 40), RGB(40, 40, 220), RGB(220, 40, 40)};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        if (i > 0) saver.Tick();
+        E2E_EXPECT(WaitPixel(400, 300, steps[i], 5000, 8), "slide %zu: centre %s, want %s", i,
+                   Describe(ScreenPixel(400, 300)).c_str(), Describe(steps[i]).c_str());
+        WaitStillScreen();
+    }
+}
+
+E2E_CASE_WITH(formats_others_and_cmyk_on_a_palette_display, "depth=8") {
+    // Colours read back at 8 bits are unreliable under Wine: each picture must be drawn where it
+    // belongs, with no failure box, the saver running on.
+    const std::string folder = MakeFolder("pics");
+    CopyIn(FormatSet() + "\\kinds\\d.png", folder + "\\a.png");
+    CopyIn(FormatSet() + "\\anim.gif", folder + "\\b.gif");
+    CopyIn(FormatSet() + "\\cmyk.jpg", folder + "\\c.jpg");
+    CopyIn(FormatSet() + "\\png\\rgba16-adam7.png", folder + "\\d.png");
+    WriteShowSettings(folder);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const RECT areas[] = {
+        {360, 270, 440, 330}, {360, 270, 440, 330}, {360, 270, 440, 330}, {368, 276, 432, 324}};
+    Shot shot;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) saver.Tick();
+        const Shot before = shot;
+        E2E_REQUIRE(WaitUntil(
+                        [&] {
+                            const Shot now = CaptureScreen();
+                            return i == 0 ? !now.AllOf(RGB(0, 0, 0)) : now.pixels != before.pixels;
+                        },
+                        10000),
+                    "picture %d: the screen did not change", i);
+        shot = WaitStillScreen();
+        const RECT drawn = shot.BoundsNot(RGB(0, 0, 0));
+        E2E_EXPECT(drawn.left >= areas[i].left && drawn.top >= areas[i].top &&
+                       drawn.right <= areas[i].right && drawn.bottom <= areas[i].bottom &&
+                       drawn.right > drawn.left,
+                   "picture %d: drawn at %s, want within %s", i, Describe(drawn).c_str(),
+                   Describe(areas[i]).c_str());
+        E2E_EXPECT(!FindCaptionBox(shot), "picture %d: a failure box", i);
+        E2E_REQUIRE(saver.Running() && saver.TopWindows().size() == 1,
+                    "picture %d: the saver ended or showed a box", i);
+    }
 }

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# A large picture library under Wine: how long the folder walk takes, and how long the saver makes
+# its user wait for the window, the first picture and the settings dialog.
+#
+#   bench/walk_library.sh [WALK_RUNS [SAVER_RUNS]]     (defaults 3 and 1; medians are shown)
+#
+# The library is 200,000 tiny BMPs in 20,000 folders (bench/make_library.py; kept in
+# build/bench-library between runs, or ORVANTA_BENCH_LIBRARY). In one run under the same Wine:
+#  - walks, timed inside each program after a warm-up walk: a bare recursive FindFirstFileW walk,
+#    the same with FindFirstFileExW and large fetches, and the saver's own walk (FolderWalk on the
+#    Win32 enumerator, loop guard and sorting included);
+#  - the saver (e2e_driver.exe bench_library): time from its start to the full-screen window, to
+#    the first picture and to the dialog, in sorted and random order, plain and through
+#    OrvantaSlowIo.scr with ORVANTA_SLOW_FOLDER_MS (default 2) per folder read, as a share would;
+#    an empty folder gives the times the library is compared against.
+#
+# Needs the win64 build (Orvanta.scr, OrvantaSlowIo.scr, e2e_driver.exe, bench/win/*.exe); override
+# with ORVANTA_WIN64_BUILD. Its end-to-end template prefix is made here when it is missing or was
+# made for another Wine flavour. Only x64 programs run: no 32-bit Wine is needed. ORVANTA_BENCH_SCR and
+# ORVANTA_BENCH_SLOW_SCR measure other builds of the two savers with the same driver.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=../scripts/lib/wine.sh
+. "$root/scripts/lib/wine.sh"
+walk_runs=${1:-3}
+saver_runs=${2:-1}
+slow_ms=${ORVANTA_SLOW_FOLDER_MS:-2}
+win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
+library=${ORVANTA_BENCH_LIBRARY:-$root/build/bench-library}
+template=$win/tests/e2e/prefix-template
+for f in Orvanta.scr OrvantaSlowIo.scr tests/e2e/e2e_driver.exe bench/win/walk_bare.exe \
+  bench/win/walk_large_fetch.exe bench/win/walk_saver.exe; do
+  [ -f "$win/$f" ] || { echo "build $win first (no $f)"; exit 1; }
+done
+
+echo "library: $library"
+python3 "$root/bench/make_library.py" "$library"
+work=$(mktemp -d /tmp/orvanta-walk-bench.XXXXXX)
+mkdir -p "$work/empty"
+xvfb=
+server=
+cleanup() {
+  if [ -n "$server" ]; then
+    orv_stop_wineserver
+    orv_stop_pid "$server"
+  fi
+  orv_stop_pid "$xvfb"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+orv_wine_env
+orv_ensure_template "$template" "$work" || exit 1
+cp -a "$template" "$work/prefix"
+export WINEPREFIX=$work/prefix
+orv_start_xvfb "$work/xvfb.log" 800x600x24 || exit 1
+xvfb=$ORV_X_PID
+export DISPLAY=$ORV_X_DISPLAY
+setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+server=$!
+
+winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Walks: "files N, M ms" from each program; a first walk warms the caches for all three.
+lib_win=$(winpath "$library")
+wine "$win/bench/win/walk_bare.exe" "$lib_win" </dev/null >/dev/null 2>&1
+printf "%-44s %10s %12s %s\n" "walk of the library" "files" "median ms" "runs"
+for walker in walk_bare walk_large_fetch walk_saver; do
+  : >"$work/ms"
+  runs=""
+  for _ in $(seq "$walk_runs"); do
+    line=$(wine "$win/bench/win/$walker.exe" "$lib_win" </dev/null 2>/dev/null | tr -d '\r')
+    files=$(sed -E 's/^files ([0-9]+).*/\1/' <<<"$line")
+    ms=$(sed -E 's/^files [0-9]+, ([0-9]+) ms.*/\1/' <<<"$line")
+    echo "$ms" >>"$work/ms"
+    runs="$runs $ms"
+  done
+  case $walker in
+    walk_bare) label="bare FindFirstFileW" ;;
+    walk_large_fetch) label="FindFirstFileExW, basic, large fetch" ;;
+    *) label="the saver's walk (guard, sort, long paths)" ;;
+  esac
+  printf "%-44s %10s %12s %s\n" "$label" "$files" "$(median <"$work/ms")" "$runs"
+done
+
+# One saver run: prints the driver's figures as "window MS first MS" or "dialog MS".
+saver_run() {  # saver_run SCR FOLDER full|dialog RANDOM SLOW_MS
+  local scr=$1 folder=$2 mode=$3 random=$4 slow=$5 picture=1
+  [ -n "$(ls -A "$folder")" ] || picture=0
+  ORVANTA_BENCH_PICTURE=$picture ORVANTA_SCR=$(winpath "$scr") ORVANTA_BENCH_FOLDER=$(winpath "$folder") ORVANTA_BENCH_MODE=$mode \
+    ORVANTA_BENCH_RANDOM=$random ORVANTA_SLOW_FOLDER_MS=$slow ORVANTA_BENCH_LIMIT_MS=${ORVANTA_BENCH_LIMIT_MS:-240000} \
+    wine "$win/tests/e2e/e2e_driver.exe" bench_library </dev/null >"$work/driver.log" 2>&1 || {
+    echo "the driver failed:" >&2
+    tr -d '\r' <"$work/driver.log" >&2
+    return 1
+  }
+  tr -d '\r' <"$work/driver.log" | awk '/^ *(window|first picture|dialog) [0-9]+ ms/ {
+    printf "%s ", $(NF - 1) } END { print "" }'
+}
+
+# Medians over SAVER_RUNS of each figure.
+saver_case() {  # saver_case LABEL SCR FOLDER RANDOM SLOW_MS
+  local label=$1 scr=$2 folder=$3 random=$4 slow=$5 i window first dialog
+  : >"$work/w"; : >"$work/f"; : >"$work/d"
+  for i in $(seq "$saver_runs"); do
+    read -r window first < <(saver_run "$scr" "$folder" full "$random" "$slow")
+    echo "$window" >>"$work/w"; echo "${first:-}" >>"$work/f"
+    read -r dialog < <(saver_run "$scr" "$folder" dialog "$random" "$slow")
+    echo "$dialog" >>"$work/d"
+  done
+  printf "%-44s %10s %12s %10s\n" "$label" "$(median <"$work/w")" "$(median <"$work/f")" "$(median <"$work/d")"
+}
+
+scr=${ORVANTA_BENCH_SCR:-$win/Orvanta.scr}
+slow_scr=${ORVANTA_BENCH_SLOW_SCR:-$win/OrvantaSlowIo.scr}
+echo
+printf "%-44s %10s %12s %10s\n" "saver, ms from its start" "window" "first pic" "dialog"
+saver_case "empty folder" "$scr" "$work/empty" 0 0
+saver_case "library, sorted" "$scr" "$library" 0 0
+saver_case "library, random" "$scr" "$library" 1 0
+saver_case "empty folder, $slow_ms ms a folder" "$slow_scr" "$work/empty" 0 "$slow_ms"
+saver_case "library, sorted, $slow_ms ms a folder" "$slow_scr" "$library" 0 "$slow_ms"
+saver_case "library, random, $slow_ms ms a folder" "$slow_scr" "$library" 1 "$slow_ms"
