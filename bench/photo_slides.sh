@@ -6,9 +6,9 @@
 #
 #   bench/photo_slides.sh [SLIDES] [RUNS]     (defaults 10 and 3; medians of RUNS are shown)
 #
-# Needs the win64 build (Orvanta.scr, e2e_driver.exe) and its template prefix, which the first
-# end-to-end run makes (ctest --preset win64 -R 'e2e\.(setup24|cleanup24)'); override with
-# ORVANTA_WIN64_BUILD. ORVANTA_BENCH_SCR measures another Orvanta.scr (an older build, say) with
+# Needs the win64 build (Orvanta.scr, e2e_driver.exe); override with ORVANTA_WIN64_BUILD. Its
+# end-to-end template prefix is made here when it is missing or was made for another Wine flavour
+# (wine32:i386 installed or removed since). Only the x64 saver runs: no 32-bit Wine is needed. ORVANTA_BENCH_SCR measures another Orvanta.scr (an older build, say) with
 # the same driver. The saver's CPU time and VmHWM are read from /proc around SLIDES loads,
 # each sent as a slide-timer tick and repainted by the driver (bench_photo_slides), so the figure
 # is the load, decode, palette and paint of one slide, without start-up.
@@ -21,7 +21,6 @@ runs=${2:-3}
 win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
 bench=${ORVANTA_BENCH_BUILD:-$root/build/bench}
 template=$win/tests/e2e/prefix-template
-[ -f "$template/.orvanta-prefix" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
 [ -f "$win/Orvanta.scr" ] && [ -f "$win/tests/e2e/e2e_driver.exe" ] || { echo "build $win first"; exit 1; }
 cmake --preset bench -B "$bench" >/dev/null
 cmake --build "$bench" -j2 --target bench_jpeg_decode >/dev/null
@@ -50,6 +49,7 @@ echo "photo: $(stat -c %s "$photo") bytes, 6000 x 4000"
 # A saver binary of a name no other run uses, so its host process is found by that name alone.
 scr=$work/OrvantaBench$$.scr
 cp "${ORVANTA_BENCH_SCR:-$win/Orvanta.scr}" "$scr"
+orv_ensure_template "$template" "$work" || exit 1
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
 

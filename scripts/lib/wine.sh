@@ -2,16 +2,22 @@
 # the Wine environment, X servers started with a time-out, and processes stopped by pid.
 # Source it; it defines functions and changes nothing by itself.
 
-# Wine quiet, 64-bit prefixes (they run x86 programs too once wine32 is installed), and no
+# orv_kernel_runs_x86, orv_wine32_installed, orv_wine_x86_unavailable and the switch
+# ORVANTA_NO_32BIT=1 (machines without 32-bit support) are described in x86.sh.
+# shellcheck source=x86.sh
+. "$(dirname "${BASH_SOURCE[0]}")/x86.sh"
+
+# Wine quiet, 64-bit prefixes (they run x86 programs too where wine32 is installed), and no
 # Mono/Gecko install prompts or desktop menu entries.
 orv_wine_env() {
   export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 # A prefix made before Wine's 32-bit half was installed cannot load kernel32 afterwards, for
-# 64-bit programs too: cached prefixes are keyed on this.
+# 64-bit programs too: cached prefixes are keyed on this, and made again when it changes either
+# way (setup removes the half on machines that cannot run it).
 orv_wine_flavour() {
-  if dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+  if orv_wine32_installed; then
     echo "wine $(wine --version 2>/dev/null) with wine32"
   else
     echo "wine $(wine --version 2>/dev/null) 64-bit only"
@@ -74,15 +80,18 @@ orv_start_dual() {
   fi
 }
 
+# orv_prefix_current <dir>: returns 0 when orv_make_prefix made <dir> for this Wine flavour.
+orv_prefix_current() {
+  [ -f "$1/.orvanta-prefix" ] && [ "$(cat "$1/.orvanta-prefix")" = "$(orv_wine_flavour)" ]
+}
+
 # orv_make_prefix <dir> <log>: a Wine prefix as the tests and demos want it, made once: Managed=N
 # (without a window manager every DestroyWindow of a top-level window would otherwise wait about
 # 2 s). A prefix made for another Wine flavour is made again. Needs an X display.
 orv_make_prefix() {
   local dir=$1 log=$2 flavour
+  orv_prefix_current "$dir" && return 0
   flavour=$(orv_wine_flavour)
-  if [ -f "$dir/.orvanta-prefix" ] && [ "$(cat "$dir/.orvanta-prefix")" = "$flavour" ]; then
-    return 0
-  fi
   rm -rf "$dir"
   (
     export WINEPREFIX=$dir
@@ -95,8 +104,30 @@ orv_make_prefix() {
   else
     echo "the Wine prefix $dir could not be made; the end of $log:" >&2
     tail -20 "$log" >&2
+    # The kernel asked without the switch: with the switch, wine32 may well run here.
+    if orv_wine32_installed && ! ORVANTA_NO_32BIT='' orv_kernel_runs_x86; then
+      echo "wine32:i386 is installed, but this kernel runs no 32-bit programs, so every Wine" \
+        "command fails: scripts/setup removes it" >&2
+    fi
     return 1
   fi
+}
+
+# orv_ensure_template <dir> <log dir>: the end-to-end suite's template prefix <dir> for the
+# benchmarks, made as the fixtures make it (under their lock, here on an Xvfb of its own) when it is
+# missing or was made for another Wine flavour.
+orv_ensure_template() {
+  local dir=$1 logs=$2 rc=0
+  orv_prefix_current "$dir" && return 0
+  orv_start_xvfb "$logs/template-xvfb.log" 800x600x24 || return 1
+  (
+    export DISPLAY=$ORV_X_DISPLAY
+    exec 9>"$dir.lock"
+    flock 9
+    orv_make_prefix "$dir" "$dir.log"
+  ) || rc=1
+  orv_stop_pid "$ORV_X_PID"
+  return $rc
 }
 
 # orv_stop_wineserver: ends every Wine process of $WINEPREFIX and waits for its server, bounded.

@@ -22,6 +22,7 @@ struct InvalidHandleValue {
 
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniquePen = Unique<HPEN, DeleteGdiObject>;
+using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
 using UniqueFile = Unique<HANDLE, CloseHandleDeleter, InvalidHandleValue>;
 using UniqueFind = Unique<HANDLE, FindCloseDeleter, InvalidHandleValue>;
 

@@ -63,6 +63,8 @@ protected:                                           \
 #define ON_WM_TIMER()                                                                            \
     {WM_TIMER, 0, 0, ORV_MSG_THUNK(pThis->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, ORV_MSG_THUNK(pThis->OnPaint(); return 0;)},
+#define ON_WM_ERASEBKGND()                                                                       \
+    {WM_ERASEBKGND, 0, 0, ORV_MSG_THUNK(return pThis->OnEraseBkgnd(reinterpret_cast<HDC>(wParam));)},
 #define ON_WM_SIZE()                                                                             \
     {WM_SIZE, 0, 0,                                                                              \
      ORV_MSG_THUNK(pThis->OnSize(static_cast<UINT>(wParam), (short)LOWORD(lParam),              \
@@ -219,6 +221,16 @@ public:
 
 private:
     HWND m_hWnd;
+};
+
+// CreateCompatibleDC .. DeleteDC: a memory context like `compatible` (the screen's for null). Its
+// handle is null when the context cannot be made.
+class CMemoryDC : public CDC {
+public:
+    explicit CMemoryDC(HDC compatible) { m_hDC = ::CreateCompatibleDC(compatible); }
+    ~CMemoryDC() {
+        if (m_hDC) ::DeleteDC(m_hDC);
+    }
 };
 
 // GetDC .. ReleaseDC of a window's client area (the screen for a null window).

@@ -15,6 +15,7 @@
 #include "core/picture/DibRules.h"
 #include "core/picture/FileReader.h"
 #include "core/picture/Orientation.h"
+#include "core/picture/Quantize.h"
 #include "core/picture/SystemDecoder.h"
 
 // mingw-w64's wincodec.h lacks the decoders' reduced-size interface; declared here as the
@@ -197,6 +198,16 @@ UINT BitsPerPixel(IWICImagingFactory* factory, REFWICPixelFormatGUID format) {
     return bits;
 }
 
+// Formats of whole bytes a pixel and no alpha, which every scaler takes as they are.
+bool IsOpaqueByteFormat(REFWICPixelFormatGUID format) {
+    for (const GUID* opaque :
+         {&GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat24bppRGB, &GUID_WICPixelFormat32bppBGR,
+          &GUID_WICPixelFormat48bppRGB, &GUID_WICPixelFormat8bppGray, &GUID_WICPixelFormat16bppGray,
+          &GUID_WICPixelFormat32bppCMYK})
+        if (format == *opaque) return true;
+    return false;
+}
+
 int32_t Clamp(int32_t value, int32_t low, int32_t high) {
     return value < low ? low : (value > high ? high : value);
 }
@@ -280,22 +291,33 @@ GlobalHandle Decode(IFileReader& file, const DrawSizeFn& drawSize, Size* picture
     if (!source) return nullptr;
 
     // Premultiplied: a pixel over black is its colour as it stands. 16-bit channels, grey,
-    // palettes and CMYK all come out as 8-bit blue, green, red.
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.Put())) || !converter ||
-        FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
-        return nullptr;
-    source = QueryAs<IWICBitmapSource>(converter, IID_IWICBitmapSource);
+    // palettes and CMYK all come out as 8-bit blue, green, red. A picture without transparency is
+    // scaled first and only the drawn pixels are converted; one with it is premultiplied first,
+    // so that the scaler does not bleed the colour of transparent pixels into their neighbours.
+    WICPixelFormatGUID sourceFormat{};
+    if (FAILED(source->GetPixelFormat(&sourceFormat))) return nullptr;
+    const bool scaleFirst = IsOpaqueByteFormat(sourceFormat);
+    const bool scale = target.cx != decoded.cx || target.cy != decoded.cy;
     ComPtr<IWICBitmapScaler> scaler;
-    if (target.cx != decoded.cx || target.cy != decoded.cy) {
-        if (FAILED(factory->CreateBitmapScaler(scaler.Put())) || !scaler ||
-            FAILED(scaler->Initialize(source.Get(), UINT(target.cx), UINT(target.cy),
-                                      WICBitmapInterpolationModeFant)))
-            return nullptr;
-        source = QueryAs<IWICBitmapSource>(scaler, IID_IWICBitmapSource);
+    ComPtr<IWICFormatConverter> converter;
+    for (int step = 0; step < 2; ++step) {
+        if ((step == 0) == scaleFirst) {
+            if (!scale) continue;
+            if (FAILED(factory->CreateBitmapScaler(scaler.Put())) || !scaler ||
+                FAILED(scaler->Initialize(source.Get(), UINT(target.cx), UINT(target.cy),
+                                          WICBitmapInterpolationModeFant)))
+                return nullptr;
+            source = QueryAs<IWICBitmapSource>(scaler, IID_IWICBitmapSource);
+        } else {
+            if (FAILED(factory->CreateFormatConverter(converter.Put())) || !converter ||
+                FAILED(converter->Initialize(source.Get(), GUID_WICPixelFormat32bppPBGRA,
+                                             WICBitmapDitherTypeNone, nullptr, 0.0,
+                                             WICBitmapPaletteTypeCustom)))
+                return nullptr;
+            source = QueryAs<IWICBitmapSource>(converter, IID_IWICBitmapSource);
+        }
+        if (!source) return nullptr;
     }
-    if (!source) return nullptr;
 
     const Size output = UprightSize(target, orientation);
     GlobalBlock block(NewBgrDibBlock(output));
@@ -345,11 +367,13 @@ const std::vector<std::string>& SystemDecoderExtensionLists() {
     return lists;
 }
 
-GlobalHandle LoadSystemDecodedBlock(IFileReader& file, int, const DrawSizeFn& drawSize, Size* pictureSize) {
-    // On a palette display the picture stays 24-bit, as a 24-bit BMP does: GDI maps it to the
-    // palette when it is drawn.
+GlobalHandle LoadSystemDecodedBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
+                                    Size* pictureSize) {
     try {
-        return Decode(file, drawSize, pictureSize);
+        GlobalBlock block(Decode(file, drawSize, pictureSize));
+        // A palette display gets 256 colours chosen for the picture, as a JPEG does.
+        if (block && paletteDisplay) block.reset(QuantizeBgrBlock(block.get()));
+        return block.release();
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

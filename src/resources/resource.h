@@ -32,3 +32,4 @@
 #define IDC_SHOW_BMP           1016
 #define IDC_SHOW_JPG           1017
 #define IDC_SHOW_OTHER         1018
+#define IDC_FADE               1019

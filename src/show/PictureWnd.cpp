@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/show/Fade.h"
 #include "core/show/Settings.h"
 #include "show/WindowsDirectory.h"
 #include "framework/TextConvert.h"
@@ -17,6 +18,21 @@
 namespace {
 
 constexpr UINT_PTR kSlideTimer = 1;
+// Lives only while a fade runs, re-armed after each frame for the next one's time.
+constexpr UINT_PTR kFadeTimer = 2;
+
+// Milliseconds of the performance counter: GetTickCount moves in steps of 10 to 16 ms, as long
+// as a frame.
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f{};
+        ::QueryPerformanceFrequency(&f);
+        return f.QuadPart > 0 ? static_cast<double>(f.QuadPart) / 1000.0 : 1.0;
+    }();
+    LARGE_INTEGER t{};
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / perMs;
+}
 
 // The class name registered by the first Create of the process.
 const char* s_pszClassName = nullptr;
@@ -38,6 +54,7 @@ std::string LoadFailureText(const std::string& path) {
 BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
     ON_WM_TIMER()
     ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
     ON_WM_SIZE()
     ON_WM_CREATE()
 END_MESSAGE_MAP()
@@ -141,12 +158,6 @@ void CPictureWnd::ShowNextPicture() {
     StartSlideTimer();
 }
 
-void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
-    m_slides = std::move(slides);
-    // Without a window a null handle would invalidate every window on the desktop.
-    if (m_hWnd) InvalidateRect(nullptr, TRUE);
-}
-
 void CPictureWnd::OnSettingChanged(orv::SettingId) {}
 
 orv::Rect CPictureWnd::SlideTarget(const CSlide& slide, orv::Size picture) const {
@@ -203,7 +214,100 @@ void CPictureWnd::KeepSlidesInPlace() {
     }
 }
 
-void CPictureWnd::DrawPicture(CDC& dc) {
+void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
+    // A tick during a fade ends it first: its new screen is what shows now.
+    FinishFade();
+    CClientDC dc(this);
+    RECT rcClient{0, 0, 0, 0};
+    if (m_hWnd) GetClientRect(&rcClient);
+    const uint32_t lengthMs = FadeLengthMs(dc);
+    std::unique_ptr<CFadeFrames> frames;
+    if (lengthMs > 0) frames = CFadeFrames::Create(dc, rcClient.right, rcClient.bottom);
+    // The slides on show now become the old screen (black before the first); then their pictures
+    // go, before the new screen is drawn.
+    if (frames) DrawPicture(frames->Select(CFadeFrames::kOld));
+    m_slides = std::move(slides);
+    if (!frames) {
+        // The cut; also when the screens cannot be had. Without a window a null handle would
+        // invalidate every window on the desktop.
+        if (m_hWnd) InvalidateRect(nullptr, TRUE);
+        return;
+    }
+    DrawPicture(frames->Select(CFadeFrames::kNew), false);
+    m_pFade = std::move(frames);
+    m_fadeStartMs = NowMs();
+    m_fadeLengthMs = lengthMs;
+    m_nFrameRate = orv::FrameRateFor(dc.GetDeviceCaps(VREFRESH));
+    m_ptFadeOrigin = POINT{0, 0};
+    ::ClientToScreen(m_hWnd, &m_ptFadeOrigin);
+    OnFadeFrame();
+}
+
+uint32_t CPictureWnd::FadeLengthMs(CDC& dc) const {
+    if (!m_bFade || !m_hWnd) return 0;
+    // Blending needs true colours; a palette display keeps the cut.
+    if (dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE) return 0;
+    return orv::FadeLengthMs(m_nDelay);
+}
+
+bool CPictureWnd::FadeFits() const {
+    if (!m_pFade) return false;
+    RECT rcClient{0, 0, 0, 0};
+    GetClientRect(&rcClient);
+    POINT origin{0, 0};
+    ::ClientToScreen(m_hWnd, &origin);
+    return rcClient.right == m_pFade->Width() && rcClient.bottom == m_pFade->Height() &&
+           origin.x == m_ptFadeOrigin.x && origin.y == m_ptFadeOrigin.y;
+}
+
+void CPictureWnd::OnFadeFrame() {
+    if (!m_pFade) {
+        KillTimer(kFadeTimer);
+        return;
+    }
+    const double elapsed = NowMs() - m_fadeStartMs;
+    const uint32_t elapsedMs = elapsed <= 0     ? 0u
+                               : elapsed >= 4e9 ? 0xFFFFFFFFu
+                                                : static_cast<uint32_t>(elapsed);
+    const orv::FadeFrame frame = orv::FadeFrameAt(elapsedMs, m_fadeLengthMs, m_nFrameRate);
+    if (frame.last || !FadeFits()) {
+        FinishFade();
+        return;
+    }
+    m_pFade->Compose(frame.weight);
+    {
+        CClientDC dc(this);
+        m_pFade->Present(dc, CFadeFrames::kFrame);
+    }
+    // The next frame keeps its beat whatever this one cost.
+    const double after = NowMs() - m_fadeStartMs;
+    const orv::FadeFrame next =
+        orv::FadeFrameAt(after <= 0 ? 0u : static_cast<uint32_t>(after), m_fadeLengthMs, m_nFrameRate);
+    SetTimer(kFadeTimer, next.last ? 1u : next.nextInMs);
+}
+
+void CPictureWnd::FinishFade() {
+    if (!m_pFade) return;
+    KillTimer(kFadeTimer);
+    const bool fits = FadeFits();
+    std::unique_ptr<CFadeFrames> frames = std::move(m_pFade);
+    if (!fits) {
+        // The window changed under the fade: the ordinary paint draws the new slides afresh.
+        InvalidateRect(nullptr, TRUE);
+        return;
+    }
+    // The new screen, and now the failure boxes: the ordinary paint would draw the same.
+    CDC& newScreen = frames->Select(CFadeFrames::kNew);
+    for (CSlide& slide : m_slides) {
+        if (slide.m_pPicture) continue;
+        ClipRectGuard clip(newScreen, slide.m_rcArea);
+        DrawCaption(newScreen, slide, RECT{0, 0, 0, 0});
+    }
+    CClientDC dc(this);
+    frames->Present(dc, CFadeFrames::kNew);
+}
+
+void CPictureWnd::DrawPicture(CDC& dc, bool failureBoxes) {
     // A preview lays its slide out from the client size of this paint; the full-screen window
     // keeps the monitors of the last tick, where they are on the screen.
     if (!m_bPreview) {
@@ -212,10 +316,10 @@ void CPictureWnd::DrawPicture(CDC& dc) {
         GetClientRect(&m_slides.front().m_rcArea);
     }
     for (CSlide& slide : m_slides)
-        DrawSlide(dc, slide);
+        DrawSlide(dc, slide, failureBoxes);
 }
 
-void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide) {
+void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes) {
     // Nothing of one monitor's slide spills onto another: a caption box larger than its monitor is
     // cut at the monitor's edge.
     ClipRectGuard clip(dc, slide.m_rcArea);
@@ -233,12 +337,14 @@ void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide) {
         if (pPicture->MakePalette(&palette)) select.Select(dc, palette.GetSafeHandle());
         pPicture->Draw(dc, rcPicture, rcSource);
     }
-    if (m_bShowCaption || !pPicture) DrawCaption(dc, slide, rcPicture);
+    if (pPicture ? m_bShowCaption : failureBoxes) DrawCaption(dc, slide, rcPicture);
 }
 
 void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
         ShowNextPicture();
+    } else if (nIDEvent == kFadeTimer) {
+        OnFadeFrame();
     } else {
         Default();
     }
@@ -246,7 +352,23 @@ void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
 
 void CPictureWnd::OnPaint() {
     CPaintDC dc(this);
+    // During a fade the frame on show, whole; should the window have changed under it, the fade
+    // ends and the slides are drawn as ever.
+    if (m_pFade && FadeFits()) {
+        m_pFade->Present(dc, CFadeFrames::kFrame);
+        return;
+    }
+    if (m_pFade) {
+        KillTimer(kFadeTimer);
+        m_pFade.reset();
+    }
     DrawPicture(dc);
+}
+
+BOOL CPictureWnd::OnEraseBkgnd(HDC) {
+    // A fade's frame covers the whole client area: erasing first would flash black.
+    if (m_pFade) return TRUE;
+    return static_cast<BOOL>(Default());
 }
 
 void CPictureWnd::OnSize(UINT, int, int) { Default(); }

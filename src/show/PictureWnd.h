@@ -10,6 +10,7 @@
 #include "core/show/Settings.h"
 #include "framework/Wnd.h"
 #include "core/picture/DibImage.h"
+#include "show/FadeFrames.h"
 
 class CPictureWnd : public CWnd {
 public:
@@ -62,19 +63,33 @@ protected:
     // Keeps every slide on its monitor when the window's corner has moved on the screen since the
     // deal (a display change resizes the window, see CFullScreenWnd).
     void KeepSlidesInPlace();
-    void DrawPicture(CDC& dc);
-    void DrawSlide(CDC& dc, CSlide& slide);
+    // Puts the next deal's slides on the screen: a crossfade from what shows now, or the cut.
+    void PresentSlides(std::vector<CSlide> slides);
+    // Draws every slide. failureBoxes: a slide whose picture failed shows its box; during a fade
+    // the box waits for the fade's end.
+    void DrawPicture(CDC& dc, bool failureBoxes = true);
+    void DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes);
+    // How long a fade lasts here and now: 0 (the cut) with fades off, on a palette display or
+    // without a window.
+    uint32_t FadeLengthMs(CDC& dc) const;
+    // Draws the next frame of the running fade, or its end.
+    void OnFadeFrame();
+    // Ends a running fade at once: its new screen shows whole, with any failure box, and the
+    // fade's buffers and frame timer go.
+    void FinishFade();
+    // Whether the running fade's screens still match the client area (a display change resizes
+    // and moves the window).
+    bool FadeFits() const;
     // Draws the slide's caption box inside the slide's area, which stands for the client area.
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
     void ReadCaptionFile(CSlide& slide, const std::string& strPicturePath);
     void ScanFolder();
     // Called after a setter has stored its value.
     void OnSettingChanged(orv::SettingId id);
-    // Puts the next deal's loaded slides on screen in place of those on show.
-    void PresentSlides(std::vector<CSlide> slides);
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
+    BOOL OnEraseBkgnd(HDC hDC);
     void OnSize(UINT nType, int cx, int cy);
     int OnCreate(LPCREATESTRUCTA lpCreateStruct);
     void PostNcDestroy() override;
@@ -87,6 +102,13 @@ protected:
     int m_nNextPicture = 0;
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
+    // The running fade, null between fades: its screens, when it began (QueryPerformanceCounter
+    // milliseconds), its length, its frame rate and where the client area's corner was.
+    std::unique_ptr<CFadeFrames> m_pFade;
+    double m_fadeStartMs = 0;
+    uint32_t m_fadeLengthMs = 0;
+    int m_nFrameRate = 60;
+    POINT m_ptFadeOrigin{0, 0};
 
     DECLARE_MESSAGE_MAP()
 };

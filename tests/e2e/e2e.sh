@@ -9,7 +9,9 @@
 #       wineserver and writes <state dir>/env;
 #   e2e.sh run     <state dir> <case> <timeout seconds> [<Orvanta.scr>]
 #       runs one case of the driver, against another saver when one is named (the x86 build);
-#       exit code 0 means the case passed;
+#       exit code 0 means the case passed, 77 that it was skipped: an x86 saver is not run where
+#       x86 programs cannot run under Wine (no 32-bit kernel support, ORVANTA_NO_32BIT=1 set, or
+#       wine32:i386 not installed; see scripts/lib/x86.sh);
 #   e2e.sh cleanup <state dir>
 #       stops the wineserver and the X servers by their pids and removes the run's prefix.
 #
@@ -85,7 +87,11 @@ cmd_cleanup() {
 }
 
 cmd_run() {
-  local state=$1 name=$2 limit=$3 scr=${4:-}
+  local state=$1 name=$2 limit=$3 scr=${4:-} why
+  if [ -n "$scr" ] && why=$(orv_wine_x86_unavailable); then
+    echo "e2e: skipped: the x86 saver cannot run under Wine here ($why)"
+    return 77
+  fi
   if [ ! -f "$state/env" ]; then echo "e2e: no fixture in $state (run its e2e.setup test first)"; return 1; fi
   # shellcheck disable=SC1091
   . "$state/env"

@@ -39,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Controls controls;
     controls.delayText = text;
-    std::string folder;
-    int32_t stretch = 0, randomOrder = 0, caption = 0, bmp = 0, jpg = 0;
-    uint32_t delay = 30;
+    orv::SettingsRecord settings;
+    settings.delay = 30;
     orv::DataExchange save(controls, true);
-    const bool ok = orv::ExchangeSettings(save, {folder, stretch, delay, randomOrder, caption, bmp, jpg});
+    const bool ok = orv::ExchangeSettings(save, orv::FieldsOf(settings));
+    const uint32_t delay = settings.delay;
     // Success exactly when the text reads as 1..120; otherwise exactly one message.
     if (ok != (read && value >= 1 && value <= 120)) abort();
     if (controls.messages != (ok ? 0 : 1)) abort();

@@ -185,6 +185,7 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::DelayBetweenPictures, {"SetDelayBetweenPictures 45"}},
         {SettingChange::RandomOrder, {"SetRandomOrder 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayImageDescription, {"SetDisplayImageDescription 1"}},
+        {SettingChange::FadeBetweenPictures, {"SetFadeBetweenPictures 1"}},
         {SettingChange::DisplayBMPFiles, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayOtherFiles, {"SetDisplayOtherFiles 1", "SetFolder D:\\new"}},

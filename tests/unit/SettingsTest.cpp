@@ -76,6 +76,7 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"StretchPictures", orv::SettingKind::Flag, 1},
         {"RandomOrder", orv::SettingKind::Flag, 1},
         {"DisplayImageDescription", orv::SettingKind::Flag, 1},
+        {"FadeBetweenPictures", orv::SettingKind::Flag, 1},
         {"DisplayBMPFiles", orv::SettingKind::Flag, 1},
         {"DisplayJPGFiles", orv::SettingKind::Flag, 1},
         {"DisplayOtherFiles", orv::SettingKind::Flag, 1},

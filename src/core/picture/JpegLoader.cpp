@@ -15,6 +15,7 @@
 #include "core/picture/ExifOrientation.h"
 #include "core/picture/FileReader.h"
 #include "core/picture/Orientation.h"
+#include "core/picture/Quantize.h"
 
 namespace orv {
 namespace {
@@ -124,8 +125,8 @@ void CreateAndReadHeader(JpegJob& job) {
 void ChooseOutput(JpegJob& job) {
     if (job.cinfo.jpeg_color_space == JCS_CMYK || job.cinfo.jpeg_color_space == JCS_YCCK) {
         // The library turns YCCK into CMYK but makes no RGB of either; the rows are converted
-        // here. They stay 24-bit on a palette display too: the quantizer works on the library's
-        // RGB output only, and GDI maps a 24-bit picture to the palette itself.
+        // here. Its quantizer works on its RGB output only: on a palette display the 24-bit
+        // block is reduced once it is whole.
         job.cinfo.out_color_space = JCS_CMYK;
         job.cmyk = true;
         job.invertedCmyk = job.cinfo.saw_Adobe_marker != 0;
@@ -378,6 +379,9 @@ GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSize
     }
     jpeg_destroy_decompress(&job.cinfo);
     if (dib) UnlockGlobalBlock(block.get());
+    // A CMYK picture for a palette display gets a table of its own, as the library's quantizer
+    // gives the others.
+    if (block && job.cmyk && paletteDisplay) block.reset(QuantizeBgrBlock(block.get()));
     if (block && pictureSize) *pictureSize = upright;
     return block.release();
 }

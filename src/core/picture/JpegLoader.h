@@ -70,10 +70,10 @@ void CmykToBgr(const uint8_t* cmyk, size_t pixels, bool inverted, uint8_t* bgr);
 
 // paletteDisplay (non-zero: the display has a palette) reduces colour pictures to 256 colours with
 // the library's two-pass quantizer; otherwise they come out as 24-bit BGR. Greyscale pictures are
-// always 8-bit with a grey table. CMYK and YCCK pictures are converted to 24-bit BGR on either
-// display. Returns an unlocked block owned by the caller, null on any
-// failure; every path closes the file and destroys the decompressor. The block holds the picture
-// upright (Exif orientation applied), at full size.
+// always 8-bit with a grey table. CMYK and YCCK pictures are converted to BGR, and reduced to 256
+// colours by QuantizeBgrBlock on a palette display. Returns an unlocked block owned by the caller, null on
+// any failure; every path closes the file and destroys the decompressor. The block holds the picture upright
+// (Exif orientation applied), at full size.
 GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay);
 // As above, decoded at the scale ChooseJpegScale picks for drawSize(the upright size) when
 // drawSize is set. pictureSize, when not null, receives the picture's upright size at full

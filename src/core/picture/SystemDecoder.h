@@ -42,9 +42,10 @@ const std::vector<std::string>& SystemDecoderExtensionLists();
 const std::vector<std::string>& SystemOtherExtensions();
 
 // Decodes frame 0 of the picture in file into a new packed DIB block, as LoadJpegBlock does for a
-// JPEG: 24-bit BGR, top-down rows, transparency composited over black, upright by the picture's
-// own orientation where the decoder exposes it, no larger than drawSize asks for and never larger
-// than the picture. pictureSize gets the picture's upright size on success. Null on any failure.
+// JPEG: 24-bit BGR (8-bit with a table of the picture's own colours on a palette display), top-down rows,
+// transparency composited over black, upright by the picture's own orientation where the decoder exposes it,
+// no larger than drawSize asks for and never larger than the picture. pictureSize gets the picture's upright
+// size on success. Null on any failure.
 GlobalHandle LoadSystemDecodedBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
                                     Size* pictureSize);
 

@@ -53,9 +53,10 @@ using SettingType = typename SettingTypeOf<kind>::type;
     R(X, stretch,     m_bStretch,     StretchPictures,         Flag,   1,  IDC_STRETCH,      1, false)  \
     R(X, randomOrder, m_bRandomOrder, RandomOrder,             Flag,   1,  IDC_RANDOM_ORDER, 3, true)   \
     R(X, showCaption, m_bShowCaption, DisplayImageDescription, Flag,   1,  IDC_SHOW_CAPTION, 4, false)  \
-    R(X, showBmp,     m_bShowBmp,     DisplayBMPFiles,         Flag,   1,  IDC_SHOW_BMP,     5, true)   \
-    R(X, showJpg,     m_bShowJpg,     DisplayJPGFiles,         Flag,   1,  IDC_SHOW_JPG,     6, true)   \
-    R(X, showOther,   m_bShowOther,   DisplayOtherFiles,       Flag,   1,  IDC_SHOW_OTHER,   7, true)   \
+    R(X, fade,        m_bFade,        FadeBetweenPictures,     Flag,   1,  IDC_FADE,         5, false)  \
+    R(X, showBmp,     m_bShowBmp,     DisplayBMPFiles,         Flag,   1,  IDC_SHOW_BMP,     6, true)   \
+    R(X, showJpg,     m_bShowJpg,     DisplayJPGFiles,         Flag,   1,  IDC_SHOW_JPG,     7, true)   \
+    R(X, showOther,   m_bShowOther,   DisplayOtherFiles,       Flag,   1,  IDC_SHOW_OTHER,   8, true)   \
     R(X, folder,      m_strFolder,    Directory,               Folder, "", IDC_FOLDER,       0, true)
 
 #define ORV_SETTING_ROW_ALL(X, ...) X(__VA_ARGS__)

@@ -49,7 +49,10 @@ void BenchPhotoSlides() {
     const std::string sync = Env("ORVANTA_BENCH_SYNC", "");
     E2E_REQUIRE(!photo.empty() && !sync.empty(), "ORVANTA_BENCH_PHOTO and ORVANTA_BENCH_SYNC must be set");
     const std::string folder = MakeFolder("pics");
-    E2E_REQUIRE(CopyFileA(photo.c_str(), (folder + "\\photo.jpg").c_str(), FALSE), "cannot copy %s",
+    // The copy keeps the photo's extension, which chooses its loader.
+    const size_t dot = photo.find_last_of('.');
+    const std::string extension = dot == std::string::npos ? ".jpg" : photo.substr(dot);
+    E2E_REQUIRE(CopyFileA(photo.c_str(), (folder + "\\photo" + extension).c_str(), FALSE), "cannot copy %s",
                 photo.c_str());
     Settings s;
     s.delay = 120;

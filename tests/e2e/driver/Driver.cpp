@@ -230,6 +230,7 @@ void Settings::Write() const {
     dword("DisplayImageDescription", caption);
     dword("DisplayBMPFiles", bmp);
     dword("DisplayJPGFiles", jpg);
+    dword("FadeBetweenPictures", fade.value_or(0));
     if (folder)
         RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
                        DWORD(folder->size() + 1));

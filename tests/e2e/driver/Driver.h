@@ -90,9 +90,11 @@ constexpr COLORREF kBlueJpegColour = RGB(40, 90, 200);
 
 // ---- Settings ------------------------------------------------------------------------------
 
-// HKCU\Software\Nimbrel\Orvantar Screen Saver\Config. Only the fields that are set are written.
+// HKCU\Software\Nimbrel\Orvantar Screen Saver\Config. Only the fields that are set are written,
+// and FadeBetweenPictures, which is 0 unless the case sets it: cases that check a picture's pixels
+// see it whole at once, as with fades off.
 struct Settings {
-    std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg;
+    std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg, fade;
     std::optional<std::string> folder;
     void Write() const;
 };

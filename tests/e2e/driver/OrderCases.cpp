@@ -32,7 +32,7 @@ E2E_CASE(order_sorted_and_wraps) {
     };
     // Files that must never show.
     const std::vector<Entry> hidden = {
-        {".cache\\y.bmp", RGB(120, 60, 10)}, {"photo.jpeg", RGB(10, 60, 120)},
+        {".cache\\y.bmp", RGB(120, 60, 10)}, {"photo.ico", RGB(10, 60, 120)},
         {"photo.bmp.txt", RGB(60, 120, 10)}, {"photo", RGB(90, 10, 90)},
         {"sub\\x.bmpx", RGB(10, 90, 90)},
     };

@@ -332,8 +332,8 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
                "the dialog does not open with the focus in the folder box");
     // Defaults shown: delay 10, every box checked, the Windows directory.
     E2E_EXPECT(dlg.Delay() == "10", "delay box '%s', want 10", dlg.Delay().c_str());
-    for (int id :
-         {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP, IDC_SHOW_JPG, IDC_SHOW_OTHER})
+    for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
+                   IDC_SHOW_OTHER})
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -376,7 +376,8 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     auto dir = ReadString("Directory");
     E2E_EXPECT(dir && *dir == other, "Directory '%s', want the REG_SZ '%s'", dir ? dir->c_str() : "(missing)",
                other.c_str());
-    E2E_EXPECT(ConfigValueCount() == 8, "%d values in the key, want 8", ConfigValueCount());
+    E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
+    E2E_EXPECT(ConfigValueCount() == 9, "%d values in the key, want 9", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -767,5 +768,5 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 8, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 9, "%d values written", ConfigValueCount());
 }

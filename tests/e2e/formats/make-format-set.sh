@@ -5,6 +5,8 @@
 #   png/<name>.bmp   ImageMagick's own rendering of it over black (24-bit), for the pixel compare;
 #   anim.gif         two frames, red then green; cmyk.jpg and cmyk.bmp (its rendering);
 #   kinds/           one picture of each name the "Others" case lists or leaves out;
+#   turned6.tif      a TIFF whose orientation tag turns it upright;
+#   big-rgb.png, big-rgba.png   1600 x 1200, one colour, opaque and half transparent;
 #   huge.png         a small file that claims 30000 x 30000 pixels.
 #   make-format-set.sh OUT
 set -euo pipefail
@@ -78,6 +80,12 @@ convert -size 80x60 xc:"rgb(40,220,220)" gif:kinds/e.gif
 convert -size 80x60 xc:"rgb(220,40,220)" -compress none tif:kinds/f.tif
 convert -size 80x60 xc:"rgb(255,255,255)" webp:kinds/g.webp
 convert -size 80x60 xc:"rgb(128,128,128)" png:kinds/h.heic
+# Stored 80 x 60, red over blue, with orientation 6 (turn 90 degrees clockwise): upright it is
+# 60 x 80, blue on the left, red on the right.
+convert -size 80x30 xc:red -size 80x30 xc:blue -append -orient RightTop -compress none tif:turned6.tif
+# Larger than the screen, so they are scaled down as they are decoded: opaque, and half transparent.
+convert -size 1600x1200 xc:"rgb(30,160,90)" $X -define png:color-type=2 big-rgb.png
+convert -size 1600x1200 xc:"rgba(200,100,50,0.5)" $X -define png:color-type=6 big-rgba.png
 # IHDR 30000 x 30000, 8-bit RGB, with one row of data and no more.
 python3 - <<'PY'
 import struct, zlib
