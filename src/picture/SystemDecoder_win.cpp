@@ -198,12 +198,10 @@ UINT BitsPerPixel(IWICImagingFactory* factory, REFWICPixelFormatGUID format) {
     return bits;
 }
 
-// Formats of whole bytes a pixel and no alpha, which every scaler takes as they are.
+// Formats of 8-bit channels and no alpha, which every system's scaler takes as they are.
 bool IsOpaqueByteFormat(REFWICPixelFormatGUID format) {
-    for (const GUID* opaque :
-         {&GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat24bppRGB, &GUID_WICPixelFormat32bppBGR,
-          &GUID_WICPixelFormat48bppRGB, &GUID_WICPixelFormat8bppGray, &GUID_WICPixelFormat16bppGray,
-          &GUID_WICPixelFormat32bppCMYK})
+    for (const GUID* opaque : {&GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat24bppRGB,
+                               &GUID_WICPixelFormat32bppBGR, &GUID_WICPixelFormat8bppGray})
         if (format == *opaque) return true;
     return false;
 }
