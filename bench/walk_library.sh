@@ -6,9 +6,9 @@
 #
 # The library is 200,000 tiny BMPs in 20,000 folders (bench/make_library.py; kept in
 # build/bench-library between runs, or ORVANTA_BENCH_LIBRARY). In one run under the same Wine:
-#  - walks, timed inside each program after a warm-up walk: a bare recursive FindFirstFileW walk,
-#    the same with FindFirstFileExW and large fetches, and the saver's own walk (FolderWalk on the
-#    Win32 enumerator, loop guard and sorting included);
+#  - walks, timed inside each program after a warm-up walk and taken in turns: a bare recursive
+#    FindFirstFileW walk, the same with FindFirstFileExW and large fetches, and the saver's own
+#    walk (FolderWalk on the Win32 enumerator, loop guard and sorting included);
 #  - the saver (e2e_driver.exe bench_library): time from its start to the full-screen window, to
 #    the first picture and to the dialog, in sorted and random order, plain and through
 #    OrvantaSlowIo.scr with ORVANTA_SLOW_FOLDER_MS (default 2) per folder read, as a share would;
@@ -16,8 +16,9 @@
 #
 # Needs the win64 build (Orvanta.scr, OrvantaSlowIo.scr, e2e_driver.exe, bench/win/*.exe); override
 # with ORVANTA_WIN64_BUILD. Its end-to-end template prefix is made here when it is missing or was
-# made for another Wine flavour. Only x64 programs run: no 32-bit Wine is needed. ORVANTA_BENCH_SCR and
-# ORVANTA_BENCH_SLOW_SCR measure other builds of the two savers with the same driver.
+# made for another Wine flavour. Only x64 programs run: no 32-bit Wine is needed. ORVANTA_BENCH_SCR
+# and ORVANTA_BENCH_SLOW_SCR measure other builds of the two savers with the same driver;
+# ORVANTA_BENCH_SAVER=0 times the walks alone.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=../scripts/lib/wine.sh
@@ -64,24 +65,28 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # Walks: "files N, M ms" from each program; a first walk warms the caches for all three.
 lib_win=$(winpath "$library")
 wine "$win/bench/win/walk_bare.exe" "$lib_win" </dev/null >/dev/null 2>&1
-printf "%-44s %10s %12s %s\n" "walk of the library" "files" "median ms" "runs"
-for walker in walk_bare walk_large_fetch walk_saver; do
-  : >"$work/ms"
-  runs=""
-  for _ in $(seq "$walk_runs"); do
+# Round by round, each walker once a round, so a change in the machine's load falls on all three.
+walkers="walk_bare walk_large_fetch walk_saver"
+for walker in $walkers; do : >"$work/$walker.ms"; done
+for _ in $(seq "$walk_runs"); do
+  for walker in $walkers; do
     line=$(wine "$win/bench/win/$walker.exe" "$lib_win" </dev/null 2>/dev/null | tr -d '\r')
-    files=$(sed -E 's/^files ([0-9]+).*/\1/' <<<"$line")
-    ms=$(sed -E 's/^files [0-9]+, ([0-9]+) ms.*/\1/' <<<"$line")
-    echo "$ms" >>"$work/ms"
-    runs="$runs $ms"
+    sed -E 's/^files ([0-9]+).*/\1/' <<<"$line" >"$work/files"
+    sed -E 's/^files [0-9]+, ([0-9]+) ms.*/\1/' <<<"$line" >>"$work/$walker.ms"
   done
+done
+printf "%-44s %10s %12s %s\n" "walk of the library" "files" "median ms" "runs"
+for walker in $walkers; do
   case $walker in
     walk_bare) label="bare FindFirstFileW" ;;
     walk_large_fetch) label="FindFirstFileExW, basic, large fetch" ;;
     *) label="the saver's walk (guard, sort, long paths)" ;;
   esac
-  printf "%-44s %10s %12s %s\n" "$label" "$files" "$(median <"$work/ms")" "$runs"
+  printf "%-44s %10s %12s %s\n" "$label" "$(cat "$work/files")" "$(median <"$work/$walker.ms")" \
+    "$(tr '\n' ' ' <"$work/$walker.ms")"
 done
+
+[ "${ORVANTA_BENCH_SAVER:-1}" = 1 ] || exit 0
 
 # One saver run: prints the driver's figures as "window MS first MS" or "dialog MS".
 saver_run() {  # saver_run SCR FOLDER full|dialog RANDOM SLOW_MS

@@ -282,13 +282,13 @@ void CPictureWnd::KeepSlidesInPlace() {
     }
 }
 
-void CPictureWnd::PresentSlides(std::vector<CSlide> slides) {
+void CPictureWnd::PresentSlides(std::vector<CSlide> slides, BOOL bFade) {
     // A tick during a fade ends it first: its new screen is what shows now.
     FinishFade();
     CClientDC dc(this);
     RECT rcClient{0, 0, 0, 0};
     if (m_hWnd) GetClientRect(&rcClient);
-    const uint32_t lengthMs = FadeLengthMs(dc);
+    const uint32_t lengthMs = bFade ? FadeLengthMs(dc) : 0u;
     std::unique_ptr<CFadeFrames> frames;
     if (lengthMs > 0) frames = CFadeFrames::Create(dc, rcClient.right, rcClient.bottom);
     // The slides on show now become the old screen (black before the first); then their pictures
@@ -410,6 +410,8 @@ void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes) {
 
 void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
+        // A tick during a fade ends it at once, whether or not the next deal is ready.
+        FinishFade();
         ShowNextPicture();
     } else if (nIDEvent == kFadeTimer) {
         OnFadeFrame();

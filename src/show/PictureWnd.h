@@ -72,7 +72,8 @@ protected:
     // deal (a display change resizes the window, see CFullScreenWnd).
     void KeepSlidesInPlace();
     // Puts the next deal's slides on the screen: a crossfade from what shows now, or the cut.
-    void PresentSlides(std::vector<CSlide> slides);
+    // bFade FALSE asks for the cut whatever the setting (the same pictures drawn again, say).
+    void PresentSlides(std::vector<CSlide> slides, BOOL bFade = TRUE);
     // Draws every slide. failureBoxes: a slide whose picture failed shows its box; during a fade
     // the box waits for the fade's end.
     void DrawPicture(CDC& dc, bool failureBoxes = true);

@@ -42,6 +42,8 @@ UniqueFile OpenFolder(const std::string& folder, bool list) {
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
+constexpr char kAllEntries[] = "\\*.*";
+
 }  // namespace
 
 Win32DirectoryEnumerator::Win32DirectoryEnumerator() = default;
@@ -53,15 +55,16 @@ bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
     static const DWORD slowFolderMs = SlowIoMilliseconds("ORVANTA_SLOW_FOLDER_MS");
     if (slowFolderMs != 0) ::Sleep(slowFolderMs);
 #endif
-    // The walk asks for a folder's index just before listing it: the handle opened for the index
-    // lists it too, which saves an open and a close per folder (a round trip each on a share,
-    // and through the server under Wine).
-    if (m_folder && pattern == m_folderPattern) {
-        const UniqueFile folder = std::move(m_folder);
-        bool listed = false;
-        if (ListOpenFolder(folder.get(), visit, listed)) return listed;
+    // A whole folder is listed through a handle of its own, which also tells each subfolder's
+    // index: the loop guard then needs no open of its own per folder.
+    const size_t suffix = sizeof kAllEntries - 1;
+    if (pattern.size() >= suffix && pattern.compare(pattern.size() - suffix, suffix, kAllEntries) == 0) {
+        const std::string folder = pattern.substr(0, pattern.size() - suffix);
+        if (UniqueFile handle = OpenFolder(folder, true)) {
+            bool listed = false;
+            if (ListOpenFolder(handle.get(), folder, visit, listed)) return listed;
+        }
     }
-    m_folder.reset();
     // The wide call on the long form: FindFirstFileA's cFileName holds MAX_PATH bytes, too few for
     // a long name in UTF-8 (up to three bytes a character), and a plain path stops at 260
     // characters. "*" lists what "*.*" lists, and needs no translation of DOS wildcards.
@@ -82,17 +85,18 @@ bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
     return true;
 }
 
-// Lists an open folder in reads of 64 KiB, as a large fetch does. False when the system cannot
-// list it this way (the first read fails): the caller then lists it by name. Otherwise listed
-// tells whether the listing started, as Enumerate's result does.
-bool Win32DirectoryEnumerator::ListOpenFolder(HANDLE folder,
+// Lists an open folder in reads of 64 KiB, as a large fetch does, and keeps each subfolder's
+// index for FolderIndex. False when the system cannot list it this way (the first read fails):
+// the caller then lists it by name. Otherwise listed tells whether the listing started, as
+// Enumerate's result does.
+bool Win32DirectoryEnumerator::ListOpenFolder(HANDLE handle, const std::string& folder,
                                               const std::function<bool(const orv::DirEntry&)>& visit,
                                               bool& listed) {
     constexpr DWORD kBufferBytes = 64 * 1024;
     if (m_buffer.empty()) m_buffer.resize(kBufferBytes / sizeof(uint64_t));  // 8-byte aligned
     orv::DirEntry entry;
     for (bool first = true;; first = false) {
-        if (!::GetFileInformationByHandleEx(folder, FileFullDirectoryInfo, m_buffer.data(), kBufferBytes)) {
+        if (!::GetFileInformationByHandleEx(handle, FileIdBothDirectoryInfo, m_buffer.data(), kBufferBytes)) {
             // The end of the listing, or an error part-way, which ends it as FindNextFileW would.
             if (first && ::GetLastError() != ERROR_NO_MORE_FILES) return false;
             listed = true;
@@ -100,10 +104,16 @@ bool Win32DirectoryEnumerator::ListOpenFolder(HANDLE folder,
         }
         const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.data());
         for (size_t offset = 0;;) {
-            const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes + offset);
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
             NameFromWide(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)),
                          entry.name);
             entry.isDirectory = (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            // A listing gives a link, junction or mount its own identity, not that of the folder
+            // it leads to: those are opened and asked when the walk gets there. So is a folder
+            // whose index is 0, which tells nothing. Dot-named folders are never walked.
+            if (entry.isDirectory && (info->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+                info->FileId.QuadPart != 0 && !entry.name.empty() && entry.name[0] != '.')
+                m_listedIndexes[folder + '\\' + entry.name] = static_cast<uint64_t>(info->FileId.QuadPart);
             if (!visit(entry)) {
                 listed = true;
                 return true;
@@ -115,14 +125,16 @@ bool Win32DirectoryEnumerator::ListOpenFolder(HANDLE folder,
 }
 
 bool Win32DirectoryEnumerator::FolderIndex(const std::string& folder, uint64_t& index) {
-    // Kept for the listing that follows (Enumerate). A folder that may be passed through but not
-    // listed still has an identity.
-    m_folder = OpenFolder(folder, true);
-    m_folderPattern = folder + "\\*.*";
-    UniqueFile attributesOnly;
-    if (!m_folder) attributesOnly = OpenFolder(folder, false);
-    const HANDLE handle = m_folder ? m_folder.get() : attributesOnly.get();
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    // Known from its parent's listing: taken once, so the cache holds only the subfolders the
+    // walk has yet to reach.
+    auto listed = m_listedIndexes.find(folder);
+    if (listed != m_listedIndexes.end()) {
+        index = listed->second;
+        m_listedIndexes.erase(listed);
+        return true;
+    }
+    UniqueFile handle = OpenFolder(folder, false);
+    if (!handle) return false;
     // The index alone, from NtQueryInformationFile: GetFileInformationByHandle also asks the
     // volume for its serial number, which under Wine goes to the mount manager and costs some
     // 0.2 ms a folder, ten times the open. The walk needs the serial only when indexes meet.
@@ -136,7 +148,7 @@ bool Win32DirectoryEnumerator::FolderIndex(const std::string& folder, uint64_t& 
             ULONG_PTR information;
         } status{};
         LARGE_INTEGER number{};
-        if (query(handle, &status, &number, sizeof number, kFileInternalInformation) >= 0) {
+        if (query(handle.get(), &status, &number, sizeof number, kFileInternalInformation) >= 0) {
             index = static_cast<uint64_t>(number.QuadPart);
             // Some network file systems give every file the index 0, which tells nothing: taken
             // at its word, every subfolder would look like its parent and be left out.
@@ -144,7 +156,7 @@ bool Win32DirectoryEnumerator::FolderIndex(const std::string& folder, uint64_t& 
         }
     }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!::GetFileInformationByHandle(handle, &info)) return false;
+    if (!::GetFileInformationByHandle(handle.get(), &info)) return false;
     index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return index != 0;
 }

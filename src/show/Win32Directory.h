@@ -2,6 +2,7 @@
 // Directory enumeration and code-page facts for the picture list, on Windows.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/show/PictureList.h"
@@ -18,11 +19,12 @@ public:
     bool FolderVolume(const std::string& folder, uint64_t& volume) override;
 
 private:
-    bool ListOpenFolder(HANDLE folder, const std::function<bool(const orv::DirEntry&)>& visit, bool& listed);
+    bool ListOpenFolder(HANDLE handle, const std::string& folder,
+                        const std::function<bool(const orv::DirEntry&)>& visit, bool& listed);
 
-    UniqueFile m_folder;          // the last folder FolderIndex opened, until it is listed
-    std::string m_folderPattern;  // the pattern that lists it
-    std::vector<uint64_t> m_buffer;
+    // Subfolders listed and not yet reached, by path, with the index their parent's listing gave.
+    std::unordered_map<std::string, uint64_t> m_listedIndexes;
+    std::vector<uint64_t> m_buffer;  // one listing read
 };
 
 // IsDBCSLeadByte when the ANSI code page is a double-byte one, null otherwise (single-byte code

@@ -514,6 +514,10 @@ TEST_F(JpegLoader, ProgressivePanoramaLoadsAtAReducedScale) {
     EXPECT_EQ(got->picture, (Size{12000, 8000}));
     EXPECT_EQ(DibWidthOf(got->loaded.header()), 1500);
     EXPECT_EQ(DibHeightOf(got->loaded.header()), 1000);
+    // A smaller cap from the library's own JPEGMEM variable stays the whole bound.
+    setenv("JPEGMEM", "16M", 1);
+    EXPECT_FALSE(LoadAt(path, 0, [](Size) { return Size{1500, 1000}; }));
+    unsetenv("JPEGMEM");
 }
 
 TEST_F(JpegLoader, ProgressiveClaimBeyondTheCoefficientBoundFailsAtAnyScale) {

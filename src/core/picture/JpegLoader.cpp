@@ -108,7 +108,9 @@ void CreateAndReadHeader(JpegJob& job) {
     jpeg_create_decompress(&job.cinfo);
     // The library has no backing store: whole-picture buffers beyond its cap are a fatal error
     // rather than gigabytes taken on a hostile header's word. While the header is read it needs
-    // little; the cap is raised by what the header asks once that is checked.
+    // little; the cap is raised by what the header asks once that is checked. A smaller cap from
+    // the library's JPEGMEM variable stays the whole bound (the fuzz targets keep hostile headers
+    // cheap that way).
     long& cap = job.cinfo.mem->max_memory_to_use;
     if (cap == 0 || cap > static_cast<long>(kMaxJpegBlockBytes)) cap = static_cast<long>(kMaxJpegBlockBytes);
     job.cinfo.src = &job.source.pub;
@@ -342,7 +344,9 @@ GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSize
         // for is granted on top of the library's usual cap, up to this process's bound.
         const uint64_t coefficients = HeaderCoefficientBytes(cinfo);
         if (!JpegMemoryFits(size, coefficients)) throw CMemoryJpegException();
-        job.cinfo.mem->max_memory_to_use = static_cast<long>(kMaxJpegBlockBytes + coefficients);
+        long& cap = job.cinfo.mem->max_memory_to_use;
+        if (cap == static_cast<long>(kMaxJpegBlockBytes))
+            cap = static_cast<long>(kMaxJpegBlockBytes + coefficients);
         if (!RunGuarded(job, StartDecompress)) throw CFatalJpegException();
 
         const uint64_t rowBytes = (uint64_t(components) * uint32_t(output.cx) * 8 + 31) / 32 * 4;
