@@ -243,7 +243,8 @@ LRESULT CPictureWnd::OnWorkerMail(WPARAM, LPARAM) {
             // Stale, or the show moved on meanwhile: dropped.
             if (!m_bRedoAsked || deal.generation != m_ahead.Generation()) continue;
             m_bRedoAsked = FALSE;
-            PresentSlides(SlidesFrom(deal, m_redoAreas, m_ptRedoOrigin));
+            // The same pictures at their new size: a cut, not a fade into themselves.
+            PresentSlides(SlidesFrom(deal, m_redoAreas, m_ptRedoOrigin), FALSE);
         } else if (m_ahead.Arrived(deal.generation)) {
             m_prepared = SlidesFrom(deal, m_dealAreas, m_ptDealOrigin);
             HandOver();
