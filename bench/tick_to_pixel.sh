@@ -6,6 +6,7 @@
 #
 #   bench/tick_to_pixel.sh [TICKS] [STAND]     (defaults 8 and 10)
 #
+# ORVANTA_BENCH_FADE=1 times the first frame of a crossfade instead of the cut.
 # Needs the win64 build (Orvanta.scr, e2e_driver.exe) and its template prefix, which the first
 # end-to-end run makes (ctest --preset win64 -R 'e2e\.(setup24|cleanup24)'); override with
 # ORVANTA_WIN64_BUILD. ORVANTA_BENCH_SCR measures another Orvanta.scr with the same driver.
@@ -46,7 +47,7 @@ server=$!
 
 sync=$work/sync
 mkdir -p "$sync"
-ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_TICKS=$ticks ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" \
+ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_TICKS=$ticks ORVANTA_BENCH_FADE=${ORVANTA_BENCH_FADE:-0} ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" \
   wine "$win/tests/e2e/e2e_driver.exe" bench_tick_to_pixel </dev/null >"$work/driver.log" 2>&1 &
 driver=$!
 for _ in $(seq 1800); do [ -f "$sync/stand" ] && break; sleep 0.1; done

@@ -5,8 +5,8 @@
 // next photo to be decoded ahead. Then it tells the script that a slide stands, for the script to
 // read the saver's CPU time while nothing happens.
 //
-// Environment: ORVANTA_BENCH_TICKS (default 8), ORVANTA_BENCH_SYNC (a folder for the hand-shake
-// files stand and end).
+// Environment: ORVANTA_BENCH_TICKS (default 8), ORVANTA_BENCH_FADE (1: fades on; default 0, the
+// cut), ORVANTA_BENCH_SYNC (a folder for the hand-shake files stand and end).
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -59,6 +59,7 @@ void BenchTickToPixel() {
     s.stretch = 1;
     s.caption = 0;
     s.randomOrder = 0;
+    s.fade = static_cast<DWORD>(std::atoi(Env("ORVANTA_BENCH_FADE", "0").c_str()));
     s.folder = folder;
     s.Write();
 
