@@ -1,8 +1,5 @@
 #include "show/FadeFrames.h"
 
-#include <cstring>
-#include <utility>
-
 #include "core/show/Fade.h"
 
 std::unique_ptr<CFadeFrames> CFadeFrames::Create(HDC compatible, int width, int height) {
@@ -51,16 +48,4 @@ void CFadeFrames::Compose(uint32_t weight) {
 BOOL CFadeFrames::Present(HDC dest, Screen screen) {
     Select(screen);
     return ::BitBlt(dest, 0, 0, m_width, m_height, m_dc, 0, 0, SRCCOPY);
-}
-
-void CFadeFrames::Advance() {
-    // Neither of the two may stay selected while they trade places.
-    Select(kFrame);
-    std::swap(m_screens[kOld], m_screens[kNew]);
-    Clear(m_screens[kNew]);
-}
-
-void CFadeFrames::Clear(Surface& surface) {
-    ::GdiFlush();
-    std::memset(surface.bits, 0, static_cast<size_t>(m_width) * static_cast<size_t>(m_height) * 4u);
 }

@@ -28,8 +28,6 @@ public:
     void Compose(uint32_t weight);
     // Draws one screen whole at the corner of dest's client area. FALSE when GDI fails.
     BOOL Present(HDC dest, Screen screen);
-    // The new screen becomes the old one, and the new one is black again, ready for the next slides.
-    void Advance();
 
 private:
     explicit CFadeFrames(HDC compatible);
@@ -38,7 +36,6 @@ private:
         UniqueBitmap bitmap;
         uint32_t* bits = nullptr;  // owned by the bitmap
     };
-    void Clear(Surface& surface);
 
     int m_width = 0;
     int m_height = 0;
