@@ -83,8 +83,7 @@ public:
     // Everything finished since the last call.
     WorkerMail Drain();
 
-    // One slide decoded and captioned as the window would show it: also the loader of the window
-    // itself where no worker runs.
+    // One slide decoded and captioned as the window will show it.
     static PreparedSlide LoadSlide(const SlideJob& slide, const DealJob& job);
 
 private:

@@ -12,16 +12,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "Driver.h"
+#include "Bench.h"
 
 using namespace e2e;
 
 namespace {
-
-std::string Env(const char* name, const char* fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? v : fallback;
-}
 
 void BenchLibrary() {
     const std::string folder = Env("ORVANTA_BENCH_FOLDER", "");

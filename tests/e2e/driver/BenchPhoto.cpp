@@ -12,22 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Driver.h"
+#include "Bench.h"
 
 using namespace e2e;
 
 namespace {
-
-std::string Env(const char* name, const char* fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? v : fallback;
-}
-
-void Touch(const std::string& path) { WriteText(path, "x"); }
-
-bool WaitFile(const std::string& path, DWORD timeoutMs) {
-    return WaitUntil([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
-}
 
 HWND MakeBenchParent(int clientWidth, int clientHeight) {
     WNDCLASSA wc = {};

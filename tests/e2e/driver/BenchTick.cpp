@@ -12,18 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "Driver.h"
+#include "Bench.h"
 
 #include "../../unit/JpegBuilder.h"
 
 using namespace e2e;
 
 namespace {
-
-std::string Env(const char* name, const char* fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? v : fallback;
-}
 
 // A 6000 x 4000 photo-like picture: smooth colour ramps under a fine texture, so the decoder does
 // real work; tint tells the two photos apart at the centre.

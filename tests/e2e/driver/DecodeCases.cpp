@@ -80,16 +80,6 @@ std::vector<uint8_t> TwoColourBmp(int width, int height, int bits, COLORREF top,
     return v;
 }
 
-void WriteSettings(const std::string& folder) {
-    Settings s;
-    s.delay = 120;
-    s.randomOrder = 0;
-    s.stretch = 0;
-    s.caption = 0;
-    s.folder = folder;
-    s.Write();
-}
-
 bool FailureShown(Saver& saver) {
     if (!WaitPixel(400, 300, RGB(0, 0, 0))) return false;
     return WaitUntil([&] { return FindCaptionBox(CaptureScreen()).has_value(); }, 3000) && saver.Running();
@@ -109,7 +99,7 @@ E2E_CASE_WITH(decode_decoder_chosen_by_name, "x86") {
     WriteFileBytes(folder + "\\a7.bmp", SolidBmp24(160, 120, kRed));
     WriteFileBytes(folder + "\\a8_bmp_inside.jpg", bmpYellow);
     WriteFileBytes(folder + "\\a9.bmp", SolidBmp24(160, 120, kGreen));
-    WriteSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     struct Step {
@@ -164,7 +154,7 @@ E2E_CASE_WITH(decode_bmp_forms_right_way_up, "x86") {
     std::string folder = MakeFolder("pics");
     for (const Form& f : forms)
         WriteFileBytes(folder + "\\" + std::string(f.name, 2) + ".bmp", f.bytes);
-    WriteSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     bool first = true;
@@ -227,7 +217,7 @@ E2E_CASE(decode_degenerate_files_keep_show_running) {
         std::snprintf(name, sizeof name, "\\%02zu_b_", i);
         WriteFileBytes(folder + name + bad[i].first, bad[i].second);
     }
-    WriteSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     // Each damaged file is followed by a good picture: once that shows, the damaged slide before

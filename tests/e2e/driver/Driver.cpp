@@ -216,6 +216,16 @@ std::vector<uint8_t> SolidBmp8(int width, int height, COLORREF colour) {
 
 // ---- Settings ------------------------------------------------------------------------------
 
+void Settings::WritePlainShow(const std::string& folder) {
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 0;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+}
+
 void Settings::Write() const {
     HKEY key;
     LONG rc =

@@ -97,6 +97,8 @@ struct Settings {
     std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg, fade;
     std::optional<std::string> folder;
     void Write() const;
+    // Each picture 1:1, centred, no caption, in name order, one slide a posted tick (delay 120).
+    static void WritePlainShow(const std::string& folder);
 };
 constexpr const char* kConfigKey = "Software\\Nimbrel\\Orvantar Screen Saver\\Config";
 void DeleteSettings();  // removes HKCU\Software\Nimbrel and everything below it

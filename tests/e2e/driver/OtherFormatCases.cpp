@@ -93,17 +93,6 @@ Difference Compare(const Shot& a, const Shot& b, int tolerance) {
     return d;
 }
 
-// Shown 1:1, centred on the 800 x 600 screen, no caption, in name order, one slide a tick.
-void WriteShowSettings(const std::string& folder) {
-    Settings s;
-    s.delay = 120;
-    s.randomOrder = 0;
-    s.stretch = 0;
-    s.caption = 0;
-    s.folder = folder;
-    s.Write();
-}
-
 std::string WindowText(HWND h) {
     char text[256] = "";
     GetWindowTextA(h, text, sizeof text);
@@ -123,7 +112,7 @@ E2E_CASE_WITH(formats_png_set_drawn_as_imagemagick_draws_it, "timeout=120") {
     const std::string folder = MakeFolder("pics");
     for (const std::string& name : pngs)
         CopyIn(set + "\\" + name, folder + "\\" + name);
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     // 64 x 48 at 1:1 in the middle of 800 x 600. Channels may differ by one where 16 bits are
@@ -165,7 +154,7 @@ E2E_CASE_WITH(formats_others_lists_every_decodable_name_in_order, "x86") {
     const std::string folder = MakeFolder("pics");
     for (const std::string& name : FilesIn(set, "*.*"))
         CopyIn(set + "\\" + name, folder + "\\" + name);
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     struct Step {
@@ -194,7 +183,7 @@ E2E_CASE_WITH(formats_others_lists_every_decodable_name_in_order, "x86") {
 E2E_CASE(formats_animated_gif_shows_its_first_frame) {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\anim.gif", folder + "\\anim.gif");
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     for (int tick = 0; tick < 3; ++tick) {
@@ -211,7 +200,7 @@ E2E_CASE(formats_animated_gif_shows_its_first_frame) {
 E2E_CASE_WITH(formats_cmyk_jpeg_is_drawn, "x86") {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\cmyk.jpg", folder + "\\cmyk.jpg");
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     const RECT area{360, 270, 440, 330};
     const std::optional<Shot> want = ReadBmp24(FormatSet() + "\\cmyk.bmp", area.left, area.top);
     E2E_REQUIRE(want && want->width == 80 && want->height == 60, "cannot read cmyk.bmp");
@@ -232,7 +221,7 @@ E2E_CASE_WITH(formats_cmyk_jpeg_is_drawn, "x86") {
 E2E_CASE(formats_tiff_turned_upright_by_its_orientation_tag) {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\turned6.tif", folder + "\\turned6.tif");
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     // Upright 60 x 80 at (370, 260): blue on the left half, red on the right.
@@ -274,7 +263,7 @@ E2E_CASE(formats_large_pngs_scaled_to_the_screen) {
 E2E_CASE(formats_png_claiming_30000_square_fails_at_once) {
     const std::string folder = MakeFolder("pics");
     CopyIn(FormatSet() + "\\huge.png", folder + "\\huge.png");
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     E2E_EXPECT(FailureBoxShown(), "no failure box");
@@ -317,7 +306,7 @@ E2E_CASE(formats_others_off_lists_only_bmp_and_jpeg_names) {
     const std::string folder = MakeFolder("pics");
     for (const std::string& name : FilesIn(set, "*.*"))
         CopyIn(set + "\\" + name, folder + "\\" + name);
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     const DWORD off = 0;
     E2E_REQUIRE(RegSetKeyValueA(HKEY_CURRENT_USER, kConfigKey, "DisplayOtherFiles", REG_DWORD, &off, 4) ==
                     ERROR_SUCCESS,
@@ -342,7 +331,7 @@ E2E_CASE_WITH(formats_others_and_cmyk_on_a_palette_display, "depth=8") {
     CopyIn(FormatSet() + "\\anim.gif", folder + "\\b.gif");
     CopyIn(FormatSet() + "\\cmyk.jpg", folder + "\\c.jpg");
     CopyIn(FormatSet() + "\\png\\rgba16-adam7.png", folder + "\\d.png");
-    WriteShowSettings(folder);
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     const RECT areas[] = {

@@ -8,13 +8,7 @@ E2E_CASE_WITH(format_jpeg_and_8bit_bmp, "x86") {
     std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\a.jpg", BlueJpeg());
     WriteFileBytes(folder + "\\b.BMP", SolidBmp8(160, 120, RGB(200, 200, 40)));
-    Settings s;
-    s.delay = 120;
-    s.randomOrder = 0;
-    s.stretch = 0;
-    s.caption = 0;
-    s.folder = folder;
-    s.Write();
+    Settings::WritePlainShow(folder);
     Saver saver("/s");
     saver.WaitFullScreen();
     // 160 x 120 1:1 at (320, 240).
