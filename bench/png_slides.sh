@@ -27,17 +27,8 @@ cmake --preset bench -B "$bench" >/dev/null
 cmake --build "$bench" -j2 --target bench_jpeg_decode >/dev/null
 
 work=$(mktemp -d /tmp/orvanta-png-bench.XXXXXX)
-xvfb=
-server=
-cleanup() {
-  if [ -n "$server" ]; then
-    orv_stop_wineserver
-    orv_stop_pid "$server"
-  fi
-  orv_stop_pid "$xvfb"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+ORV_BENCH_WORK=$work
+trap orv_bench_end EXIT
 orv_wine_env
 
 photo=$work/photo-6000x4000.png
@@ -48,11 +39,7 @@ scr=$work/OrvantaBench$$.scr
 cp "$win/Orvanta.scr" "$scr"
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
-orv_start_xvfb "$work/xvfb.log" "1920x1080x24" || exit 1
-xvfb=$ORV_X_PID
-export DISPLAY=$ORV_X_DISPLAY
-setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
-server=$!
+orv_bench_start 1920x1080x24 || exit 1
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ticks=$(getconf CLK_TCK)

@@ -22,28 +22,15 @@ template=$win/tests/e2e/prefix-template
 [ -f "$win/Orvanta.scr" ] && [ -f "$win/tests/e2e/e2e_driver.exe" ] || { echo "build $win first"; exit 1; }
 
 work=$(mktemp -d /tmp/orvanta-tick-bench.XXXXXX)
-xvfb=
-server=
-cleanup() {
-  if [ -n "$server" ]; then
-    orv_stop_wineserver
-    orv_stop_pid "$server"
-  fi
-  orv_stop_pid "$xvfb"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+ORV_BENCH_WORK=$work
+trap orv_bench_end EXIT
 orv_wine_env
 # A saver binary of a name no other run uses, so its host process is found by that name alone.
 scr=$work/OrvantaTick$$.scr
 cp "${ORVANTA_BENCH_SCR:-$win/Orvanta.scr}" "$scr"
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
-orv_start_xvfb "$work/xvfb.log" 1920x1080x24 || exit 1
-xvfb=$ORV_X_PID
-export DISPLAY=$ORV_X_DISPLAY
-setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
-server=$!
+orv_bench_start 1920x1080x24 || exit 1
 
 sync=$work/sync
 mkdir -p "$sync"

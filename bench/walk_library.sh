@@ -38,26 +38,13 @@ echo "library: $library"
 python3 "$root/bench/make_library.py" "$library"
 work=$(mktemp -d /tmp/orvanta-walk-bench.XXXXXX)
 mkdir -p "$work/empty"
-xvfb=
-server=
-cleanup() {
-  if [ -n "$server" ]; then
-    orv_stop_wineserver
-    orv_stop_pid "$server"
-  fi
-  orv_stop_pid "$xvfb"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+ORV_BENCH_WORK=$work
+trap orv_bench_end EXIT
 orv_wine_env
 orv_ensure_template "$template" "$work" || exit 1
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
-orv_start_xvfb "$work/xvfb.log" 800x600x24 || exit 1
-xvfb=$ORV_X_PID
-export DISPLAY=$ORV_X_DISPLAY
-setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
-server=$!
+orv_bench_start 800x600x24 || exit 1
 
 winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

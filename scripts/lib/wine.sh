@@ -136,3 +136,26 @@ orv_stop_wineserver() {
   timeout 10 wineserver -w </dev/null >/dev/null 2>&1
   return 0
 }
+
+# A benchmark's display and Wine server. Set ORV_BENCH_WORK to the run's scratch folder and
+# `trap orv_bench_end EXIT` first; then orv_bench_start <width>x<height>x<depth> starts a private
+# Xvfb of that size (exporting DISPLAY) and one persistent wineserver for $WINEPREFIX.
+# orv_bench_end stops both, whichever were started, and removes the scratch folder.
+ORV_BENCH_WORK=
+ORV_BENCH_XVFB=
+ORV_BENCH_SERVER=
+orv_bench_start() {
+  orv_start_xvfb "$ORV_BENCH_WORK/xvfb.log" "$1" || return 1
+  ORV_BENCH_XVFB=$ORV_X_PID
+  export DISPLAY=$ORV_X_DISPLAY
+  setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+  ORV_BENCH_SERVER=$!
+}
+orv_bench_end() {
+  if [ -n "$ORV_BENCH_SERVER" ]; then
+    orv_stop_wineserver
+    orv_stop_pid "$ORV_BENCH_SERVER"
+  fi
+  orv_stop_pid "$ORV_BENCH_XVFB"
+  [ -z "$ORV_BENCH_WORK" ] || rm -rf "$ORV_BENCH_WORK"
+}
