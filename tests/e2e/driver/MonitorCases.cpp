@@ -238,9 +238,21 @@ E2E_CASE_WITH(monitors_input_over_the_second_monitor_ends_once, "monitors=2") {
             in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
             SendInput(2, in, sizeof(INPUT));
             break;
-        case How::RealMove:
+        case How::RealMove: {
+            // The first mouse move only records where the pointer is, and Wine's server merges
+            // a move into the previous one while that is still unread: were Wine's move at
+            // creation still queued, it and this real move would reach the saver as one first
+            // move, at the new place, and end nothing. A move at the rest point, sent (so it is
+            // handled before SendMessageTimeout returns), is recorded first whatever the order.
+            POINT client = rest;
+            ScreenToClient(saver.Window(), &client);
+            DWORD_PTR ignored = 0;
+            E2E_REQUIRE(SendMessageTimeoutA(saver.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y),
+                                            SMTO_NORMAL, 5000, &ignored),
+                        "%s: the saver did not take a mouse move at the rest point", what);
             SetCursorPos(rest.x + 20, rest.y + 10);
             break;
+        }
         }
         ExpectEndsOnce(saver, what);
     }
