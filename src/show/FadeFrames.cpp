@@ -1,5 +1,8 @@
 #include "show/FadeFrames.h"
 
+#include <cstring>
+#include <utility>
+
 #include "core/show/Fade.h"
 
 std::unique_ptr<CFadeFrames> CFadeFrames::Create(HDC compatible, int width, int height) {
@@ -36,6 +39,18 @@ CFadeFrames::~CFadeFrames() {
 CDC& CFadeFrames::Select(Screen screen) {
     ::SelectObject(m_dc, m_screens[screen].bitmap.get());
     return m_dc;
+}
+
+void CFadeFrames::NewBecomesOld() {
+    std::swap(m_screens[kOld], m_screens[kNew]);
+    Clear(kNew);
+}
+
+void CFadeFrames::Clear(Screen screen) {
+    // GDI may still be drawing into the bits in the background.
+    ::GdiFlush();
+    std::memset(m_screens[screen].bits, 0,
+                static_cast<size_t>(m_width) * static_cast<size_t>(m_height) * sizeof(uint32_t));
 }
 
 void CFadeFrames::Compose(uint32_t weight) {

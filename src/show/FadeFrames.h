@@ -2,8 +2,8 @@
 // The off-screen screens of one crossfade in a picture window: the old screen, the new one and the
 // frame between them, each a 32-bit top-down DIB section the size of the client area. The two
 // screens are drawn with GDI; each frame is blended from them in plain memory and reaches the
-// window whole, in one BitBlt, so nothing half-drawn or black ever shows. They live only while a
-// fade runs, and only on the window's thread.
+// window whole, in one BitBlt, so nothing half-drawn or black ever shows. They live on the
+// window's thread only; the window keeps them from one fade to the next.
 #include <cstdint>
 #include <memory>
 
@@ -24,6 +24,10 @@ public:
     // The memory context with `screen` selected: what is drawn into it lands in that screen. The
     // context keeps its state between calls; a drawing that changes it puts it back.
     CDC& Select(Screen screen);
+    // The new screen becomes the old one, and the old one's buffer is the new screen, black.
+    void NewBecomesOld();
+    // Paints a screen black.
+    void Clear(Screen screen);
     // Blends the old and new screens into the frame: weight 0 is the old one, 255 the new one.
     void Compose(uint32_t weight);
     // Draws one screen whole at the corner of dest's client area. FALSE when GDI fails.

@@ -206,6 +206,8 @@ void CPictureWnd::RequestNextDeal() {
 }
 
 void CPictureWnd::PrepareAgain(BOOL redoShown) {
+    // The screen kept from the last fade was drawn for the old monitors, palette or settings.
+    m_bNewScreenShows = false;
     if (!m_worker.Running()) return;
     m_ahead.Drop();
     m_prepared.clear();
@@ -289,27 +291,51 @@ void CPictureWnd::PresentSlides(std::vector<CSlide> slides, BOOL bFade) {
     CClientDC dc(this);
     RECT rcClient{0, 0, 0, 0};
     if (m_hWnd) GetClientRect(&rcClient);
-    const uint32_t lengthMs = bFade ? FadeLengthMs(dc) : 0u;
-    std::unique_ptr<CFadeFrames> frames;
-    if (lengthMs > 0) frames = CFadeFrames::Create(dc, rcClient.right, rcClient.bottom);
-    // The slides on show now become the old screen (black before the first); then their pictures
-    // go, before the new screen is drawn.
-    if (frames) DrawPicture(frames->Select(CFadeFrames::kOld));
+    const uint32_t lengthMs = FadeLengthMs(dc);
+    if (lengthMs == 0) m_pFadeFrames.reset();  // fades off, or a palette display: no buffers held
+    // The slides on show become the old screen (black before the first), before their pictures go.
+    CFadeFrames* frames = bFade && lengthMs > 0 ? FadeScreens(dc, rcClient) : nullptr;
     m_slides = std::move(slides);
     if (!frames) {
         // The cut; also when the screens cannot be had. Without a window a null handle would
         // invalidate every window on the desktop.
+        m_bNewScreenShows = false;
         if (m_hWnd) InvalidateRect(nullptr, TRUE);
         return;
     }
     DrawPicture(frames->Select(CFadeFrames::kNew), false);
-    m_pFade = std::move(frames);
-    m_fadeStartMs = NowMs();
+    m_bFading = true;
     m_fadeLengthMs = lengthMs;
     m_nFrameRate = orv::FrameRateFor(dc.GetDeviceCaps(VREFRESH));
-    m_ptFadeOrigin = POINT{0, 0};
-    ::ClientToScreen(m_hWnd, &m_ptFadeOrigin);
+    // The clock starts a frame back: frame 0 is the old screen, on show already, so the first
+    // frame drawn is the first that changes anything.
+    m_fadeStartMs = NowMs() - 1000.0 / m_nFrameRate;
     OnFadeFrame();
+}
+
+CFadeFrames* CPictureWnd::FadeScreens(CDC& dc, const RECT& rcClient) {
+    POINT origin{0, 0};
+    ::ClientToScreen(m_hWnd, &origin);
+    const bool fits = m_pFadeFrames && m_pFadeFrames->Width() == rcClient.right &&
+                      m_pFadeFrames->Height() == rcClient.bottom && origin.x == m_ptFadeOrigin.x &&
+                      origin.y == m_ptFadeOrigin.y;
+    if (fits && m_bNewScreenShows) {
+        // The window shows the last fade's new screen, as it stands: this fade's old one.
+        m_pFadeFrames->NewBecomesOld();
+    } else {
+        if (fits) {
+            m_pFadeFrames->Clear(CFadeFrames::kOld);
+            m_pFadeFrames->Clear(CFadeFrames::kNew);
+        } else {
+            m_pFadeFrames.reset();
+            m_pFadeFrames = CFadeFrames::Create(dc, rcClient.right, rcClient.bottom);
+            if (!m_pFadeFrames) return nullptr;
+        }
+        DrawPicture(m_pFadeFrames->Select(CFadeFrames::kOld));
+    }
+    m_ptFadeOrigin = origin;
+    m_bNewScreenShows = false;
+    return m_pFadeFrames.get();
 }
 
 uint32_t CPictureWnd::FadeLengthMs(CDC& dc) const {
@@ -320,17 +346,17 @@ uint32_t CPictureWnd::FadeLengthMs(CDC& dc) const {
 }
 
 bool CPictureWnd::FadeFits() const {
-    if (!m_pFade) return false;
+    if (!m_pFadeFrames) return false;
     RECT rcClient{0, 0, 0, 0};
     GetClientRect(&rcClient);
     POINT origin{0, 0};
     ::ClientToScreen(m_hWnd, &origin);
-    return rcClient.right == m_pFade->Width() && rcClient.bottom == m_pFade->Height() &&
+    return rcClient.right == m_pFadeFrames->Width() && rcClient.bottom == m_pFadeFrames->Height() &&
            origin.x == m_ptFadeOrigin.x && origin.y == m_ptFadeOrigin.y;
 }
 
 void CPictureWnd::OnFadeFrame() {
-    if (!m_pFade) {
+    if (!m_bFading || !m_pFadeFrames) {
         KillTimer(kFadeTimer);
         return;
     }
@@ -343,10 +369,10 @@ void CPictureWnd::OnFadeFrame() {
         FinishFade();
         return;
     }
-    m_pFade->Compose(frame.weight);
+    m_pFadeFrames->Compose(frame.weight);
     {
         CClientDC dc(this);
-        m_pFade->Present(dc, CFadeFrames::kFrame);
+        m_pFadeFrames->Present(dc, CFadeFrames::kFrame);
     }
     // The next frame keeps its beat whatever this one cost.
     const double after = NowMs() - m_fadeStartMs;
@@ -356,24 +382,24 @@ void CPictureWnd::OnFadeFrame() {
 }
 
 void CPictureWnd::FinishFade() {
-    if (!m_pFade) return;
+    if (!m_bFading) return;
     KillTimer(kFadeTimer);
-    const bool fits = FadeFits();
-    std::unique_ptr<CFadeFrames> frames = std::move(m_pFade);
-    if (!fits) {
+    m_bFading = false;
+    if (!FadeFits()) {
         // The window changed under the fade: the ordinary paint draws the new slides afresh.
+        m_pFadeFrames.reset();
         InvalidateRect(nullptr, TRUE);
         return;
     }
     // The new screen, and now the failure boxes: the ordinary paint would draw the same.
-    CDC& newScreen = frames->Select(CFadeFrames::kNew);
+    CDC& newScreen = m_pFadeFrames->Select(CFadeFrames::kNew);
     for (CSlide& slide : m_slides) {
         if (slide.m_pPicture) continue;
         ClipRectGuard clip(newScreen, slide.m_rcArea);
         DrawCaption(newScreen, slide, RECT{0, 0, 0, 0});
     }
     CClientDC dc(this);
-    frames->Present(dc, CFadeFrames::kNew);
+    m_bNewScreenShows = m_pFadeFrames->Present(dc, CFadeFrames::kNew) != FALSE;
 }
 
 void CPictureWnd::DrawPicture(CDC& dc, bool failureBoxes) {
@@ -425,20 +451,28 @@ void CPictureWnd::OnPaint() {
     CPaintDC dc(this);
     // During a fade the frame on show, whole; should the window have changed under it, the fade
     // ends and the slides are drawn as ever.
-    if (m_pFade && FadeFits()) {
-        m_pFade->Present(dc, CFadeFrames::kFrame);
+    if (m_bFading && FadeFits()) {
+        m_pFadeFrames->Present(dc, CFadeFrames::kFrame);
         return;
     }
-    if (m_pFade) {
+    if (m_bFading) {
         KillTimer(kFadeTimer);
-        m_pFade.reset();
+        m_bFading = false;
+        m_bNewScreenShows = false;
     }
+    // Between fades the last one's new screen is the slides as they stand, drawn already.
+    if (m_bNewScreenShows && FadeFits()) {
+        m_pFadeFrames->Present(dc, CFadeFrames::kNew);
+        return;
+    }
+    m_bNewScreenShows = false;
     DrawPicture(dc);
 }
 
 BOOL CPictureWnd::OnEraseBkgnd(HDC) {
-    // A fade's frame covers the whole client area: erasing first would flash black.
-    if (m_pFade) return TRUE;
+    // A fade's frame, or the screen it left, covers the whole client area: erasing first would
+    // flash black.
+    if (m_bFading || (m_bNewScreenShows && FadeFits())) return TRUE;
     return static_cast<BOOL>(Default());
 }
 

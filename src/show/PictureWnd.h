@@ -81,13 +81,16 @@ protected:
     // How long a fade lasts here and now: 0 (the cut) with fades off, on a palette display or
     // without a window.
     uint32_t FadeLengthMs(CDC& dc) const;
+    // The screens for a fade from the slides on show, the old screen drawn and the new one black;
+    // null when GDI or memory runs short (the caller cuts).
+    CFadeFrames* FadeScreens(CDC& dc, const RECT& rcClient);
     // Draws the next frame of the running fade, or its end.
     void OnFadeFrame();
     // Ends a running fade at once: its new screen shows whole, with any failure box, and the
-    // fade's buffers and frame timer go.
+    // frame timer goes.
     void FinishFade();
-    // Whether the running fade's screens still match the client area (a display change resizes
-    // and moves the window).
+    // Whether the fade screens still match the client area (a display change resizes and moves
+    // the window).
     bool FadeFits() const;
     // Draws the slide's caption box inside the slide's area, which stands for the client area.
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture);
@@ -113,9 +116,18 @@ protected:
     ORV_SETTINGS_MEMBERS()
     std::vector<CSlide> m_slides;
     POINT m_ptSlidesOrigin{0, 0};  // the client area's corner on the screen that the areas are for
-    // The running fade, null between fades: its screens, when it began (QueryPerformanceCounter
-    // milliseconds), its length, its frame rate and where the client area's corner was.
-    std::unique_ptr<CFadeFrames> m_pFade;
+    // The fade screens, kept from one fade to the next while fades are on: a tick then starts its
+    // fade from the last fade's new screen, without drawing the slides on show again or taking
+    // fresh pages for the buffers. m_ptFadeOrigin is where the client area's corner was when they
+    // were drawn.
+    std::unique_ptr<CFadeFrames> m_pFadeFrames;
+    // A fade runs: the frame timer is armed and the paint presents the frame.
+    bool m_bFading = false;
+    // What the window shows is the screens' new screen, as the last fade left it; any other drawing
+    // of the window clears this.
+    bool m_bNewScreenShows = false;
+    // The running fade: when it began (QueryPerformanceCounter milliseconds), its length and its
+    // frame rate.
     double m_fadeStartMs = 0;
     uint32_t m_fadeLengthMs = 0;
     int m_nFrameRate = 60;

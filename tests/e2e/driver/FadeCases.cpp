@@ -187,6 +187,27 @@ E2E_CASE(fade_tick_during_fade_finishes_it_first) {
     ExpectFade(std::vector<COLORREF>(firstBlue, seen.end()), kGreen, kBlue, 0, "green to blue");
 }
 
+E2E_CASE(fade_next_starts_from_the_screen_on_show) {
+    // The window keeps the last fade's new screen as the next fade's old one, and paints from it
+    // between fades. After red to green and a repaint, the screen is still all green, and the
+    // fade to blue starts from green: a red in it would be a stale screen.
+    WriteShow({kRed, kGreen, kBlue}, 1);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const POINT centre = ScreenCentre();
+    E2E_REQUIRE(WaitPixel(centre.x, centre.y, kRed), "the first picture did not show: %s",
+                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    saver.Tick();
+    E2E_REQUIRE(WaitPixel(centre.x, centre.y, kGreen), "the second picture did not show: %s",
+                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    RedrawWindow(saver.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const Shot still = WaitStillScreen();
+    E2E_EXPECT(still.AllOf(kGreen), "after a repaint the screen is not all green: other pixels at %s",
+               Describe(still.BoundsNot(kGreen)).c_str());
+    saver.Tick();
+    ExpectFade(Watch(centre, [](COLORREF c) { return c == kBlue; }), kGreen, kBlue, 5, "green to blue");
+}
+
 E2E_CASE(fade_failure_box_at_end_of_fade) {
     const std::string folder = WriteShow({kRed}, 1);
     WriteText(folder + "\\b.bmp", "damaged");
