@@ -1,5 +1,6 @@
-// Win32 file layer: CreateFileW on the long form of the path, without sharing, so a picture that
-// another process holds open is not read while it is being written.
+// Win32 file layer: CreateFileW on the long form of the path, sharing reads only. A picture that
+// another process is writing is not read half-written (the open fails while any handle to it may
+// write), while one that a viewer or an indexer merely reads still shows.
 #include "framework/Unique.h"
 #include "framework/WidePath.h"
 #ifdef ORVANTA_SLOW_IO
@@ -55,8 +56,8 @@ std::unique_ptr<IFileReader> OpenFileForReading(const char* path) {
     static const DWORD slowOpenMs = SlowIoMilliseconds("ORVANTA_SLOW_OPEN_MS");
     if (slowOpenMs != 0) ::Sleep(slowOpenMs);
 #endif
-    UniqueFile file(::CreateFileW(LongWidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(LongWidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     // A device ("CON.jpg" names the console wherever the system still maps such names, a pipe, a
     // port) is no picture, and its reads can wait for ever.

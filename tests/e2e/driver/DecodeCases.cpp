@@ -133,6 +133,56 @@ E2E_CASE_WITH(decode_decoder_chosen_by_name, "x86") {
     }
 }
 
+E2E_CASE(decode_pictures_another_program_holds_open) {
+    // Another program reading a picture (a viewer, an indexer) does not keep it off the screen;
+    // one writing it does, so a half-written picture is never read. Both loaders open alike. The
+    // driver holds the handles from before the saver starts until the case ends.
+    std::string folder = MakeFolder("pics");
+    struct Step {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        DWORD access;     // the driver's handle: 0 for none
+        COLORREF colour;  // CLR_INVALID: the failure box
+        int tolerance;
+    };
+    const Step steps[] = {
+        {"a1_read.bmp", SolidBmp24(160, 120, kRed), GENERIC_READ, kRed, 0},
+        {"a2_read.jpg", BlueJpeg(), GENERIC_READ, kBlueJpegColour, 6},
+        {"a3_written.bmp", SolidBmp24(160, 120, kGreen), GENERIC_WRITE, CLR_INVALID, 0},
+        {"a4_written.jpg", BlueJpeg(), GENERIC_WRITE, CLR_INVALID, 0},
+        {"a5_free.bmp", SolidBmp24(160, 120, kYellow), 0, kYellow, 0},
+    };
+    std::vector<HANDLE> held;
+    for (const Step& step : steps) {
+        const std::string path = folder + "\\" + step.name;
+        WriteFileBytes(path, step.bytes);
+        if (!step.access) continue;
+        // Whatever else the holder lets others do, it lets them read.
+        HANDLE h =
+            CreateFileA(path.c_str(), step.access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        E2E_REQUIRE(h != INVALID_HANDLE_VALUE, "cannot hold %s open (error %lu)", step.name, GetLastError());
+        held.push_back(h);
+    }
+    Settings::WritePlainShow(folder);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    bool first = true;
+    for (const Step& step : steps) {
+        if (!first) saver.Tick();
+        first = false;
+        if (step.colour == CLR_INVALID) {
+            E2E_EXPECT(FailureShown(saver), "%s: no failure box on a black screen", step.name);
+        } else {
+            bool ok = WaitPixel(400, 300, step.colour, 10000, step.tolerance);
+            E2E_EXPECT(ok, "%s: centre %s, want %s", step.name, Describe(ScreenPixel(400, 300)).c_str(),
+                       Describe(step.colour).c_str());
+        }
+        E2E_REQUIRE(saver.Running(), "%s: the saver ended", step.name);
+    }
+    for (HANDLE h : held)
+        CloseHandle(h);
+}
+
 E2E_CASE_WITH(decode_bmp_forms_right_way_up, "x86") {
     // Each picture 64 x 48, drawn 1:1 at (368, 276): its top half at y 276..299, bottom half at
     // 300..323. Consecutive pictures differ in their top colour.
