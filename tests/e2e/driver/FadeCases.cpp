@@ -105,6 +105,15 @@ void ExpectFade(const std::vector<COLORREF>& seen, COLORREF from, COLORREF to, s
 
 POINT ScreenCentre() { return {ScreenWidth() / 2, ScreenHeight() / 2}; }
 
+// Waits for the full-screen window and for `first` at the screen's centre, which it returns.
+POINT WaitFirstAtCentre(Saver& saver, COLORREF first) {
+    saver.WaitFullScreen();
+    const POINT centre = ScreenCentre();
+    E2E_REQUIRE(WaitPixel(centre.x, centre.y, first), "the first picture did not show: %s",
+                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    return centre;
+}
+
 }  // namespace
 
 E2E_CASE_WITH(fade_centre_passes_through_blends, "x86") {
@@ -149,10 +158,7 @@ E2E_CASE(fade_off_cuts_straight) {
 E2E_CASE_WITH(fade_key_ends_saver, "x86") {
     WriteShow({kRed, kBlue}, 1);
     Saver saver("/s");
-    saver.WaitFullScreen();
-    const POINT centre = ScreenCentre();
-    E2E_REQUIRE(WaitPixel(centre.x, centre.y, kRed), "the first picture did not show: %s",
-                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    const POINT centre = WaitFirstAtCentre(saver, kRed);
     saver.Tick();
     E2E_REQUIRE(WaitUntil([&] { return IsStrictBlend(ScreenPixel(centre.x, centre.y), kRed, kBlue); }, 5000),
                 "no blend of red and blue showed after the tick: %s",
@@ -169,10 +175,7 @@ E2E_CASE(fade_tick_during_fade_finishes_it_first) {
     // once blue has begun no red comes back.
     WriteShow({kRed, kGreen, kBlue}, 1);
     Saver saver("/s");
-    saver.WaitFullScreen();
-    const POINT centre = ScreenCentre();
-    E2E_REQUIRE(WaitPixel(centre.x, centre.y, kRed), "the first picture did not show: %s",
-                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    const POINT centre = WaitFirstAtCentre(saver, kRed);
     saver.Tick();
     E2E_REQUIRE(WaitUntil([&] { return IsStrictBlend(ScreenPixel(centre.x, centre.y), kRed, kGreen); }, 5000),
                 "no blend of red and green showed after the tick: %s",
@@ -193,10 +196,7 @@ E2E_CASE(fade_next_starts_from_the_screen_on_show) {
     // fade to blue starts from green: a red in it would be a stale screen.
     WriteShow({kRed, kGreen, kBlue}, 1);
     Saver saver("/s");
-    saver.WaitFullScreen();
-    const POINT centre = ScreenCentre();
-    E2E_REQUIRE(WaitPixel(centre.x, centre.y, kRed), "the first picture did not show: %s",
-                Describe(ScreenPixel(centre.x, centre.y)).c_str());
+    const POINT centre = WaitFirstAtCentre(saver, kRed);
     saver.Tick();
     E2E_REQUIRE(WaitPixel(centre.x, centre.y, kGreen), "the second picture did not show: %s",
                 Describe(ScreenPixel(centre.x, centre.y)).c_str());
