@@ -9,7 +9,6 @@
 #include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
-#include "core/picture/SystemDecoder.h"
 #include "show/DisplayMonitors.h"
 #include "show/WindowsDirectory.h"
 
@@ -90,12 +89,7 @@ void CPictureWnd::StartWalk() {
     m_ahead.Drop();
     m_dealPaths.clear();
     m_prepared.clear();
-    orv::PictureFilter filter;
-    filter.showBmp = m_bShowBmp != 0;
-    filter.showJpg = m_bShowJpg != 0;
-    // The imaging component is asked once per process which of the other extensions it decodes.
-    if (m_bShowOther) filter.otherExtensions = orv::SystemOtherExtensions();
-    m_worker.StartWalk(m_nWalk, m_strFolder, filter);
+    m_worker.StartWalk(WalkJob{m_nWalk, m_strFolder, m_bShowBmp != 0, m_bShowJpg != 0, m_bShowOther != 0});
 }
 
 void CPictureWnd::StartSlideTimer() {

@@ -8,6 +8,7 @@
 
 #include "core/show/Caption.h"
 #include "core/show/FolderWalk.h"
+#include "core/picture/SystemDecoder.h"
 #include "core/show/Monitors.h"
 #include "framework/TextConvert.h"
 #include "framework/TextFile.h"
@@ -51,13 +52,29 @@ std::string ReadCaptionText(const std::string& picturePath) {
 // One walk of the picture folder: a step reads one folder and hands over the entries that now
 // come next in the list's final (sorted) order. Only the cancel flag is touched by other threads.
 struct CShowWorker::Walk {
-    Walk(uint64_t walkId, const std::string& folder, const orv::PictureFilter& filter)
-        : id(walkId), walk(dir, orv::NormalizeFolder(folder), filter, AnsiLeadByteTest(), &cancel) {}
+    explicit Walk(const WalkJob& job) : id(job.walk), job(job) {}
+
+    // Worker thread: the first step makes the walk, asking the imaging component (COM, the
+    // registry) which extensions "Others" stands for; the window's thread never waits for that.
+    bool Step(std::vector<std::string>& entries) {
+        if (!walk) {
+            orv::PictureFilter filter;
+            filter.showBmp = job.showBmp;
+            filter.showJpg = job.showJpg;
+            if (job.showOther) filter.otherExtensions = orv::SystemOtherExtensions();
+            walk = std::make_unique<orv::FolderWalk>(dir, orv::NormalizeFolder(job.folder), filter,
+                                                     AnsiLeadByteTest(), &cancel);
+        }
+        walk->Step(entries);
+        return walk->Ended();
+    }
+    bool Ended() const { return walk && walk->Ended(); }
 
     uint64_t id = 0;
+    WalkJob job;
     std::atomic<bool> cancel{false};
     Win32DirectoryEnumerator dir;
-    orv::FolderWalk walk;
+    std::unique_ptr<orv::FolderWalk> walk;
 };
 
 CShowWorker::CShowWorker() = default;
@@ -93,8 +110,8 @@ void CShowWorker::Stop() {
     m_mail = WorkerMail{};
 }
 
-void CShowWorker::StartWalk(uint64_t walk, const std::string& folder, const orv::PictureFilter& filter) {
-    auto next = std::make_shared<Walk>(walk, folder, filter);
+void CShowWorker::StartWalk(const WalkJob& job) {
+    auto next = std::make_shared<Walk>(job);
     ::AcquireSRWLockExclusive(&m_lock);
     if (m_walk) m_walk->cancel = true;
     m_walk = std::move(next);
@@ -138,7 +155,7 @@ unsigned __stdcall CShowWorker::ThreadMain(void* self) {
 void CShowWorker::Run() {
     ::AcquireSRWLockExclusive(&m_lock);
     for (;;) {
-        while (!m_stop && !m_redo && !m_next && !(m_walk && !m_walk->walk.Ended()))
+        while (!m_stop && !m_redo && !m_next && !(m_walk && !m_walk->Ended()))
             ::SleepConditionVariableSRW(&m_wake, &m_lock, INFINITE, 0);
         if (m_stop) break;
 
@@ -161,16 +178,16 @@ void CShowWorker::Run() {
         std::shared_ptr<Walk> walk = m_walk;
         ::ReleaseSRWLockExclusive(&m_lock);
         std::vector<std::string> entries;
-        walk->walk.Step(entries);
+        const bool ended = walk->Step(entries);
         ::AcquireSRWLockExclusive(&m_lock);
         // A walk replaced meanwhile delivers nothing: its entries belong to another list. A folder
         // that added nothing (only subfolders, say) is not worth waking the window for.
-        if (walk == m_walk && !walk->cancel && (!entries.empty() || walk->walk.Ended())) {
+        if (walk == m_walk && !walk->cancel && (!entries.empty() || ended)) {
             WalkResult& mail = m_mail.walk;
             if (mail.walk != walk->id) mail = WalkResult{walk->id, {}, false};
             mail.entries.insert(mail.entries.end(), std::make_move_iterator(entries.begin()),
                                 std::make_move_iterator(entries.end()));
-            mail.ended = walk->walk.Ended();
+            mail.ended = ended;
             Post();
         }
     }

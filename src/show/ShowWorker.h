@@ -18,48 +18,16 @@
 #include "core/framework/Geometry.h"
 #include "core/picture/DibImage.h"
 #include "core/show/PictureList.h"
+#include "core/show/ShowJobs.h"
 #include "framework/Win32.h"
 
-// One monitor's part of a deal, in plain data computed on the window's thread: the picture, and
-// the inputs of the layout that sizes its decode.
-struct SlideJob {
-    std::string path;
-    orv::Rect area;    // the slide's area in the window
-    orv::Size screen;  // the screen the layout scales against
-};
-
-struct DealJob {
-    uint64_t generation = 0;  // of the settings, monitors and palette mode it was made under
-    bool redo = false;        // the slides on show again, after a change; else the next deal
-    std::vector<SlideJob> slides;
-    bool stretch = true;
-    bool preview = false;
-    bool paletteDisplay = false;
-    bool showCaption = true;
-};
-
-struct PreparedSlide {
-    std::unique_ptr<CDibImage> picture;  // null: the load failed
-    std::string caption;                 // UTF-8: the caption, or the failure text
-};
-
-struct DealResult {
-    uint64_t generation = 0;
-    bool redo = false;
-    std::vector<PreparedSlide> slides;
-};
-
-// What the walk has delivered since the last drain.
-struct WalkResult {
-    uint64_t walk = 0;  // 0: nothing from any walk
-    std::vector<std::string> entries;
-    bool ended = false;
-};
-
-struct WorkerMail {
-    std::vector<DealResult> deals;
-    WalkResult walk;
-};
+using orv::DealJob;
+using orv::DealResult;
+using orv::PreparedSlide;
+using orv::SlideJob;
+using orv::WalkJob;
+using orv::WalkResult;
+using orv::WorkerMail;
 
 class CShowWorker {
 public:
@@ -77,7 +45,7 @@ public:
     bool Running() const { return m_hThread != nullptr; }
 
     // Cancels the walk under way (it stops at its next folder) and starts this one.
-    void StartWalk(uint64_t walk, const std::string& folder, const orv::PictureFilter& filter);
+    void StartWalk(const WalkJob& job);
     // Asks for a deal; a request of the same kind (next, or redo) not yet begun is replaced.
     void Prepare(DealJob job);
     // Everything finished since the last call.

@@ -1,0 +1,67 @@
+#pragma once
+// What the show asks of its worker and what the worker hands back: plain data only (paths, sizes,
+// decoded picture blocks, UTF-8 text), so that a request or a result can cross from one thread to
+// the other without carrying a window, a GDI object or a COM interface. The show's controller
+// writes the requests; the Win32 worker (show/ShowWorker.h) carries them out.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/framework/Geometry.h"
+#include "core/picture/DibImage.h"
+
+namespace orv {
+
+// One monitor's part of a deal: the picture, and the inputs of the layout that sizes its decode.
+struct SlideJob {
+    std::string path;
+    Rect area;    // the slide's area in the window
+    Size screen;  // the screen the layout scales against
+};
+
+struct DealJob {
+    uint64_t generation = 0;  // of the settings, monitors and palette mode it was made under
+    bool redo = false;        // the slides on show again, after a change; else the next deal
+    std::vector<SlideJob> slides;
+    bool stretch = true;
+    bool preview = false;
+    bool paletteDisplay = false;
+    bool showCaption = true;
+};
+
+// A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
+// of the imaging component by the worker (COM and the registry are slow and belong off the
+// window's thread).
+struct WalkJob {
+    uint64_t walk = 0;  // the walk's number; never 0
+    std::string folder;
+    bool showBmp = true;
+    bool showJpg = true;
+    bool showOther = true;
+};
+
+struct PreparedSlide {
+    std::unique_ptr<CDibImage> picture;  // null: the load failed
+    std::string caption;                 // UTF-8: the caption, or the failure text
+};
+
+struct DealResult {
+    uint64_t generation = 0;
+    bool redo = false;
+    std::vector<PreparedSlide> slides;
+};
+
+// What the walk has delivered since the last drain.
+struct WalkResult {
+    uint64_t walk = 0;  // 0: nothing from any walk
+    std::vector<std::string> entries;
+    bool ended = false;
+};
+
+struct WorkerMail {
+    std::vector<DealResult> deals;
+    WalkResult walk;
+};
+
+}  // namespace orv
