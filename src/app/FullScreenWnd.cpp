@@ -86,8 +86,7 @@ void CFullScreenWnd::OnKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 
-void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
-    Default();
+void CFullScreenWnd::OnDisplayChange(UINT nImageDepth, int cx, int cy) {
     const orv::Rect screen = VirtualScreen();
     // The bits on the screen are not copied along (they would sit off their monitors when the
     // corner moves): the whole window is painted afresh, each slide where it was on the screen.
@@ -95,7 +94,7 @@ void CFullScreenWnd::OnDisplayChange(UINT, int, int) {
                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS))
         InvalidateRect(nullptr, TRUE);
     // The next deal was decoded for the old monitors and perhaps another palette mode.
-    PrepareAgain(FALSE);
+    CPictureWnd::OnDisplayChange(nImageDepth, cx, cy);
 }
 
 void CFullScreenWnd::KeepMouseStartInPlace() {

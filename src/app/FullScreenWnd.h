@@ -29,7 +29,7 @@ protected:
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     // Monitors came or went: the window covers the new virtual screen; the next tick deals to the
-    // new set of monitors.
+    // new set of monitors, and the slides on show stay where they are on the screen.
     void OnDisplayChange(UINT nImageDepth, int cx, int cy);
 
     // The mouse position of the first mouse-move message; (-1, -1) until then.

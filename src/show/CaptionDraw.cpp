@@ -8,15 +8,15 @@
 #include "core/show/Monitors.h"
 #include "show/PictureWnd.h"
 
-void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
+void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture, const RECT& rcArea) {
     if (slide.m_strCaption.empty()) return;
     // The wide call draws every character the font holds, whatever the code pages say.
     const std::wstring text = WideFromUtf8(slide.m_strCaption);
     const int nLength = static_cast<int>(text.size());
 
     // The slide's area (its monitor, or a preview's client area) is the client area here.
-    const orv::Rect area = ToRect(slide.m_rcArea);
-    const int clientWidth = area.Width();
+    const orv::Rect area = ToRect(rcArea);
+    const orv::ShowStage& stage = m_show.Stage();
 
     UniqueFont font(::CreateFontA(12, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -28,18 +28,21 @@ void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
     RECT rcText;
     ::SetRectEmpty(&rcText);
     ::DrawTextW(dc, text.data(), nLength, &rcText, DT_CALCRECT);
-    const orv::Size box = orv::CaptionBoxSize({rcText.right - rcText.left, rcText.bottom - rcText.top},
-                                              m_bPreview != 0, clientWidth, ::GetSystemMetrics(SM_CXSCREEN));
+    const orv::Size box = stage.CaptionBox({rcText.right - rcText.left, rcText.bottom - rcText.top}, area,
+                                           m_show.GetDesk().primary);
 
-    // Placed once per picture; repaints keep the place.
+    // Placed once per picture, and kept in desk coordinates like the slide's area; repaints (and
+    // the same picture decoded again) keep the place.
+    const int dx = rcArea.left - slide.m_rcArea.left;
+    const int dy = rcArea.top - slide.m_rcArea.top;
     if (slide.m_nCaptionX == -1) {
         const orv::Point pt = orv::CaptionPlaceIn(area, ToRect(rcPicture), box, orv::NextRandom());
-        slide.m_nCaptionX = pt.x;
-        slide.m_nCaptionY = pt.y;
+        slide.m_nCaptionX = pt.x - dx;
+        slide.m_nCaptionY = pt.y - dy;
     }
 
     RECT rcBox{0, 0, box.cx, box.cy};
-    ::OffsetRect(&rcBox, slide.m_nCaptionX, slide.m_nCaptionY);
+    ::OffsetRect(&rcBox, slide.m_nCaptionX + dx, slide.m_nCaptionY + dy);
 
     {
         // The system's own button-face brush: nothing to create, so nothing that can fail or leak.
@@ -47,7 +50,7 @@ void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture) {
         SelectGuard selectPen(dc, ::GetStockObject(BLACK_PEN));
         ::Rectangle(dc, rcBox.left, rcBox.top, rcBox.right, rcBox.bottom);
     }
-    if (m_bPreview) return;
+    if (!stage.CaptionWithText()) return;
 
     // The raised bevel: light along the top and left, shadow along the right and bottom. Without
     // its pens the box stays flat.

@@ -1,0 +1,308 @@
+#include "core/show/ShowController.h"
+
+#include <utility>
+
+#include "core/show/Caption.h"
+#include "core/show/Fade.h"
+#include "core/show/Settings.h"
+
+namespace orv {
+
+bool operator==(const Desk& a, const Desk& b) {
+    if (!(a.client == b.client) || a.primary.cx != b.primary.cx || a.primary.cy != b.primary.cy ||
+        a.paletteDisplay != b.paletteDisplay || a.refreshHz != b.refreshHz ||
+        a.monitors.size() != b.monitors.size())
+        return false;
+    for (size_t i = 0; i < a.monitors.size(); ++i)
+        if (!(a.monitors[i].rect == b.monitors[i].rect) || a.monitors[i].primary != b.monitors[i].primary)
+            return false;
+    return true;
+}
+
+std::vector<Rect> ShowStage::SlideAreas(const Desk& desk) const {
+    if (m_preview) return {desk.client};
+    // Desk coordinates are the virtual screen's: the monitors are where the system says.
+    std::vector<Rect> areas = ShowingOrder(desk.monitors, Point{0, 0});
+    // Should the system list no monitor, the window itself is the screen, as on a desk of one.
+    if (areas.empty()) areas.push_back(desk.client);
+    return areas;
+}
+
+Size ShowStage::LayoutScreen(const Rect& area, Size primary) const {
+    return m_preview ? primary : Size{area.Width(), area.Height()};
+}
+
+Rect ShowStage::PictureRect(const Rect& area, Size picture, Size primary, bool stretch) const {
+    return PictureRectIn(area, picture, LayoutScreen(area, primary), stretch, m_preview);
+}
+
+Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary) const {
+    return CaptionBoxSize(text, m_preview, area.Width(), primary.cx);
+}
+
+ShowController::ShowController(bool preview, const SettingsRecord& settings, ShowSequence::DrawFn draw)
+    : m_stage(preview), m_settings(settings), m_sequence(std::move(draw)) {}
+
+ShowCommands ShowController::Start(const Desk& desk, bool workerRunning) {
+    ShowCommands out;
+    m_desk = desk;
+    // The first deal goes on screen as soon as it is ready; the timer waits for it.
+    m_ahead.WantFirst();
+    m_timerHeld = true;
+    m_started = true;
+    m_working = workerRunning;
+    StartWalk(out);
+    return out;
+}
+
+void ShowController::StartWalk(ShowCommands& out) {
+    if (!m_working) return;  // the walk starts with the window
+    ++m_walk;
+    m_sequence.Restart(m_settings.randomOrder != 0);
+    // A deal from the old list is of no use: the next tick shows the new list's first entry.
+    m_ahead.Drop();
+    m_dealPaths.clear();
+    m_prepared.clear();
+    ShowCommand command(ShowCommand::Kind::StartWalk);
+    command.walk = WalkJob{m_walk, m_settings.folder, m_settings.showBmp != 0, m_settings.showJpg != 0,
+                           m_settings.showOther != 0};
+    out.push_back(std::move(command));
+}
+
+ShowCommands ShowController::Tick() {
+    ShowCommands out;
+    // A tick during a fade ends it at once, whether or not the next deal is ready.
+    EndFade(out);
+    m_ahead.Tick();
+    HandOver(out);
+    return out;
+}
+
+void ShowController::HandOver(ShowCommands& out) {
+    if (m_ahead.TakeHandOver()) {
+        m_shownPaths = std::move(m_dealPaths);
+        m_dealPaths.clear();
+        // A redo of the slides that were on show is of no use any more.
+        m_redoAsked = false;
+        EndFade(out);
+        ShowCommand present(ShowCommand::Kind::Present);
+        present.slides = std::move(m_prepared);
+        m_prepared.clear();
+        present.fade = present.keepScreens = FadeLength() > 0;
+        out.push_back(std::move(present));
+        RequestNextDeal(out);
+        // The timer was held for this deal: the delay runs from its hand-over.
+        if (m_timerHeld && m_ahead.DueTicks() == 0) ArmSlideTimer(out);
+    }
+    if (m_ahead.DueTicks() > 0 && m_started && !m_timerHeld) {
+        // A slow disk: the tick waits for its deal; the timer waits with it rather than pile up
+        // ticks that would then race through the next pictures.
+        out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+        m_timerHeld = true;
+    }
+}
+
+void ShowController::ArmSlideTimer(ShowCommands& out) {
+    m_timerHeld = false;
+    ShowCommand arm(ShowCommand::Kind::ArmSlideTimer);
+    arm.delayMs = m_settings.delay * 1000u;
+    out.push_back(std::move(arm));
+}
+
+ShowCommands ShowController::StartSlideTimer() {
+    ShowCommands out = StopSlideTimer();
+    if (!m_started) return out;
+    // While a tick waits for its deal, the hand-over starts the timer.
+    if (m_ahead.DueTicks() > 0) {
+        m_timerHeld = true;
+        return out;
+    }
+    ArmSlideTimer(out);
+    return out;
+}
+
+ShowCommands ShowController::StopSlideTimer() {
+    ShowCommands out;
+    if (!m_started) return out;
+    out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+    m_timerHeld = false;
+    return out;
+}
+
+DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas,
+                                bool redo) const {
+    DealJob job;
+    job.generation = m_ahead.Generation();
+    job.redo = redo;
+    job.stretch = m_settings.stretch != 0;
+    job.preview = m_stage.Preview();
+    job.showCaption = m_settings.showCaption != 0;
+    job.paletteDisplay = m_desk.paletteDisplay;
+    for (size_t i = 0; i < paths.size() && i < areas.size(); ++i)
+        job.slides.push_back(SlideJob{paths[i], areas[i], m_stage.LayoutScreen(areas[i], m_desk.primary)});
+    return job;
+}
+
+void ShowController::RequestNextDeal(ShowCommands& out) {
+    if (!m_working || m_ahead.GetState() != DealAhead::State::Idle) return;
+    const std::vector<Rect> areas = m_stage.SlideAreas(m_desk);
+    // Monitors that came or went since the deal: the entries dealt no longer fit them.
+    if (!m_dealPaths.empty() && m_dealPaths.size() != areas.size()) m_dealPaths.clear();
+    if (m_dealPaths.empty()) {
+        for (size_t index : m_sequence.NextDeal(areas.size()))
+            m_dealPaths.push_back(m_sequence.Entries()[index]);
+        if (m_dealPaths.empty()) return;  // the walk's next delivery asks again
+    }
+    m_dealAreas = areas;
+    ShowCommand prepare(ShowCommand::Kind::Prepare);
+    prepare.deal = MakeJob(m_dealPaths, areas, false);
+    out.push_back(std::move(prepare));
+    m_ahead.Requested();
+}
+
+void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
+    // A screen kept from the last fade was drawn for the old monitors, palette or settings.
+    out.push_back(ShowCommand(ShowCommand::Kind::ForgetScreens));
+    if (!m_working) return;
+    m_ahead.Drop();
+    m_prepared.clear();
+    if (redoShown && !m_shownPaths.empty()) {
+        // Asked first, so the worker decodes the slides on show before the next deal.
+        m_redoAreas = m_stage.SlideAreas(m_desk);
+        if (m_redoAreas.size() == m_shownPaths.size()) {
+            ShowCommand prepare(ShowCommand::Kind::Prepare);
+            prepare.deal = MakeJob(m_shownPaths, m_redoAreas, true);
+            out.push_back(std::move(prepare));
+            m_redoAsked = true;
+        }
+    }
+    RequestNextDeal(out);
+}
+
+std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const {
+    std::vector<ShowSlide> slides;
+    for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
+        slides.push_back(
+            ShowSlide{areas[i], std::move(result.slides[i].picture), std::move(result.slides[i].caption)});
+    return slides;
+}
+
+ShowCommands ShowController::Delivered(WorkerMail mail) {
+    ShowCommands out;
+    for (DealResult& deal : mail.deals) {
+        if (deal.redo) {
+            // Stale, or the show moved on meanwhile: dropped.
+            if (!m_redoAsked || deal.generation != m_ahead.Generation()) continue;
+            m_redoAsked = false;
+            // The same pictures at their new size: a cut, not a fade into themselves, and each
+            // caption box where it stood.
+            EndFade(out);
+            ShowCommand present(ShowCommand::Kind::Present);
+            present.slides = SlidesFrom(deal, m_redoAreas);
+            present.keepScreens = FadeLength() > 0;
+            present.keepCaptionPlaces = true;
+            out.push_back(std::move(present));
+        } else if (m_ahead.Arrived(deal.generation)) {
+            m_prepared = SlidesFrom(deal, m_dealAreas);
+            HandOver(out);
+        }
+    }
+    if (mail.walk.walk == m_walk && m_walk != 0) {
+        m_sequence.Append(std::move(mail.walk.entries));
+        if (mail.walk.ended) m_sequence.EndWalk();
+        RequestNextDeal(out);
+    }
+    return out;
+}
+
+ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& settings) {
+    ShowCommands out;
+    m_settings = settings;
+    // The delay only paces the timer and fades only change how the next hand-over looks; a change
+    // of the list reaches the controller as FolderChanged.
+    if (id == SettingId::DelayBetweenPictures || id == SettingId::FadeBetweenPictures || RowOf(id).lists)
+        return out;
+    PrepareAgain(true, out);
+    return out;
+}
+
+ShowCommands ShowController::FolderChanged(const SettingsRecord& settings) {
+    ShowCommands out;
+    m_settings = settings;
+    StartWalk(out);
+    return out;
+}
+
+ShowCommands ShowController::DeskChanged(const Desk& desk) {
+    ShowCommands out;
+    if (desk == m_desk) return out;
+    m_desk = desk;
+    if (m_stage.SlidesFollowClient()) {
+        ShowCommand move(ShowCommand::Kind::MoveSlides);
+        move.areas = m_stage.SlideAreas(desk);
+        out.push_back(std::move(move));
+    }
+    // The next deal was decoded for the old monitors and perhaps another palette mode.
+    PrepareAgain(false, out);
+    return out;
+}
+
+uint32_t ShowController::FadeLength() const {
+    // Blending needs true colours; a palette display keeps the cut.
+    if (!m_settings.fade || !m_started || m_desk.paletteDisplay) return 0;
+    return FadeLengthMs(m_settings.delay);
+}
+
+ShowCommands ShowController::FadeBegan(bool began, double nowMs) {
+    ShowCommands out;
+    if (!began) return out;
+    m_fading = true;
+    m_fadeLengthMs = FadeLength();
+    m_frameRate = FrameRateFor(m_desk.refreshHz);
+    // The clock starts a frame back: frame 0 is the old screen, on show already, so the first
+    // frame drawn is the first that changes anything.
+    m_fadeStartMs = nowMs - 1000.0 / m_frameRate;
+    ShowCommands frame = FrameDue(nowMs);
+    return frame;
+}
+
+ShowCommands ShowController::FrameDue(double nowMs) {
+    ShowCommands out;
+    if (!m_fading) {
+        out.push_back(ShowCommand(ShowCommand::Kind::StopFrameTimer));
+        return out;
+    }
+    const double elapsed = nowMs - m_fadeStartMs;
+    const uint32_t elapsedMs = elapsed <= 0     ? 0u
+                               : elapsed >= 4e9 ? 0xFFFFFFFFu
+                                                : static_cast<uint32_t>(elapsed);
+    const FadeFrame frame = FadeFrameAt(elapsedMs, m_fadeLengthMs, m_frameRate);
+    if (frame.last) {
+        EndFade(out);
+        return out;
+    }
+    ShowCommand draw(ShowCommand::Kind::DrawFadeFrame);
+    draw.weight = frame.weight;
+    out.push_back(std::move(draw));
+    // The next frame keeps its beat whatever this one costs: it is due at a time, not after a
+    // pause.
+    ShowCommand arm(ShowCommand::Kind::ArmFrameTimer);
+    arm.atMs = nowMs + frame.nextInMs;
+    out.push_back(std::move(arm));
+    return out;
+}
+
+ShowCommands ShowController::FadeBroken() {
+    ShowCommands out;
+    EndFade(out);
+    return out;
+}
+
+void ShowController::EndFade(ShowCommands& out) {
+    if (!m_fading) return;
+    m_fading = false;
+    out.push_back(ShowCommand(ShowCommand::Kind::StopFrameTimer));
+    out.push_back(ShowCommand(ShowCommand::Kind::EndFade));
+}
+
+}  // namespace orv

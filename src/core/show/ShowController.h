@@ -1,0 +1,186 @@
+#pragma once
+// The slide show's decisions, without a window: what to ask the worker for, when a prepared deal
+// goes on screen, how it gets there (a crossfade or the cut), when the slide timer runs or waits,
+// and the timing of a running fade. A picture window feeds it events (its creation, a tick, the
+// worker's mail, a setting or the monitors changed, a fade frame due) and carries out the commands
+// it answers with; the presenting side (what is drawn, how a frame is composed) stays with the
+// window. Pure rules: every time is a number the caller passes in.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/framework/Geometry.h"
+#include "core/show/Monitors.h"
+#include "core/show/SettingsTable.h"
+#include "core/show/ShowJobs.h"
+#include "core/show/ShowSequence.h"
+
+namespace orv {
+
+// Where a picture window shows, in desk coordinates: the virtual screen's for the full-screen
+// window (so a slide stays on its monitor whatever happens to the window's corner), the client
+// area's own for a preview, whose desk is its client area.
+struct Desk {
+    Rect client;                        // the window's client area
+    std::vector<MonitorRect> monitors;  // as the system lists them; a preview ignores them
+    Size primary;                       // the primary screen's size
+    bool paletteDisplay = false;        // 256 colours: no blending, pictures reduced
+    int refreshHz = 0;                  // GetDeviceCaps VREFRESH; 0 when unknown
+};
+bool operator==(const Desk& a, const Desk& b);
+inline bool operator!=(const Desk& a, const Desk& b) { return !(a == b); }
+
+// Everything that differs between the full-screen show and a preview, decided here once.
+class ShowStage {
+public:
+    explicit ShowStage(bool preview) : m_preview(preview) {}
+
+    bool Preview() const { return m_preview; }
+    // The areas a tick deals slides to: the monitors in showing order (primary first), or the
+    // window itself when the system lists none; a preview has its client area alone.
+    std::vector<Rect> SlideAreas(const Desk& desk) const;
+    // The screen a slide's layout scales against: its monitor, or for a preview (a miniature of
+    // the primary screen) the primary screen.
+    Size LayoutScreen(const Rect& area, Size primary) const;
+    // Where a picture of this size goes in the area: the layout the paint and the decode share.
+    Rect PictureRect(const Rect& area, Size picture, Size primary, bool stretch) const;
+    // The caption box for text measured at full-screen size; a preview shows it in miniature.
+    Size CaptionBox(Size text, const Rect& area, Size primary) const;
+    // Where the desk's corner is in the window's client coordinates, given where the client
+    // area's corner is on the virtual screen.
+    Point ClientOffset(Point clientOnScreen) const {
+        return m_preview ? Point{0, 0} : Point{-clientOnScreen.x, -clientOnScreen.y};
+    }
+    // A preview's slide fills its client area whatever its size; a monitor's slide stays on its
+    // monitor.
+    bool SlidesFollowClient() const { return m_preview; }
+    // Full screen draws the box raised, with its text; a preview, the plain box alone.
+    bool CaptionWithText() const { return !m_preview; }
+    // The pointer shows over a preview; the full-screen saver hides it.
+    bool PointerShows() const { return m_preview; }
+
+private:
+    bool m_preview;
+};
+
+// One monitor's slide as it goes on screen.
+struct ShowSlide {
+    Rect area;                           // desk coordinates
+    std::unique_ptr<CDibImage> picture;  // null: the load failed, the caption is the failure text
+    std::string caption;                 // UTF-8; empty means no box
+};
+
+struct ShowCommand {
+    enum class Kind {
+        StartWalk,       // walk: a new walk of the folder; the list is empty again
+        Prepare,         // deal: decode these slides on the worker
+        Present,         // slides: put them on screen; fade: crossfade, else the cut;
+                         // keepScreens: fades are on, so screens are worth keeping between them;
+                         // keepCaptionPlaces: the same pictures again, each box stays put
+        DrawFadeFrame,   // weight: a frame of the running fade (0 old .. 255 new)
+        EndFade,         // the fade's new screen shows whole, with any failure box
+        ArmFrameTimer,   // atMs: the next fade frame is due then
+        StopFrameTimer,  // no fade runs
+        ArmSlideTimer,   // delayMs: timer 1 at the delay
+        HoldSlideTimer,  // timer 1 off (stopped, or waiting for its deal)
+        ForgetScreens,   // screens kept from the last fade no longer match what would be drawn
+        MoveSlides,      // areas: the slides on show take these areas (a preview resized)
+    };
+    explicit ShowCommand(Kind k) : kind(k) {}
+
+    Kind kind;
+    WalkJob walk;
+    DealJob deal;
+    std::vector<ShowSlide> slides;
+    std::vector<Rect> areas;
+    bool fade = false;
+    bool keepScreens = false;
+    bool keepCaptionPlaces = false;
+    uint32_t weight = 0;
+    double atMs = 0;
+    uint32_t delayMs = 0;
+};
+using ShowCommands = std::vector<ShowCommand>;
+
+class ShowController {
+public:
+    // draw: the random phase's generator for the sequence (the process's unless a test gives one).
+    ShowController(bool preview, const SettingsRecord& settings, ShowSequence::DrawFn draw = {});
+
+    const ShowStage& Stage() const { return m_stage; }
+    const SettingsRecord& Settings() const { return m_settings; }
+    const Desk& GetDesk() const { return m_desk; }
+    // Whether a fade runs; the window presents its frame when it paints.
+    bool Fading() const { return m_fading; }
+
+    // The window exists: the show waits black for its first deal, which goes on screen as soon as
+    // the walk finds it; the slide timer starts from there. Without a worker (workerRunning
+    // false) nothing is asked and the show stays black.
+    ShowCommands Start(const Desk& desk, bool workerRunning);
+    // The slide timer fired, or the owner asked for the next picture: a running fade ends, and
+    // the prepared deal goes on screen now, or as soon as it is ready.
+    ShowCommands Tick();
+    // What the worker finished since the last drain.
+    ShowCommands Delivered(WorkerMail mail);
+    // A setter stored a value: a change of how slides are decoded prepares them again (the slides
+    // on show too). The delay and fades only change what comes next; a change of the list
+    // reaches the controller as FolderChanged.
+    ShowCommands SettingChanged(SettingId id, const SettingsRecord& settings);
+    // The folder (or a setting that changes the list) changed: a new walk; the next tick starts
+    // at the new list's first entry. The slides on show and the timer are left alone.
+    ShowCommands FolderChanged(const SettingsRecord& settings);
+    // The monitors, the window's size or the palette mode changed: prepared work is dropped and
+    // asked for again; the slides on show stay where they are on the desk. The same desk again
+    // (a resize to the same size, say) changes nothing.
+    ShowCommands DeskChanged(const Desk& desk);
+    // The owner's timer calls. While a tick waits for its deal the timer stays off and its
+    // hand-over starts it.
+    ShowCommands StartSlideTimer();
+    ShowCommands StopSlideTimer();
+
+    // The window began the fade a Present asked for (false: it could not, and cut instead), at
+    // nowMs by its clock.
+    ShowCommands FadeBegan(bool began, double nowMs);
+    // The frame timer fired.
+    ShowCommands FrameDue(double nowMs);
+    // The window changed under the fade (its size or place): the fade ends where it is.
+    ShowCommands FadeBroken();
+
+private:
+    void HandOver(ShowCommands& out);
+    void RequestNextDeal(ShowCommands& out);
+    void PrepareAgain(bool redoShown, ShowCommands& out);
+    void StartWalk(ShowCommands& out);
+    void EndFade(ShowCommands& out);
+    void ArmSlideTimer(ShowCommands& out);
+    DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo) const;
+    std::vector<ShowSlide> SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const;
+    uint32_t FadeLength() const;
+
+    ShowStage m_stage;
+    SettingsRecord m_settings;
+    Desk m_desk;
+    bool m_started = false;  // the window exists
+    bool m_working = false;  // and its worker runs
+
+    ShowSequence m_sequence;
+    DealAhead m_ahead;
+    uint64_t m_walk = 0;                    // the walk whose entries the list holds
+    std::vector<std::string> m_dealPaths;   // the next deal, asked for or ready
+    std::vector<Rect> m_dealAreas;          // the areas it is decoded for
+    std::vector<ShowSlide> m_prepared;      // the next deal, once ready
+    std::vector<std::string> m_shownPaths;  // the deal on show
+    std::vector<Rect> m_redoAreas;
+    bool m_redoAsked = false;  // the slides on show are being decoded again
+    bool m_timerHeld = false;  // timer 1 is off while a tick waits for its deal
+
+    // The running fade, by the window's clock.
+    bool m_fading = false;
+    double m_fadeStartMs = 0;
+    uint32_t m_fadeLengthMs = 0;
+    int m_frameRate = 60;
+};
+
+}  // namespace orv
