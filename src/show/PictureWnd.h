@@ -5,7 +5,8 @@
 // window carries out. Timer 1 puts the prepared deal on screen; painting lays it out and draws the
 // caption; the presenter (IShowPresenter) composes fades. The window's thread never waits for a
 // disk: its worker (CShowWorker) walks the folder and decodes. Used full screen (CFullScreenWnd),
-// as the display settings' preview, and as the settings dialog's live preview.
+// as the display settings' preview, and as the settings dialog's live preview. Every member
+// function runs on the window's thread; only the worker's own methods say otherwise.
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,11 +44,11 @@ public:
     void SetFolder(const std::string& strFolder);
 
     // Both do nothing while the object has no window. The timer stays off while a tick waits for
-    // its deal (a slow disk), so ticks do not pile up behind it. Window's thread.
+    // its deal (a slow disk), so ticks do not pile up behind it.
     void StartSlideTimer();
     void StopSlideTimer();
 
-    // A tick: the prepared deal goes on screen now, or as soon as it is ready. Window's thread.
+    // A tick: the prepared deal goes on screen now, or as soon as it is ready.
     void ShowNextPicture();
 
 protected:
@@ -73,7 +74,6 @@ protected:
     // desk, the primary screen, the palette mode and the refresh rate.
     orv::Desk CurrentDesk();
 
-    // Window's thread, all of them.
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
     BOOL OnEraseBkgnd(HDC hDC);

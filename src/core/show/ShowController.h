@@ -4,7 +4,8 @@
 // and the timing of a running fade. A picture window feeds it events (its creation, a tick, the
 // worker's mail, a setting or the monitors changed, a fade frame due) and carries out the commands
 // it answers with; the presenting side (what is drawn, how a frame is composed) stays with the
-// window. Pure rules: every time is a number the caller passes in.
+// window. Pure rules: every time is a number the caller passes in. A controller lives on its
+// window's thread; what it asks of the worker and what comes back are plain data (ShowJobs.h).
 #include <cstddef>
 #include <cstdint>
 #include <memory>

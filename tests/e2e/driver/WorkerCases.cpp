@@ -301,3 +301,56 @@ E2E_CASE(worker_dialog_stretch_decodes_again_sharp) {
     PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     saver.WaitExit(5000);
 }
+
+E2E_CASE(worker_dialog_stretch_keeps_the_caption_in_place) {
+    // The slides on show decoded again after a setting change are the same pictures: the box
+    // keeps its place (and takes no new random number). A red 200 x 152 picture, small in the
+    // unstretched preview, fills it stretched; the miniature box is the face colour wherever it is.
+    std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\red.bmp", SolidBmp24(200, 152, RGB(200, 40, 40)));
+    // Lines enough for a box some pixels tall in miniature.
+    WriteText(folder + "\\red.txt",
+              "A caption\nof many\nlines\nso that\nits box\nshows\nin the\npreview\ntoo");
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 0;
+    s.caption = 1;
+    s.folder = folder;
+    s.Write();
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    HWND preview = FindPreview(dlg);
+    E2E_REQUIRE(preview, "the settings dialog has no preview");
+    RECT area;
+    GetClientRect(preview, &area);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const POINT centre = Centre(area);
+    // Unstretched, the picture is 28 pixels wide in the middle; stretched, 102 of the preview's 112.
+    const POINT corner{area.left + 12, centre.y};
+    auto boxNow = [&](bool stretched) -> std::optional<RECT> {
+        if (!WaitPixel(centre.x, centre.y, RGB(200, 40, 40), 10000, 8)) return std::nullopt;
+        if (!WaitUntil(
+                [&] { return Near(ScreenPixel(corner.x, corner.y), RGB(200, 40, 40), 8) == stretched; },
+                10000))
+            return std::nullopt;
+        const Shot shot = WaitStill(area);
+        const RECT box = shot.Bounds(face);
+        if (IsRectEmpty(&box)) return std::nullopt;
+        return box;
+    };
+    const std::optional<RECT> before = boxNow(false);
+    E2E_REQUIRE(before, "the unstretched preview shows no picture with its caption box");
+    Note("box unstretched: %s", Describe(*before).c_str());
+
+    PostMessageA(GetDlgItem(dlg, IDC_STRETCH), BM_CLICK, 0, 0);
+    const std::optional<RECT> after = boxNow(true);
+    E2E_REQUIRE(after, "the stretched preview shows no picture with its caption box");
+    Note("box stretched: %s", Describe(*after).c_str());
+    E2E_EXPECT(EqualRect(&*before, &*after), "the caption box moved from %s to %s when stretch was ticked",
+               Describe(*before).c_str(), Describe(*after).c_str());
+    if (FailureCount()) SaveScreen("caption-in-place");
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    saver.WaitExit(5000);
+}
