@@ -162,6 +162,16 @@ void UseSlowSaver(int folderMs, int openMs) {
                 "cannot set the slow saver's environment");
 }
 
+// The settings dialog's preview, in screen coordinates.
+RECT PreviewOnScreen(HWND dlg) {
+    HWND preview = FindPreview(dlg);
+    E2E_REQUIRE(preview, "the settings dialog has no preview");
+    RECT area;
+    GetClientRect(preview, &area);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
 }  // namespace
 
 E2E_CASE_WITH(worker_slow_folder_never_freezes_input, "timeout=120") {
@@ -267,11 +277,7 @@ E2E_CASE(worker_dialog_stretch_decodes_again_sharp) {
     WriteShowSettings(folder, 0);
     Saver saver("/c");
     HWND dlg = saver.WaitWindow("#32770");
-    HWND preview = FindPreview(dlg);
-    E2E_REQUIRE(preview, "the settings dialog has no preview");
-    RECT area;
-    GetClientRect(preview, &area);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    const RECT area = PreviewOnScreen(dlg);
     const int cx = (area.left + area.right) / 2, cy = (area.top + area.bottom) / 2;
     // A small even grey picture in the middle of the black preview (the dialog's face may show
     // there for a moment before the preview's first paint).
@@ -320,11 +326,7 @@ E2E_CASE(worker_dialog_stretch_keeps_the_caption_in_place) {
     s.Write();
     Saver saver("/c");
     HWND dlg = saver.WaitWindow("#32770");
-    HWND preview = FindPreview(dlg);
-    E2E_REQUIRE(preview, "the settings dialog has no preview");
-    RECT area;
-    GetClientRect(preview, &area);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    const RECT area = PreviewOnScreen(dlg);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const POINT centre = Centre(area);
     // Unstretched, the picture is 28 pixels wide in the middle; stretched, 102 of the preview's 112.
