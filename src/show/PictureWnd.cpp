@@ -150,9 +150,10 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
             m_pPresenter->EndFade([this](CDC& dc) { DrawFailureBoxes(dc); });
             break;
         case Kind::ArmFrameTimer: {
-            // Due at a time on the fade's clock, whatever this frame cost.
+            // Due at a time on the fade's clock, whatever this frame cost. Without a window
+            // SetTimer would make a thread timer that nothing ever kills.
             const double wait = command.atMs - NowMs();
-            SetTimer(kFadeTimer, wait < 1 ? 1u : static_cast<UINT>(wait));
+            if (m_hWnd) SetTimer(kFadeTimer, wait < 1 ? 1u : static_cast<UINT>(wait));
             break;
         }
         case Kind::StopFrameTimer:
