@@ -5,8 +5,13 @@
 // headers, and the dialog's controls are listed on its side (core/ui/SettingsExchange.cpp).
 //
 // Adding a setting here: its id, its row, a field of SettingsRecord and of SettingsFields, and its
-// line in ForEachSetting. The checks below and the compiler (a switch over SettingId without a
-// default, the fields bound by type) then point at every other place that must name it.
+// line in ForEachSetting. Beyond its control in the template (Dialogs.rc, resource.h) and the code
+// that uses the value, it is named where the owners name theirs: the picture window's member and
+// setter (show/PictureWnd.h), the dialog's member, preview forwarder and message-map entry
+// (ui/SettingsDlg.*), the preview interface and the control list (core/ui/SettingsExchange.*).
+// The checks below and the compiler (a switch over SettingId without a default, an abstract
+// preview, the fields bound by type and count) point at all but two: a line missing from
+// ForEachSetting shows in the store's tests, a missing message-map entry in the dialog's cases.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
