@@ -109,10 +109,11 @@ protected:                                           \
     {static_cast<UINT>(message), 0, 0, ORV_MSG_THUNK(return (pThis->*(memberFxn))(wParam, lParam);)},
 
 // WM_COMMAND from control id with notification code, to a void() member, e.g.
-// ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse).
+// ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse); the member may be a template's
+// (&CSettingsDlg::OnSettingEdited<id>), which the typed pointer resolves.
 #define ON_CONTROL(code, id, memberFxn)                                                          \
     {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id),                                 \
-     ORV_MSG_THUNK((pThis->*(memberFxn))(); return 0;)},
+     ORV_MSG_THUNK(void (ThisClass::*handler)() = memberFxn; (pThis->*handler)(); return 0;)},
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)

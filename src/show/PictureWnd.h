@@ -31,13 +31,16 @@ public:
 
     // Set<ValueName> for every setting but the folder: plain stores, each followed by
     // OnSettingChanged. The owner rebuilds the list (SetFolder) and restarts the timer as needed.
-#define ORV_WINDOW_SETTER(field, member, Name, kind, def, control, tab, lists) \
-    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) {           \
-        member = value;                                                        \
-        OnSettingChanged(orv::SettingId::Name);                                \
-    }
-    ORV_PLAIN_SETTINGS_TABLE(ORV_WINDOW_SETTER)
-#undef ORV_WINDOW_SETTER
+    // clang-format off
+    void SetDelayBetweenPictures(UINT nDelay)   { m_nDelay = nDelay;        OnSettingChanged(orv::SettingId::DelayBetweenPictures); }
+    void SetStretchPictures(BOOL bStretch)      { m_bStretch = bStretch;    OnSettingChanged(orv::SettingId::StretchPictures); }
+    void SetRandomOrder(BOOL bRandom)           { m_bRandomOrder = bRandom; OnSettingChanged(orv::SettingId::RandomOrder); }
+    void SetDisplayImageDescription(BOOL bShow) { m_bShowCaption = bShow;   OnSettingChanged(orv::SettingId::DisplayImageDescription); }
+    void SetFadeBetweenPictures(BOOL bFade)     { m_bFade = bFade;          OnSettingChanged(orv::SettingId::FadeBetweenPictures); }
+    void SetDisplayBMPFiles(BOOL bShow)         { m_bShowBmp = bShow;       OnSettingChanged(orv::SettingId::DisplayBMPFiles); }
+    void SetDisplayJPGFiles(BOOL bShow)         { m_bShowJpg = bShow;       OnSettingChanged(orv::SettingId::DisplayJPGFiles); }
+    void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
+    // clang-format on
     // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
     // the next tick starts at the new list's first entry. The picture on show and the timer are
     // left alone.
@@ -88,8 +91,21 @@ protected:
 
     BOOL m_bAutoDelete;
     BOOL m_bPreview;
-    // The settings (m_strFolder, m_nDelay, m_bStretch, ...) with their defaults, and Fields().
-    ORV_SETTINGS_MEMBERS()
+    // The settings, as the store's defaults until the constructor reads them, and Fields() binding
+    // them in SettingId order for the core's rules.
+    UINT m_nDelay = 10;
+    BOOL m_bStretch = TRUE;
+    BOOL m_bRandomOrder = TRUE;
+    BOOL m_bShowCaption = TRUE;
+    BOOL m_bFade = TRUE;
+    BOOL m_bShowBmp = TRUE;
+    BOOL m_bShowJpg = TRUE;
+    BOOL m_bShowOther = TRUE;
+    std::string m_strFolder;
+    orv::SettingsFields Fields() {
+        return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
+                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_strFolder};
+    }
     std::vector<CSlide> m_slides;
 
     DECLARE_MESSAGE_MAP()

@@ -17,42 +17,36 @@ public:
     void StopSlideTimer() override { m_wnd.StopSlideTimer(); }
     void StartSlideTimer() override { m_wnd.StartSlideTimer(); }
     void SetFolder(const std::string& folder) override { m_wnd.SetFolder(folder); }
-#define ORV_FORWARD_SETTER(field, member, Name, kind, def, control, tab, lists) \
-    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) override { m_wnd.Set##Name(value); }
-    ORV_PLAIN_SETTINGS_TABLE(ORV_FORWARD_SETTER)
-#undef ORV_FORWARD_SETTER
+    void SetDelayBetweenPictures(UINT nDelay) override { m_wnd.SetDelayBetweenPictures(nDelay); }
+    void SetStretchPictures(BOOL bStretch) override { m_wnd.SetStretchPictures(bStretch); }
+    void SetRandomOrder(BOOL bRandom) override { m_wnd.SetRandomOrder(bRandom); }
+    void SetDisplayImageDescription(BOOL bShow) override { m_wnd.SetDisplayImageDescription(bShow); }
+    void SetFadeBetweenPictures(BOOL bFade) override { m_wnd.SetFadeBetweenPictures(bFade); }
+    void SetDisplayBMPFiles(BOOL bShow) override { m_wnd.SetDisplayBMPFiles(bShow); }
+    void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
+    void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
 
 private:
     CPictureWnd& m_wnd;
 };
 
-// The notification by which each kind of control reports an edit.
-constexpr UINT EditNotification(orv::SettingKind kind) {
-    switch (kind) {
-    case orv::SettingKind::Flag:
-        return BN_CLICKED;
-    case orv::SettingKind::Delay:
-        return EN_CHANGE;
-    case orv::SettingKind::Folder:
-        return EN_KILLFOCUS;  // the folder is rebuilt once the box is left, not at every key
-    }
-    return 0;
-}
-
 }  // namespace
 
+// Every setting's control updates the preview for that setting: check boxes when clicked, the
+// delay box at every change of its text (the up-down control's steps included), the folder box
+// once it is left, not at every key.
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_ABOUT, &CSettingsDlg::OnAbout)
+    ON_BN_CLICKED(IDC_STRETCH, &CSettingsDlg::OnSettingEdited<orv::SettingId::StretchPictures>)
+    ON_EN_KILLFOCUS(IDC_FOLDER, &CSettingsDlg::OnSettingEdited<orv::SettingId::Directory>)
+    ON_EN_CHANGE(IDC_DELAY, &CSettingsDlg::OnSettingEdited<orv::SettingId::DelayBetweenPictures>)
+    ON_BN_CLICKED(IDC_RANDOM_ORDER, &CSettingsDlg::OnSettingEdited<orv::SettingId::RandomOrder>)
     ON_BN_CLICKED(IDC_BROWSE, &CSettingsDlg::OnBrowse)
-    // Every setting's control updates the preview for that setting.
-#define ORV_ON_SETTING_EDIT(field, member, Name, kind, def, control, tab, lists)          \
-    {                                                                                     \
-        WM_COMMAND, EditNotification(orv::SettingKind::kind), static_cast<UINT>(control), \
-            ORV_MSG_THUNK(pThis->UpdatePreview(orv::SettingId::Name); return 0;)          \
-    }                                                                                     \
-    ,
-    ORV_SETTINGS_TABLE(ORV_ON_SETTING_EDIT)
-#undef ORV_ON_SETTING_EDIT
+    ON_BN_CLICKED(IDC_SHOW_CAPTION, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayImageDescription>)
+    ON_BN_CLICKED(IDC_FADE, &CSettingsDlg::OnSettingEdited<orv::SettingId::FadeBetweenPictures>)
+    ON_BN_CLICKED(IDC_SHOW_BMP, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayBMPFiles>)
+    ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
+    ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}

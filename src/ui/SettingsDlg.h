@@ -21,8 +21,21 @@ public:
     ~CSettingsDlg() override;
 
     CSpinButtonCtrl m_spinDelay;
-    // The settings (m_strFolder, m_nDelay, m_bStretch, ...) with their defaults, and Fields().
-    ORV_SETTINGS_MEMBERS()
+    // The settings; the caller replaces them all before DoModal.
+    std::string m_strFolder;
+    BOOL m_bStretch = TRUE;
+    UINT m_nDelay = 10;
+    BOOL m_bRandomOrder = TRUE;
+    BOOL m_bShowCaption = TRUE;
+    BOOL m_bFade = TRUE;
+    BOOL m_bShowBmp = TRUE;
+    BOOL m_bShowJpg = TRUE;
+    BOOL m_bShowOther = TRUE;
+    // The members for the core's rules, in SettingId order.
+    orv::SettingsFields Fields() {
+        return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
+                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_strFolder};
+    }
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window
 
@@ -33,6 +46,11 @@ protected:
     void OnAbout();
     void OnBrowse();
     void UpdatePreview(orv::SettingChange change);
+    // The message map's handler for the control of setting id.
+    template <orv::SettingId id>
+    void OnSettingEdited() {
+        UpdatePreview(id);
+    }
 
     DECLARE_MESSAGE_MAP()
 };

@@ -7,6 +7,7 @@
 
 #include "resources/resource.h"
 #include "core/ui/SettingsExchange.h"
+#include "../unit/SettingsOwner.h"
 
 namespace {
 
@@ -39,10 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Controls controls;
     controls.delayText = text;
-    orv::SettingsRecord settings;
+    SettingsOwner settings;
     settings.delay = 30;
     orv::DataExchange save(controls, true);
-    const bool ok = orv::ExchangeSettings(save, orv::FieldsOf(settings));
+    const bool ok = orv::ExchangeSettings(save, settings.Fields());
     const uint32_t delay = settings.delay;
     // Success exactly when the text reads as 1..120; otherwise exactly one message.
     if (ok != (read && value >= 1 && value <= 120)) abort();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <variant>
@@ -22,6 +23,11 @@ public:
         std::string entry;
         friend bool operator==(const Access& a, const Access& b) {
             return a.op == b.op && a.section == b.section && a.entry == b.entry;
+        }
+        // A failing comparison names the accesses rather than dumping their bytes.
+        friend void PrintTo(const Access& a, std::ostream* os) {
+            static const char* const kOps[] = {"GetInt", "GetString", "WriteInt", "WriteString"};
+            *os << kOps[static_cast<int>(a.op)] << ' ' << a.section << '\\' << a.entry;
         }
     };
 

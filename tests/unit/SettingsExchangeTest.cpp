@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FakeDialogControls.h"
+#include "SettingsOwner.h"
 
 namespace {
 
@@ -17,20 +18,18 @@ const std::string kRange = "Please enter an integer between 1 and 120.";
 
 // Sets every flag of the fields to on.
 void SetAllFlags(const orv::SettingsFields& f, int32_t on) {
-#define SET_FLAG(field, member, Name, kind, def, control, tab, lists) \
-    if constexpr (orv::SettingKind::kind == orv::SettingKind::Flag) f.field = on;
-    ORV_SETTINGS_TABLE(SET_FLAG)
-#undef SET_FLAG
+    for (int32_t* flag :
+         {&f.stretch, &f.randomOrder, &f.showCaption, &f.fade, &f.showBmp, &f.showJpg, &f.showOther})
+        *flag = on;
 }
 
 // The dialog's members, with the values a caller might have put in: every flag off.
-struct Members : orv::SettingsRecord {
+struct Members : SettingsOwner {
     Members() {
         folder = "C:\\old";
         delay = 30;
         SetAllFlags(Fields(), 0);
     }
-    orv::SettingsFields Fields() { return orv::FieldsOf(*this); }
 };
 
 // A dialog whose controls all differ from the members above.
@@ -38,8 +37,9 @@ FakeDialogControls EditedControls(const std::string& delayText) {
     FakeDialogControls controls;
     controls.texts[IDC_FOLDER] = "D:\\new";
     controls.texts[IDC_DELAY] = delayText;
-    for (const orv::SettingRow& row : orv::kSettingRows)
-        if (row.kind == orv::SettingKind::Flag) controls.checks[row.control] = 1;
+    for (int box : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
+                    IDC_SHOW_OTHER})
+        controls.checks[box] = 1;
     return controls;
 }
 
@@ -83,16 +83,25 @@ TEST(ExchangeSettings, DelayTextsAcceptedOrRefusedWithTheirMessage) {
 TEST(ExchangeSettings, SuccessfulSaveReadsEveryControl) {
     Members m;
     FakeDialogControls controls = EditedControls("45");
+    // Each box its own state, so a box read into another setting's member shows.
+    controls.checks[IDC_STRETCH] = 1;
+    controls.checks[IDC_RANDOM_ORDER] = 2;
     controls.checks[IDC_SHOW_CAPTION] = 0;
+    controls.checks[IDC_FADE] = 1;
+    controls.checks[IDC_SHOW_BMP] = 2;
+    controls.checks[IDC_SHOW_JPG] = 0;
+    controls.checks[IDC_SHOW_OTHER] = 2;
     orv::DataExchange save(controls, true);
     EXPECT_TRUE(orv::ExchangeSettings(save, m.Fields()));
     EXPECT_EQ(m.folder, "D:\\new");
     EXPECT_EQ(m.stretch, 1);
     EXPECT_EQ(m.delay, 45u);
-    EXPECT_EQ(m.randomOrder, 1);
+    EXPECT_EQ(m.randomOrder, 2);
     EXPECT_EQ(m.showCaption, 0);
-    EXPECT_EQ(m.showBmp, 1);
-    EXPECT_EQ(m.showJpg, 1);
+    EXPECT_EQ(m.fade, 1);
+    EXPECT_EQ(m.showBmp, 2);
+    EXPECT_EQ(m.showJpg, 0);
+    EXPECT_EQ(m.showOther, 2);
 }
 
 TEST(ExchangeSettings, FailingDelayKeepsEarlierMembersNewAndLaterOnesOld) {
@@ -107,8 +116,10 @@ TEST(ExchangeSettings, FailingDelayKeepsEarlierMembersNewAndLaterOnesOld) {
         // After it: not read.
         EXPECT_EQ(m.randomOrder, 0) << text;
         EXPECT_EQ(m.showCaption, 0) << text;
+        EXPECT_EQ(m.fade, 0) << text;
         EXPECT_EQ(m.showBmp, 0) << text;
         EXPECT_EQ(m.showJpg, 0) << text;
+        EXPECT_EQ(m.showOther, 0) << text;
     }
 }
 
@@ -125,17 +136,12 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
-    // One entry per setting; the long-standing seven in this order among them, then "Others".
-    EXPECT_EQ(controls.log.size(), static_cast<size_t>(orv::kSettingCount));
-    std::vector<std::string> seven;
-    for (const std::string& entry : controls.log) {
-        for (int id : {IDC_FOLDER, IDC_STRETCH, IDC_DELAY, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_SHOW_BMP,
-                       IDC_SHOW_JPG, IDC_SHOW_OTHER})
-            if (entry.find(" " + std::to_string(id) + " ") != std::string::npos) seven.push_back(entry);
-    }
-    EXPECT_EQ(seven, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
-                                               "check 1012 = 0", "check 1014 = 2", "check 1016 = 0",
-                                               "check 1017 = 1", "check 1018 = 1"}));
+    // One entry per setting: the long-standing seven in their order, then fade and "Others" where
+    // their boxes were added.
+    EXPECT_EQ(controls.log,
+              (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
+                                        "check 1012 = 0", "check 1014 = 2", "check 1019 = 0",
+                                        "check 1016 = 0", "check 1017 = 1", "check 1018 = 1"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -149,12 +155,19 @@ public:
     void StopSlideTimer() override { calls.push_back("StopSlideTimer"); }
     void StartSlideTimer() override { calls.push_back("StartSlideTimer"); }
     void SetFolder(const std::string& folder) override { calls.push_back("SetFolder " + folder); }
-#define RECORD_SETTER(field, member, Name, kind, def, control, tab, lists)    \
-    void Set##Name(orv::SettingType<orv::SettingKind::kind> value) override { \
-        calls.push_back("Set" #Name " " + std::to_string(value));             \
+    void SetDelayBetweenPictures(uint32_t v) override { Record("SetDelayBetweenPictures", v); }
+    void SetStretchPictures(int32_t v) override { Record("SetStretchPictures", v); }
+    void SetRandomOrder(int32_t v) override { Record("SetRandomOrder", v); }
+    void SetDisplayImageDescription(int32_t v) override { Record("SetDisplayImageDescription", v); }
+    void SetFadeBetweenPictures(int32_t v) override { Record("SetFadeBetweenPictures", v); }
+    void SetDisplayBMPFiles(int32_t v) override { Record("SetDisplayBMPFiles", v); }
+    void SetDisplayJPGFiles(int32_t v) override { Record("SetDisplayJPGFiles", v); }
+    void SetDisplayOtherFiles(int32_t v) override { Record("SetDisplayOtherFiles", v); }
+
+private:
+    void Record(const char* setter, int64_t value) {
+        calls.push_back(setter + (" " + std::to_string(value)));
     }
-    ORV_PLAIN_SETTINGS_TABLE(RECORD_SETTER)
-#undef RECORD_SETTER
 };
 
 // Runs UpdatePreview with an exchange that succeeds or fails after giving the members new values
@@ -190,29 +203,12 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayOtherFiles, {"SetDisplayOtherFiles 1", "SetFolder D:\\new"}},
     };
+    ASSERT_EQ(cases.size(), static_cast<size_t>(orv::kSettingCount)) << "a row for every setting";
     for (const Case& c : cases) {
         std::vector<std::string> expected = {"UpdateData", "StopSlideTimer"};
         expected.insert(expected.end(), c.calls.begin(), c.calls.end());
         expected.push_back("StartSlideTimer");
         EXPECT_EQ(RunUpdate(c.change, true), expected) << static_cast<int>(c.change);
-    }
-}
-
-TEST(UpdatePreview, EverySettingReachesItsOwnSetter) {
-    // Whatever rows the table gains: each change calls the setter named after its value, and a
-    // change that alters the list rebuilds it.
-    for (const orv::SettingRow& row : orv::kSettingRows) {
-        const std::vector<std::string> calls = RunUpdate(row.id, true);
-        const std::string setter =
-            row.kind == orv::SettingKind::Folder ? "SetFolder " : "Set" + std::string(row.name) + " ";
-        const auto calledWith = [&](const std::string& prefix) {
-            return std::count_if(calls.begin(), calls.end(),
-                                 [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
-        };
-        EXPECT_EQ(calledWith(setter), 1) << row.name;
-        EXPECT_EQ(calledWith("SetFolder "), row.lists ? 1 : 0) << row.name;
-        EXPECT_EQ(calls.size(), 4u + (row.lists && row.kind != orv::SettingKind::Folder ? 1u : 0u))
-            << row.name;
     }
 }
 

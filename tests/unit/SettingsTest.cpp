@@ -20,24 +20,30 @@ namespace {
 
 const std::string kWindowsDir = "C:\\WINDOWS";
 
-// Every value once, in the table's order: the numbers with the int calls, the folder with the
-// string calls.
+// Every value once, in the order users' registries have always been read and written: the
+// numbers with the int calls, the folder (last) with the string calls.
 std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp) {
-    std::vector<FakeProfileStore::Access> expected;
-    for (const orv::SettingRow& row : orv::kSettingRows)
-        expected.push_back({row.kind == orv::SettingKind::Folder ? stringOp : intOp, "Config", row.name});
-    return expected;
+    return {
+        {intOp, "Config", "DelayBetweenPictures"}, {intOp, "Config", "StretchPictures"},
+        {intOp, "Config", "RandomOrder"},          {intOp, "Config", "DisplayImageDescription"},
+        {intOp, "Config", "FadeBetweenPictures"},  {intOp, "Config", "DisplayBMPFiles"},
+        {intOp, "Config", "DisplayJPGFiles"},      {intOp, "Config", "DisplayOtherFiles"},
+        {stringOp, "Config", "Directory"},
+    };
 }
 
-void ExpectRecord(const SettingsRecord& s, uint32_t delay, int32_t stretch, int32_t random, int32_t caption,
-                  int32_t bmp, int32_t jpg, const std::string& folder) {
-    EXPECT_EQ(s.delay, delay);
-    EXPECT_EQ(s.stretch, stretch);
-    EXPECT_EQ(s.randomOrder, random);
-    EXPECT_EQ(s.showCaption, caption);
-    EXPECT_EQ(s.showBmp, bmp);
-    EXPECT_EQ(s.showJpg, jpg);
-    EXPECT_EQ(s.folder, folder);
+// Every setting of s against expected, given as {delay, stretch, random order, caption, fade, BMP,
+// JPG, Others, folder}.
+void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
+    EXPECT_EQ(s.delay, expected.delay);
+    EXPECT_EQ(s.stretch, expected.stretch);
+    EXPECT_EQ(s.randomOrder, expected.randomOrder);
+    EXPECT_EQ(s.showCaption, expected.showCaption);
+    EXPECT_EQ(s.fade, expected.fade);
+    EXPECT_EQ(s.showBmp, expected.showBmp);
+    EXPECT_EQ(s.showJpg, expected.showJpg);
+    EXPECT_EQ(s.showOther, expected.showOther);
+    EXPECT_EQ(s.folder, expected.folder);
 }
 
 }  // namespace
@@ -102,8 +108,8 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
 
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     FakeProfileStore store;
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 10, 1, 1, 1, 1, 1, kWindowsDir);
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, kWindowsDir});
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, kWindowsDir});
     EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
 }
 
@@ -141,11 +147,13 @@ TEST(SettingsLoad, StoredFlagsAndFolderPassUnchanged) {
     store.SetInt("Config", "StretchPictures", 0);
     store.SetInt("Config", "RandomOrder", 7);
     store.SetInt("Config", "DisplayImageDescription", 0xFFFFFFFFu);
-    store.SetInt("Config", "DisplayBMPFiles", 0);
+    store.SetInt("Config", "FadeBetweenPictures", 4);
+    store.SetInt("Config", "DisplayBMPFiles", 5);
     store.SetInt("Config", "DisplayJPGFiles", 2);
+    store.SetInt("Config", "DisplayOtherFiles", 3);
     store.SetString("Config", "Directory", "D:\\Photos\\");
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), 30, 0, 7, -1, 0, 2, "D:\\Photos\\");
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 30, 0, 7, -1, 0, 2, "D:\\Photos\\");
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, "D:\\Photos\\"});
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, "D:\\Photos\\"});
 }
 
 TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
@@ -160,24 +168,20 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
 
 TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     FakeProfileStore store;
-    SettingsRecord s;
-    s.delay = 45;
-    s.stretch = 0;
-    s.randomOrder = 1;
-    s.showCaption = 0;
-    s.showBmp = 1;
-    s.showJpg = 0;
-    s.folder = "C:\\My Pictures";
+    // Each flag its own value, so a setting written under another's name shows.
+    const SettingsRecord s{45, 0, 1, 2, 3, 4, 5, -1, "C:\\My Pictures"};
     SaveSettings(store, s);
     EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
     EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
     EXPECT_EQ(store.Int("Config", "StretchPictures"), 0u);
     EXPECT_EQ(store.Int("Config", "RandomOrder"), 1u);
-    EXPECT_EQ(store.Int("Config", "DisplayImageDescription"), 0u);
-    EXPECT_EQ(store.Int("Config", "DisplayBMPFiles"), 1u);
-    EXPECT_EQ(store.Int("Config", "DisplayJPGFiles"), 0u);
+    EXPECT_EQ(store.Int("Config", "DisplayImageDescription"), 2u);
+    EXPECT_EQ(store.Int("Config", "FadeBetweenPictures"), 3u);
+    EXPECT_EQ(store.Int("Config", "DisplayBMPFiles"), 4u);
+    EXPECT_EQ(store.Int("Config", "DisplayJPGFiles"), 5u);
+    EXPECT_EQ(store.Int("Config", "DisplayOtherFiles"), 0xFFFFFFFFu);
     EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
-    EXPECT_EQ(store.ValueCount(), static_cast<size_t>(orv::kSettingCount));
+    EXPECT_EQ(store.ValueCount(), 9u);
 }
 
 TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
@@ -197,6 +201,6 @@ TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
     s.stretch = 0;
     s.folder = std::string(1000, 'x');  // the store keeps text of any length
     SaveSettings(store, s);
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), 120, 0, 1, 1, 1, 1, std::string(1000, 'x'));
-    EXPECT_EQ(store.ValueCount(), static_cast<size_t>(orv::kSettingCount));
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {120, 0, 1, 1, 1, 1, 1, 1, std::string(1000, 'x')});
+    EXPECT_EQ(store.ValueCount(), 9u);
 }

@@ -19,9 +19,10 @@ public:
     virtual ~CDibImage();
 
     // The loader is chosen by the name (PictureKindOf). paletteDisplay is a BOOL (int): non-zero
-    // when the display is palette-based, so JPEG colour output is reduced to 256 colours. TRUE
-    // when the object now holds a picture. A BMP file that cannot be opened leaves the object as
-    // it was; every other failure leaves it empty. drawSize, when set, tells a JPEG or "other"
+    // when the display is palette-based, so the colour output of a JPEG or an "other" picture is
+    // reduced to 256 colours; a BMP is loaded as it is. TRUE when the object now holds a picture.
+    // A BMP file that cannot be opened leaves the object as it was; every other failure leaves it
+    // empty. drawSize, when set, tells a JPEG or "other"
     // picture the size it will be drawn at for its own size, so it is decoded no larger than that
     // needs; BMP files ignore it.
     int Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize = {});

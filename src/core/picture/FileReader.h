@@ -1,8 +1,8 @@
 #pragma once
 // The file layer every picture loader reads through: the BMP reader, the JPEG loader's source
 // manager and the imaging component's stream. Windows opens with CreateFileW on the path's long
-// form (read only, no sharing, existing disk files only); other hosts use POSIX. Tests put their
-// own readers in its place to make a read fail part-way. Failures are results, never exceptions.
+// form (read only, sharing reads only, existing disk files only); other hosts use POSIX. Tests put
+// their own readers in its place to make a read fail part-way. Failures are results, never exceptions.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

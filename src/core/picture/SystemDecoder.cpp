@@ -1,5 +1,7 @@
 #include "core/picture/SystemDecoder.h"
 
+#include <cstdint>
+
 #include "core/picture/DibRules.h"
 #include "core/picture/PictureTypes.h"
 
@@ -8,7 +10,11 @@ namespace orv {
 uint64_t SystemDecodeBytes(Size decoded, uint32_t bitsPerPixel) {
     if (decoded.cx <= 0 || decoded.cy <= 0) return 0;
     const uint64_t stride = (uint64_t(uint32_t(decoded.cx)) * bitsPerPixel + 31) / 32 * 4;
-    return stride * uint32_t(decoded.cy);
+    // The stride is below 2^63 (a 31-bit width times 32-bit bits); the product can pass 2^64, and a
+    // wrapped count could pass the bound: a 2^30-square claim at 128 bits wraps to 0.
+    const uint64_t rows = uint32_t(decoded.cy);
+    if (stride > UINT64_MAX / rows) return UINT64_MAX;
+    return stride * rows;
 }
 
 bool SystemDecodeFits(Size decoded, uint32_t bitsPerPixel) {

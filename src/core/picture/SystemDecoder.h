@@ -21,7 +21,7 @@ class IFileReader;
 constexpr uint64_t kMaxSystemDecodeBytes = uint64_t(256) << 20;
 
 // Bytes that a picture of `decoded` pixels of bitsPerPixel bits takes, rows padded to 4 bytes;
-// 64-bit, so it cannot wrap. 0 for an empty size.
+// UINT64_MAX when that is more than 64 bits hold, so it never wraps. 0 for an empty size.
 uint64_t SystemDecodeBytes(Size decoded, uint32_t bitsPerPixel);
 // Whether the component may decode a picture at that size: within kMaxSystemDecodeBytes, and every
 // buffer size handed to it (one row's stride, the whole buffer) fits in 32 bits. False for an

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <string_view>
 #include <utility>
 
 #include "core/framework/Ascii.h"
-
-#include "core/show/FolderWalk.h"
 #include "core/show/Random.h"
 
 namespace orv {
@@ -36,13 +33,6 @@ std::string NormalizeFolder(std::string folder) {
     return folder;
 }
 
-void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
-                std::vector<std::string>& out, LeadByteTest isLeadByte) {
-    FolderWalk walk(dir, folder, filter, isLeadByte);
-    while (walk.Step(out)) {
-    }
-}
-
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte) {
     if (isLeadByte == nullptr) {
         // Single-byte code page: the common case, and the sort's inner loop, so kept tight.
@@ -64,14 +54,6 @@ int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLea
     }
 }
 
-void SortPictures(std::vector<std::string>& pictures, LeadByteTest isLeadByte) {
-    // Any stable sort gives the order the old adjacent-exchange passes gave, in n log n.
-    const auto less = [isLeadByte](const std::string& a, const std::string& b) {
-        return CompareNoCase(a, b, isLeadByte) < 0;
-    };
-    std::stable_sort(pictures.begin(), pictures.end(), less);
-}
-
 void ShufflePictures(std::vector<std::string>& pictures) {
     const size_t n = pictures.size();
     if (n <= 1) return;
@@ -85,16 +67,6 @@ void ShufflePictures(std::vector<std::string>& pictures) {
         const size_t b = static_cast<size_t>(static_cast<uint64_t>(NextRandom()) * scale / kRandomMax);
         if (a != b) std::swap(pictures[a], pictures[b]);
     }
-}
-
-std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::string& folder,
-                                          const PictureFilter& filter, bool randomOrder,
-                                          LeadByteTest isLeadByte) {
-    std::vector<std::string> pictures;
-    // The walk's own order is the sorted one: no second sort.
-    ScanFolder(dir, NormalizeFolder(folder), filter, pictures, isLeadByte);
-    if (randomOrder) ShufflePictures(pictures);
-    return pictures;
 }
 
 }  // namespace orv

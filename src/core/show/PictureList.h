@@ -47,22 +47,10 @@ struct PictureFilter {
 
 // Removes one trailing backslash, if there is one.
 std::string NormalizeFolder(std::string folder);
-// Appends every matching file below folder (no trailing backslash), depth first, in the order
-// SortPictures would give them: a FolderWalk run to its end. A folder that is already on the path
-// being walked (a link to itself or to a folder above it) is not entered again; one reached twice
-// by routes that do not loop is walked each time.
-void ScanFolder(IDirectoryEnumerator& dir, const std::string& folder, const PictureFilter& filter,
-                std::vector<std::string>& out, LeadByteTest isLeadByte = nullptr);
 // Case-insensitive byte order of the framework string: ASCII A-Z folded, bytes unsigned, a DBCS
-// lead byte and its trail compared as one 16-bit character.
+// lead byte and its trail compared as one 16-bit character. The walk sorts each folder by it.
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte = nullptr);
-// Stable ascending sort by CompareNoCase.
-void SortPictures(std::vector<std::string>& pictures, LeadByteTest isLeadByte = nullptr);
 // 2n - 2 exchanges of two drawn indices scaled by n - 1, from the process-wide generator.
 void ShufflePictures(std::vector<std::string>& pictures);
-// NormalizeFolder, ScanFolder (sorted as it walks), then for random order a shuffle.
-std::vector<std::string> BuildPictureList(IDirectoryEnumerator& dir, const std::string& folder,
-                                          const PictureFilter& filter, bool randomOrder,
-                                          LeadByteTest isLeadByte = nullptr);
 
 }  // namespace orv

@@ -9,32 +9,28 @@ struct Reader {
     const std::string& windowsDir;
     bool clampDelay;
 
-    void Read(SettingKind kind, const char* name, int32_t& flag) const {
-        (void)kind;
+    void Read(const SettingRow& row, int32_t& flag) const {
         // The flags travel as DWORDs; only zero versus non-zero matters to their readers.
-        flag = static_cast<int32_t>(store.GetProfileInt(kConfigSection, name, static_cast<uint32_t>(flag)));
+        flag =
+            static_cast<int32_t>(store.GetProfileInt(kConfigSection, row.name, static_cast<uint32_t>(flag)));
     }
-    void Read(SettingKind kind, const char* name, uint32_t& number) const {
-        number = store.GetProfileInt(kConfigSection, name, number);
-        if (kind == SettingKind::Delay && clampDelay) number = ClampDelay(number);
+    void Read(const SettingRow& row, uint32_t& number) const {
+        number = store.GetProfileInt(kConfigSection, row.name, number);
+        if (row.kind == SettingKind::Delay && clampDelay) number = ClampDelay(number);
     }
-    void Read(SettingKind kind, const char* name, std::string& text) const {
-        (void)kind;
+    void Read(const SettingRow& row, std::string& text) const {
         // A missing value and an empty one mean the same: the Windows directory.
-        text = store.GetProfileString(kConfigSection, name, windowsDir);
+        text = store.GetProfileString(kConfigSection, row.name, windowsDir);
         if (text.empty()) text = windowsDir;
     }
 };
 
-// Both readers share this; only the delay rule differs between them. The reads run in the table's
+// Both readers share this; only the delay rule differs between them. The reads run in SettingId
 // order, the folder last.
 SettingsRecord LoadSettings(IProfileStore& store, const std::string& windowsDir, bool clampDelay) {
     const Reader reader{store, windowsDir, clampDelay};
     SettingsRecord s;
-#define ORV_READ_SETTING(field, member, Name, kind, def, control, tab, lists) \
-    reader.Read(SettingKind::kind, #Name, s.field);
-    ORV_SETTINGS_TABLE(ORV_READ_SETTING)
-#undef ORV_READ_SETTING
+    ForEachSetting([&](SettingId id, auto& value) { reader.Read(RowOf(id), value); }, s);
     return s;
 }
 
@@ -51,9 +47,7 @@ void Write(IProfileStore& store, const char* name, const std::string& text) {
 
 template <typename To, typename From>
 void CopySettings(To& to, const From& from) {
-#define ORV_COPY_SETTING(field, member, Name, kind, def, control, tab, lists) to.field = from.field;
-    ORV_SETTINGS_TABLE(ORV_COPY_SETTING)
-#undef ORV_COPY_SETTING
+    ForEachSetting([](SettingId, auto& toValue, const auto& fromValue) { toValue = fromValue; }, to, from);
 }
 
 }  // namespace
@@ -85,9 +79,7 @@ SettingsRecord SettingsOf(const SettingsFields& fields) {
 }
 
 void SaveSettings(IProfileStore& store, const SettingsRecord& s) {
-#define ORV_WRITE_SETTING(field, member, Name, kind, def, control, tab, lists) Write(store, #Name, s.field);
-    ORV_SETTINGS_TABLE(ORV_WRITE_SETTING)
-#undef ORV_WRITE_SETTING
+    ForEachSetting([&](SettingId id, const auto& value) { Write(store, RowOf(id).name, value); }, s);
 }
 
 }  // namespace orv

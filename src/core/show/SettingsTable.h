@@ -1,13 +1,22 @@
 #pragma once
-// The settings, declared once. Every other view of them derives from this table: the record, the
-// store's reads and writes, the members and setters of the picture window and of the settings
-// dialog, the dialog's data exchange and notifications, and the live preview's updates. Adding a
-// setting means a row here, its control in the dialog template, and the code that uses the value.
+// The settings: their ids, one row of stored facts per setting, the record, and the fields by which
+// the core's rules reach an owner's members. The store reads and writes through the rows; the
+// owners (the picture window, the settings dialog) name their members and setters in their own
+// headers, and the dialog's controls are listed on its side (core/ui/SettingsExchange.cpp).
+//
+// Adding a setting here: its id, its row, a field of SettingsRecord and of SettingsFields, and its
+// line in ForEachSetting. Beyond its control in the template (Dialogs.rc, resource.h) and the code
+// that uses the value, it is named where the owners name theirs: the picture window's member and
+// setter (show/PictureWnd.h), the dialog's member, preview forwarder and message-map entry
+// (ui/SettingsDlg.*), the preview interface and the control list (core/ui/SettingsExchange.*).
+// The checks below and the compiler (a switch over SettingId without a default, an abstract
+// preview, the fields bound by type and count) point at all but two: a line missing from
+// ForEachSetting shows in the store's tests, a missing message-map entry in the dialog's cases.
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <string>
-
-#include "resources/resource.h"
+#include <type_traits>
 
 namespace orv {
 
@@ -35,103 +44,101 @@ struct SettingTypeOf<SettingKind::Folder> {
 template <SettingKind kind>
 using SettingType = typename SettingTypeOf<kind>::type;
 
-// One row per setting, in the order the store reads and writes them and the picture window's
-// setters receive them: the folder last, since setting it builds the list under the flags before
-// it. Columns:
-//   field     the settings record's member
-//   member    the member of the picture window and of the settings dialog
-//   Name      the registry value name; the setter is Set<Name> (the folder's is SetFolder)
-//   kind      SettingKind
-//   def       the default
-//   control   the dialog control that edits it
-//   tab       its place in the dialog's tab order, which is the order the data exchange visits
-//   lists     whether a change rebuilds the picture list (which files, or their order)
-// ORV_SETTINGS_TABLE(X) calls X(field, member, Name, kind, def, control, tab, lists) for each row.
-// clang-format off
-#define ORV_SETTINGS_ROWS(R, X)                                                                          \
-    R(X, delay,       m_nDelay,       DelayBetweenPictures,    Delay,  10, IDC_DELAY,        2, false)  \
-    R(X, stretch,     m_bStretch,     StretchPictures,         Flag,   1,  IDC_STRETCH,      1, false)  \
-    R(X, randomOrder, m_bRandomOrder, RandomOrder,             Flag,   1,  IDC_RANDOM_ORDER, 3, true)   \
-    R(X, showCaption, m_bShowCaption, DisplayImageDescription, Flag,   1,  IDC_SHOW_CAPTION, 4, false)  \
-    R(X, fade,        m_bFade,        FadeBetweenPictures,     Flag,   1,  IDC_FADE,         5, false)  \
-    R(X, showBmp,     m_bShowBmp,     DisplayBMPFiles,         Flag,   1,  IDC_SHOW_BMP,     6, true)   \
-    R(X, showJpg,     m_bShowJpg,     DisplayJPGFiles,         Flag,   1,  IDC_SHOW_JPG,     7, true)   \
-    R(X, showOther,   m_bShowOther,   DisplayOtherFiles,       Flag,   1,  IDC_SHOW_OTHER,   8, true)   \
-    R(X, folder,      m_strFolder,    Directory,               Folder, "", IDC_FOLDER,       0, true)
-
-#define ORV_SETTING_ROW_ALL(X, ...) X(__VA_ARGS__)
-#define ORV_SETTINGS_TABLE(X) ORV_SETTINGS_ROWS(ORV_SETTING_ROW_ALL, X)
-
-// The same for the settings with a plain setter Set<Name>: all but the folder, whose SetFolder
-// also rebuilds the list and is written by hand.
-#define ORV_SETTING_ROW_PLAIN(X, field, member, Name, kind, ...) \
-    ORV_SETTING_ROW_PLAIN_##kind(X, field, member, Name, kind, __VA_ARGS__)
-#define ORV_SETTING_ROW_PLAIN_Flag(X, ...) X(__VA_ARGS__)
-#define ORV_SETTING_ROW_PLAIN_Delay(X, ...) X(__VA_ARGS__)
-#define ORV_SETTING_ROW_PLAIN_Folder(X, ...)
-#define ORV_PLAIN_SETTINGS_TABLE(X) ORV_SETTINGS_ROWS(ORV_SETTING_ROW_PLAIN, X)
-// clang-format on
-
-// The settings by name, in the table's order.
+// The settings by their registry value names, in the order the store reads and writes them and a
+// picture window receives them: the folder last, since setting it builds the list under the flags
+// before it.
 enum class SettingId {
-#define ORV_SETTING_ID(field, member, Name, kind, def, control, tab, lists) Name,
-    ORV_SETTINGS_TABLE(ORV_SETTING_ID)
-#undef ORV_SETTING_ID
+    DelayBetweenPictures,
+    StretchPictures,
+    RandomOrder,
+    DisplayImageDescription,
+    FadeBetweenPictures,
+    DisplayBMPFiles,
+    DisplayJPGFiles,
+    DisplayOtherFiles,
+    Directory,
 };
 
-// One copy of the settings.
-struct SettingsRecord {
-#define ORV_SETTING_FIELD(field, member, Name, kind, def, control, tab, lists) \
-    SettingType<SettingKind::kind> field = def;
-    ORV_SETTINGS_TABLE(ORV_SETTING_FIELD)
-#undef ORV_SETTING_FIELD
-};
-
-// The setting members of a window or dialog, bound by reference, in the table's order.
-struct SettingsFields {
-#define ORV_SETTING_REF(field, member, Name, kind, def, control, tab, lists) \
-    SettingType<SettingKind::kind>& field;
-    ORV_SETTINGS_TABLE(ORV_SETTING_REF)
-#undef ORV_SETTING_REF
-};
-
-// A record's own members as fields.
-inline SettingsFields FieldsOf(SettingsRecord& r) {
-    return {
-#define ORV_SETTING_OF(field, member, Name, kind, def, control, tab, lists) r.field,
-        ORV_SETTINGS_TABLE(ORV_SETTING_OF)
-#undef ORV_SETTING_OF
-    };
-}
-
-// A row's facts that hold for every type, by id.
+// A setting's facts as users' registries hold them, and what a change of it does to the list.
 struct SettingRow {
     SettingId id;
     const char* name;  // the registry value name
     SettingKind kind;
-    int control;  // the dialog control
-    int tab;      // its place in the dialog's tab order
-    bool lists;   // a change rebuilds the picture list
+    bool lists;  // a change rebuilds the picture list (which files, or their order)
 };
 
+// In SettingId order. The defaults are the record's.
 inline constexpr SettingRow kSettingRows[] = {
-#define ORV_SETTING_ROW(field, member, Name, kind, def, control, tab, lists) \
-    {SettingId::Name, #Name, SettingKind::kind, control, tab, lists},
-    ORV_SETTINGS_TABLE(ORV_SETTING_ROW)
-#undef ORV_SETTING_ROW
+    {SettingId::DelayBetweenPictures, "DelayBetweenPictures", SettingKind::Delay, false},
+    {SettingId::StretchPictures, "StretchPictures", SettingKind::Flag, false},
+    {SettingId::RandomOrder, "RandomOrder", SettingKind::Flag, true},
+    {SettingId::DisplayImageDescription, "DisplayImageDescription", SettingKind::Flag, false},
+    {SettingId::FadeBetweenPictures, "FadeBetweenPictures", SettingKind::Flag, false},
+    {SettingId::DisplayBMPFiles, "DisplayBMPFiles", SettingKind::Flag, true},
+    {SettingId::DisplayJPGFiles, "DisplayJPGFiles", SettingKind::Flag, true},
+    {SettingId::DisplayOtherFiles, "DisplayOtherFiles", SettingKind::Flag, true},
+    {SettingId::Directory, "Directory", SettingKind::Folder, true},
 };
 
 inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingRows));
 
+constexpr bool RowsFollowTheIds() {
+    for (int i = 0; i < kSettingCount; ++i)
+        if (static_cast<int>(kSettingRows[i].id) != i) return false;
+    return true;
+}
+static_assert(RowsFollowTheIds(), "kSettingRows lists every setting in SettingId order");
+static_assert(static_cast<int>(SettingId::Directory) == kSettingCount - 1,
+              "one row per id, the folder last: setting it builds the list under the flags before it");
+
 constexpr const SettingRow& RowOf(SettingId id) { return kSettingRows[static_cast<int>(id)]; }
 
-}  // namespace orv
+// One copy of the settings, with the defaults of a store that holds none.
+struct SettingsRecord {
+    uint32_t delay = 10;      // DelayBetweenPictures, seconds
+    int32_t stretch = 1;      // StretchPictures
+    int32_t randomOrder = 1;  // RandomOrder
+    int32_t showCaption = 1;  // DisplayImageDescription
+    int32_t fade = 1;         // FadeBetweenPictures
+    int32_t showBmp = 1;      // DisplayBMPFiles
+    int32_t showJpg = 1;      // DisplayJPGFiles
+    int32_t showOther = 1;    // DisplayOtherFiles
+    std::string folder;       // Directory; empty: the Windows directory
+};
 
-// In a class body: the setting members with their defaults (m_bStretch, ...), and Fields()
-// binding them for the settings rules.
-#define ORV_SETTING_MEMBER(field, member, Name, kind, def, control, tab, lists) \
-    ::orv::SettingType<::orv::SettingKind::kind> member = def;
-#define ORV_SETTING_MEMBER_REF(field, member, Name, kind, def, control, tab, lists) member,
-#define ORV_SETTINGS_MEMBERS()             \
-    ORV_SETTINGS_TABLE(ORV_SETTING_MEMBER) \
-    ::orv::SettingsFields Fields() { return {ORV_SETTINGS_TABLE(ORV_SETTING_MEMBER_REF)}; }
+// An owner's setting members, bound by reference in SettingId order (its Fields()).
+struct SettingsFields {
+    uint32_t& delay;
+    int32_t& stretch;
+    int32_t& randomOrder;
+    int32_t& showCaption;
+    int32_t& fade;
+    int32_t& showBmp;
+    int32_t& showJpg;
+    int32_t& showOther;
+    std::string& folder;
+};
+
+template <SettingId id, typename Visit, typename... Field>
+void VisitSetting(Visit& visit, Field&... field) {
+    static_assert((std::is_same_v<std::remove_cv_t<Field>, SettingType<RowOf(id).kind>> && ...),
+                  "a setting's field has the type of its row's kind");
+    visit(id, field...);
+}
+
+// Calls visit(id, field...) for every setting in SettingId order, with that setting's field of each
+// of settings (records or fields): the store's reads and writes, copies, the dialog's exchange.
+template <typename Visit, typename... Settings>
+void ForEachSetting(Visit&& visit, Settings&... settings) {
+    VisitSetting<SettingId::DelayBetweenPictures>(visit, settings.delay...);
+    VisitSetting<SettingId::StretchPictures>(visit, settings.stretch...);
+    VisitSetting<SettingId::RandomOrder>(visit, settings.randomOrder...);
+    VisitSetting<SettingId::DisplayImageDescription>(visit, settings.showCaption...);
+    VisitSetting<SettingId::FadeBetweenPictures>(visit, settings.fade...);
+    VisitSetting<SettingId::DisplayBMPFiles>(visit, settings.showBmp...);
+    VisitSetting<SettingId::DisplayJPGFiles>(visit, settings.showJpg...);
+    VisitSetting<SettingId::DisplayOtherFiles>(visit, settings.showOther...);
+    VisitSetting<SettingId::Directory>(visit, settings.folder...);
+}
+
+}  // namespace orv

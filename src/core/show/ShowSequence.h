@@ -31,7 +31,6 @@ public:
     // The walk has ended: nothing more comes. In random order the whole list is shuffled now.
     void EndWalk();
 
-    bool WalkEnded() const { return m_walkEnded; }
     const std::vector<std::string>& Entries() const { return m_entries; }
 
     // The entries of the next deal, one per monitor in showing order, and the show moves past them.

@@ -1,5 +1,7 @@
 #include "core/ui/SettingsExchange.h"
 
+#include <iterator>
+
 #include "core/show/Settings.h"
 #include "resources/resource.h"
 
@@ -13,50 +15,85 @@ bool ExchangeValue(DataExchange& dx, int control, uint32_t& delay) {
 }
 bool ExchangeValue(DataExchange& dx, int control, int32_t& flag) { return DDX_Check(dx, control, flag); }
 
-bool ExchangeOne(DataExchange& dx, SettingId id, const SettingsFields& fields) {
-    switch (id) {
-#define ORV_EXCHANGE_CASE(field, member, Name, kind, def, control, tab, lists) \
-    case SettingId::Name:                                                      \
-        return ExchangeValue(dx, control, fields.field);
-        ORV_SETTINGS_TABLE(ORV_EXCHANGE_CASE)
-#undef ORV_EXCHANGE_CASE
-    }
-    return true;
-}
+// The control that edits each setting, in the order the exchange visits them (the folder, stretch,
+// the delay, then the other boxes). The template (Dialogs.rc) and the dialog's message map
+// (ui/SettingsDlg.cpp) name the same controls.
+struct SettingControl {
+    SettingId id;
+    int control;
+};
+constexpr SettingControl kSettingControls[] = {
+    {SettingId::Directory, IDC_FOLDER},
+    {SettingId::StretchPictures, IDC_STRETCH},
+    {SettingId::DelayBetweenPictures, IDC_DELAY},
+    {SettingId::RandomOrder, IDC_RANDOM_ORDER},
+    {SettingId::DisplayImageDescription, IDC_SHOW_CAPTION},
+    {SettingId::FadeBetweenPictures, IDC_FADE},
+    {SettingId::DisplayBMPFiles, IDC_SHOW_BMP},
+    {SettingId::DisplayJPGFiles, IDC_SHOW_JPG},
+    {SettingId::DisplayOtherFiles, IDC_SHOW_OTHER},
+};
 
-void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& preview) {
-    switch (id) {
-#define ORV_PREVIEW_CASE(field, member, Name, kind, def, control, tab, lists) \
-    case SettingId::Name:                                                     \
-        preview.Set##Name(fields.field);                                      \
-        break;
-        ORV_PLAIN_SETTINGS_TABLE(ORV_PREVIEW_CASE)
-#undef ORV_PREVIEW_CASE
-    default:
-        break;  // the folder reaches the preview with the rebuild
-    }
-}
-
-// The exchange visits each setting once: the table's tab places are 0 .. n - 1, each once.
-constexpr bool TabPlacesAreAPermutation() {
-    for (int place = 0; place < kSettingCount; ++place) {
+// The exchange visits each setting once.
+constexpr bool EachSettingHasOneControl() {
+    if (static_cast<int>(std::size(kSettingControls)) != kSettingCount) return false;
+    for (const SettingRow& row : kSettingRows) {
         int holders = 0;
-        for (const SettingRow& row : kSettingRows)
-            holders += row.tab == place ? 1 : 0;
+        for (const SettingControl& c : kSettingControls)
+            holders += c.id == row.id ? 1 : 0;
         if (holders != 1) return false;
     }
     return true;
 }
-static_assert(TabPlacesAreAPermutation(), "each setting needs its own place in the dialog's tab order");
+static_assert(EachSettingHasOneControl(),
+              "each setting needs its own control and its one place in the exchange");
+
+bool ExchangeOne(DataExchange& dx, const SettingControl& c, const SettingsFields& fields) {
+    bool ok = true;
+    ForEachSetting(
+        [&](SettingId id, auto& value) {
+            if (id == c.id) ok = ExchangeValue(dx, c.control, value);
+        },
+        fields);
+    return ok;
+}
+
+void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& preview) {
+    switch (id) {
+    case SettingId::DelayBetweenPictures:
+        preview.SetDelayBetweenPictures(fields.delay);
+        break;
+    case SettingId::StretchPictures:
+        preview.SetStretchPictures(fields.stretch);
+        break;
+    case SettingId::RandomOrder:
+        preview.SetRandomOrder(fields.randomOrder);
+        break;
+    case SettingId::DisplayImageDescription:
+        preview.SetDisplayImageDescription(fields.showCaption);
+        break;
+    case SettingId::FadeBetweenPictures:
+        preview.SetFadeBetweenPictures(fields.fade);
+        break;
+    case SettingId::DisplayBMPFiles:
+        preview.SetDisplayBMPFiles(fields.showBmp);
+        break;
+    case SettingId::DisplayJPGFiles:
+        preview.SetDisplayJPGFiles(fields.showJpg);
+        break;
+    case SettingId::DisplayOtherFiles:
+        preview.SetDisplayOtherFiles(fields.showOther);
+        break;
+    case SettingId::Directory:
+        break;  // the folder reaches the preview with the rebuild
+    }
+}
 
 }  // namespace
 
 bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields) {
-    for (int place = 0; place < kSettingCount; ++place) {
-        for (const SettingRow& row : kSettingRows) {
-            if (row.tab == place && !ExchangeOne(dx, row.id, fields)) return false;
-        }
-    }
+    for (const SettingControl& c : kSettingControls)
+        if (!ExchangeOne(dx, c, fields)) return false;
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The settings dialog's rules without its window: which control holds which setting, in which
 // order the exchange visits them, and how each edit reaches the live preview. CSettingsDlg owns
-// the members and the preview window and hands them to these functions. Which settings there are
-// comes from the settings table.
+// the members and the preview window and hands them to these functions; which control edits which
+// setting is listed in SettingsExchange.cpp.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,7 +13,7 @@
 namespace orv {
 
 // Steps 2 onwards of the dialog's exchange (the glue attaches the up-down control first): every
-// setting's control in tab order: text boxes as text, the delay with its 1..120 range test, check
+// setting's control in the exchange's order: text boxes as text, the delay with its 1..120 range test, check
 // boxes as checks. A delay that fails stops the exchange there, so the controls after it are not
 // read. Returns whether the exchange succeeded.
 bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields);
@@ -21,18 +21,22 @@ bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields);
 // The setting a notification changed.
 using SettingChange = SettingId;
 
-// What the dialog uses of its preview picture window: the timer, the folder (which rebuilds the
-// list), and the setter of every other setting.
+// What the dialog uses of its preview picture window (CPictureWnd's members of these names): the
+// timer, the folder (which rebuilds the list), and the setter of every other setting.
 class IPreviewWindow {
 public:
     virtual ~IPreviewWindow() = default;
     virtual void StopSlideTimer() = 0;
     virtual void StartSlideTimer() = 0;
     virtual void SetFolder(const std::string& folder) = 0;  // rebuilds the picture list
-#define ORV_PREVIEW_SETTER(field, member, Name, kind, def, control, tab, lists) \
-    virtual void Set##Name(SettingType<SettingKind::kind> value) = 0;
-    ORV_PLAIN_SETTINGS_TABLE(ORV_PREVIEW_SETTER)
-#undef ORV_PREVIEW_SETTER
+    virtual void SetDelayBetweenPictures(uint32_t seconds) = 0;
+    virtual void SetStretchPictures(int32_t stretch) = 0;
+    virtual void SetRandomOrder(int32_t random) = 0;
+    virtual void SetDisplayImageDescription(int32_t show) = 0;
+    virtual void SetFadeBetweenPictures(int32_t fade) = 0;
+    virtual void SetDisplayBMPFiles(int32_t show) = 0;
+    virtual void SetDisplayJPGFiles(int32_t show) = 0;
+    virtual void SetDisplayOtherFiles(int32_t show) = 0;
 };
 
 // Passes one change to the running preview. Nothing happens before the preview window exists
