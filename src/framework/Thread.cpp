@@ -3,40 +3,21 @@
 #include <process.h>
 
 #include <atomic>
-#include <new>
 
 namespace {
 
 // Constant-initialised and trivially destructible: still valid while the C runtime's exit runs
-// the static destructors, and while a released thread ends during them.
-std::atomic<long> s_liveThreads{0};
-
-struct Launch {
-    UniqueThread::Main main;
-    void* param;
-};
-
-unsigned __stdcall ThreadEntry(void* launchBlock) {
-    const Launch launch = *static_cast<Launch*>(launchBlock);
-    delete static_cast<Launch*>(launchBlock);
-    const unsigned result = launch.main(launch.param);
-    // The last the thread does with the program's state: whatever main used is gone by now.
-    s_liveThreads.fetch_sub(1);
-    return result;
-}
+// the static destructors.
+std::atomic<long> s_unjoinedThreads{0};
 
 }  // namespace
 
 bool UniqueThread::Start(Main main, void* param) {
     if (m_thread) return false;
-    Launch* launch = new (std::nothrow) Launch{main, param};
-    if (!launch) return false;
-    // Counted before the thread exists: a thread released before it first runs is live too.
-    s_liveThreads.fetch_add(1);
-    const uintptr_t thread = ::_beginthreadex(nullptr, 0, &ThreadEntry, launch, 0, nullptr);
+    s_unjoinedThreads.fetch_add(1);
+    const uintptr_t thread = ::_beginthreadex(nullptr, 0, main, param, 0, nullptr);
     if (thread == 0) {
-        s_liveThreads.fetch_sub(1);
-        delete launch;
+        s_unjoinedThreads.fetch_sub(1);
         return false;
     }
     m_thread.reset(reinterpret_cast<HANDLE>(thread));
@@ -50,9 +31,11 @@ void UniqueThread::CancelSynchronousIo() const {
 
 bool UniqueThread::JoinOrRelease(DWORD milliseconds) {
     if (!m_thread) return true;
+    // Signalled once the thread has ended whole, its DLLs told of its end too.
     const bool joined = ::WaitForSingleObject(m_thread.get(), milliseconds) == WAIT_OBJECT_0;
+    if (joined) s_unjoinedThreads.fetch_sub(1);
     m_thread.reset();
     return joined;
 }
 
-long LiveThreadCount() { return s_liveThreads.load(); }
+long UnjoinedThreadCount() { return s_unjoinedThreads.load(); }

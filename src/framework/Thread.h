@@ -23,8 +23,8 @@ public:
     // read): the call fails with ERROR_OPERATION_ABORTED. A call that is not I/O (a sleep, a
     // wait, a decode) goes on.
     void CancelSynchronousIo() const;
-    // Waits up to milliseconds for the thread to return, then gives up the handle either way.
-    // True when the thread had returned (joined), false when it was released.
+    // Waits up to milliseconds for the thread to end, then gives up the handle either way. True
+    // when it had ended (joined), false when it was released.
     bool JoinOrRelease(DWORD milliseconds);
 
     explicit operator bool() const { return static_cast<bool>(m_thread); }
@@ -33,10 +33,12 @@ private:
     Unique<HANDLE, CloseHandleDeleter> m_thread;  // _beginthreadex reports failure as 0
 };
 
-// How many threads started by UniqueThread::Start have not yet returned from their main. Their
-// main may use the process's statics (the application object, string resources, function-local
-// caches); the process's end asks this before it lets the C runtime destroy them (WinApp.cpp).
-long LiveThreadCount();
+// How many threads started by UniqueThread::Start have not been joined: released ones count for
+// good, since nothing tells when one has ended whole (its DLLs told of its end under the loader
+// lock, after the last of its own code). Such a thread may use the process's statics (the
+// application object, string resources, function-local caches); the process's end asks this
+// before it lets the C runtime destroy them (WinApp.cpp).
+long UnjoinedThreadCount();
 
 // Holds an SRW lock exclusively for its scope. Work that must not hold it goes in an Unlocked
 // scope inside, and waits for a condition variable go through Wait: the lock is never released
