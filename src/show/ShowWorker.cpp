@@ -115,6 +115,7 @@ struct CShowWorker::State {
     WorkerMail mail;
 };
 
+// Window's thread, as every member below up to ThreadMain.
 CShowWorker::CShowWorker() = default;
 
 CShowWorker::~CShowWorker() { Stop(); }

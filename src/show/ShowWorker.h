@@ -36,26 +36,31 @@ using orv::WorkerMail;
 
 class CShowWorker {
 public:
-    // The owner's thread (the window's) for every member but LoadSlide.
+    // The owner's thread (the window's), as every member but LoadSlide.
     CShowWorker();
     ~CShowWorker();  // stops, as Stop does
     CShowWorker(const CShowWorker&) = delete;
     CShowWorker& operator=(const CShowWorker&) = delete;
 
-    // Starts the thread; results are announced by posting `message` to hNotify. False when the
-    // thread cannot be had: the show then stays black rather than block its window.
+    // Window's thread. Starts the worker thread; results are announced by posting `message` to
+    // hNotify. False when the thread cannot be had: the show then stays black rather than block
+    // its window.
     bool Start(HWND hNotify, UINT message);
-    // Stops the worker without waiting for a disk: cancels the walk and the thread's I/O, waits a
-    // moment for an idle thread to return, and otherwise lets it go on alone (it posts nothing
-    // from here on). Returns at once, whatever the thread is doing. Safe when never started.
+    // Window's thread. Stops the worker without waiting for a disk: cancels the walk and the
+    // thread's I/O, waits a moment for an idle thread to return, and otherwise lets it go on alone
+    // (it posts nothing from here on). Returns at once, whatever the thread is doing. Safe when
+    // never started.
     void Stop();
+    // Window's thread. From a successful Start to Stop.
     bool Running() const { return static_cast<bool>(m_thread); }
 
-    // Cancels the walk under way (it stops within the folder being read) and starts this one.
+    // Window's thread. Cancels the walk under way (it stops within the folder being read) and
+    // starts this one.
     void StartWalk(const WalkJob& job);
-    // Asks for a deal; a request of the same kind (next, or redo) not yet begun is replaced.
+    // Window's thread. Asks for a deal; a request of the same kind (next, or redo) not yet begun
+    // is replaced.
     void Prepare(DealJob job);
-    // Everything finished since the last call.
+    // Window's thread. Everything finished since the last call.
     WorkerMail Drain();
 
     // Worker thread: one slide decoded and captioned as the window will show it.
@@ -65,6 +70,7 @@ private:
     struct Walk;
     struct State;
 
+    // Worker thread, all three.
     static unsigned __stdcall ThreadMain(void* state);
     static void Run(State& state);
     static bool DealSlides(const DealJob& job, const State& state, DealResult& result);
