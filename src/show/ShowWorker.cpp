@@ -48,9 +48,10 @@ std::string ReadCaptionText(const std::string& picturePath) {
     }
 }
 
-// How long Stop waits for the thread to return: an idle one (asleep on its condition variable)
-// wakes and returns well within it even on a busy machine; one inside a system call or a decode
-// is released instead. Short enough that the display settings, whose thread sends a preview its
+// How long Stop waits for the thread to end: an idle one (asleep on its condition variable) wakes
+// and ends within it unless the machine is very busy; one inside a system call or a decode is
+// released instead, and so is an idle one that misses it, at no cost but the C runtime's orderly
+// exit (WinApp.cpp). Short enough that the display settings, whose thread sends a preview its
 // WM_DESTROY, never notice it.
 constexpr DWORD kStopWaitMs = 20;
 
