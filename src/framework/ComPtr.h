@@ -1,5 +1,6 @@
 #pragma once
-// The owner of one COM interface pointer, and COM for the length of one call. Win32 only.
+// The owner of one COM interface pointer, COM for a thread or a call, and the owner of memory
+// from the COM task allocator. Win32 only.
 //
 // An interface is released by the owner that holds it, once; no interface is kept past the call
 // that made it, and none crosses threads.
@@ -58,13 +59,22 @@ ComPtr<U> QueryAs(const ComPtr<T>& p, REFIID iid) {
     return out;
 }
 
-// COM on this thread for one call. A thread without COM gets it (apartment-threaded) and loses it
-// again at the end; a thread that has it, in either model, keeps it as it was. Declare it before
-// every ComPtr of the call, so each interface is released while COM is still there.
+// Which apartment a thread without COM joins. Single: a thread with windows, and the shell's
+// dialogs, which need one (the folder browser). Multi: a thread without a message loop (the
+// show's worker), whose objects need no messages pumped to reach them.
+enum class ComApartment : DWORD {
+    Single = COINIT_APARTMENTTHREADED,
+    Multi = COINIT_MULTITHREADED,
+};
+
+// COM on this thread for the scope's lifetime: a whole thread's main, or one call. A thread
+// without COM joins the apartment asked for and leaves it again at the end; a thread that has
+// it, in either model, keeps it as it was. Declare it before every ComPtr and every
+// UniqueCoTaskMem of the scope, so each is released while COM is still there.
 class ComScope : NonCopyable {
 public:
-    ComScope() {
-        const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    explicit ComScope(ComApartment apartment = ComApartment::Single) {
+        const HRESULT hr = ::CoInitializeEx(nullptr, static_cast<DWORD>(apartment) | COINIT_DISABLE_OLE1DDE);
         m_uninitialize = SUCCEEDED(hr);  // S_FALSE too: every success is balanced
         m_usable = SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
     }
@@ -77,3 +87,11 @@ private:
     bool m_uninitialize = false;
     bool m_usable = false;
 };
+
+struct CoTaskMemFreeDeleter {
+    void operator()(void* p) const { ::CoTaskMemFree(p); }
+};
+// Memory a COM or shell call allocated for its caller with the task allocator (an item list, a
+// name), freed once. Pointer is the pointer type the call hands out (PIDLIST_ABSOLUTE, PWSTR).
+template <typename Pointer>
+using UniqueCoTaskMem = Unique<Pointer, CoTaskMemFreeDeleter>;

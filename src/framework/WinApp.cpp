@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/RegistryProfileStore.h"
+#include "framework/Thread.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -104,4 +105,18 @@ int AfxWinMain(HINSTANCE hInstance) {
     return pApp->Run();
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) { return AfxWinMain(hInstance); }
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    const int code = AfxWinMain(hInstance);
+    // Returning hands the end to the C runtime's exit, which runs the static destructors (the
+    // application object, function-local statics such as the extension lists) while every other
+    // thread still runs, and only then ends the process. A worker released by its window, still
+    // inside an open or a listing, would come back to destroyed objects there. So after any thread
+    // was released the process ends here, at once: TerminateProcess runs no more code of this
+    // program or of any DLL. Not ExitProcess, which first kills the other threads wherever they
+    // are and then runs every DLL's detach code, which can wait for ever on a lock a killed thread
+    // held (the heap's, the loader's). Nothing is lost: the settings went to the registry in calls
+    // that have returned, the program writes no file and buffers no output, and the system frees
+    // what a process held.
+    if (UnjoinedThreadCount() > 0) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(code));
+    return code;
+}

@@ -1,7 +1,8 @@
 // The "other" formats through the Windows Imaging Component (windowscodecs): PNG, GIF, TIFF, JPEG XR
 // and whatever else the system has decoders for (HEIC, WebP, AVIF, JPEG XL once their codecs are
 // installed). Every call brings COM for itself (ComScope) and releases every interface before it
-// returns, so the loader is right on any thread, the window's or a worker's.
+// returns, so the loader is right on any thread: on the show's worker, whose thread main holds the
+// multithreaded apartment for the thread's life, the call's scope keeps that one.
 #include "framework/ComPtr.h"
 
 #include <wincodec.h>

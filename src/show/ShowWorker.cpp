@@ -1,15 +1,15 @@
 #include "show/ShowWorker.h"
 
-#include <objbase.h>
-#include <process.h>
-
+#include <atomic>
 #include <cstdio>
+#include <new>
 #include <utility>
 
 #include "core/show/Caption.h"
 #include "core/show/FolderWalk.h"
 #include "core/picture/SystemDecoder.h"
 #include "core/show/Monitors.h"
+#include "framework/ComPtr.h"
 #include "framework/TextConvert.h"
 #include "framework/TextFile.h"
 #include "framework/WinApp.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-// The load-failure caption: string 103 with the picture's path for its "%s".
+// Worker thread. The load-failure caption: string 103 with the picture's path for its "%s".
 std::string LoadFailureText(const std::string& path) {
     std::string format = AfxLoadString(IDS_LOAD_FAILED);
     if (format.empty()) format = "%s: Unsupported file format";
@@ -30,7 +30,8 @@ std::string LoadFailureText(const std::string& path) {
     return text;
 }
 
-// The caption file beside the picture, in UTF-8. A missing or unreadable file is no caption.
+// Worker thread. The caption file beside the picture, in UTF-8. A missing or unreadable file is no
+// caption; so is one there is no memory to read (the file layer reports its failures as results).
 std::string ReadCaptionText(const std::string& picturePath) {
     std::string bytes;
     try {
@@ -42,15 +43,23 @@ std::string ReadCaptionText(const std::string& picturePath) {
         return orv::CaptionTextFromFile(
             bytes, bytes.size() < orv::kCaptionReadBytes,
             [legacyCodePage](std::string_view raw) { return Utf8FromCodePage(legacyCodePage, raw); });
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
+// How long Stop waits for the thread to end: an idle one (asleep on its condition variable) wakes
+// and ends within it unless the machine is very busy; one inside a system call or a decode is
+// released instead, and so is an idle one that misses it, at no cost but the C runtime's orderly
+// exit (WinApp.cpp). Short enough that the display settings, whose thread sends a preview its
+// WM_DESTROY, never notice it.
+constexpr DWORD kStopWaitMs = 20;
+
 }  // namespace
 
 // One walk of the picture folder: a step reads one folder and hands over the entries that now
-// come next in the list's final (sorted) order. Only the cancel flag is touched by other threads.
+// come next in the list's final (sorted) order. Made on the owner's thread; stepped on the worker
+// thread, which alone touches everything but the cancel flag.
 struct CShowWorker::Walk {
     explicit Walk(const WalkJob& job) : id(job.walk), job(job) {}
 
@@ -68,130 +77,202 @@ struct CShowWorker::Walk {
         walk->Step(entries);
         return walk->Ended();
     }
-    bool Ended() const { return walk && walk->Ended(); }
+    // Worker thread, under the lock.
+    bool Ended() const { return failed || (walk && walk->Ended()); }
 
     uint64_t id = 0;
     WalkJob job;
-    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancel{false};  // any thread
+    bool failed = false;              // a step ran out of memory: the walk ends where it is
     Win32DirectoryEnumerator dir;
     std::unique_ptr<orv::FolderWalk> walk;
 };
 
+// What the owner and the thread share. The owner makes it and drops its reference when it stops;
+// the thread holds its own until it returns, so whichever goes last frees it.
+struct CShowWorker::State {
+    State(HWND hNotify, UINT message) : hNotify(hNotify), message(message) {}
+
+    // Worker thread, under the lock. One wake-up at a time: the window drains everything at once.
+    // Nothing after a stop: the window may be gone, and its handle may name another window by
+    // then. Stop sets the flag under the lock, so no post can follow its return.
+    void Post() {
+        if (stop || posted) return;
+        posted = ::PostMessageA(hNotify, message, 0, 0) != FALSE;
+    }
+
+    const HWND hNotify;
+    const UINT message;
+
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
+    // Written under the lock; read under it, and by a deal between two slides without it.
+    std::atomic<bool> stop{false};
+    // Under the lock:
+    bool posted = false;  // a wake-up is on its way and the window has not drained yet
+    std::unique_ptr<DealJob> redo;
+    std::unique_ptr<DealJob> next;
+    std::shared_ptr<Walk> walk;
+    WorkerMail mail;
+};
+
+// Window's thread, as every member below up to ThreadMain.
 CShowWorker::CShowWorker() = default;
 
 CShowWorker::~CShowWorker() { Stop(); }
 
 bool CShowWorker::Start(HWND hNotify, UINT message) {
-    if (m_hThread) return true;
-    m_hNotify = hNotify;
-    m_message = message;
-    m_stop = false;
-    m_posted = false;
-    // _beginthreadex, not CreateThread: the thread uses the C runtime (stdio, the allocator).
-    const uintptr_t thread = ::_beginthreadex(nullptr, 0, &CShowWorker::ThreadMain, this, 0, nullptr);
-    m_hThread = reinterpret_cast<HANDLE>(thread);
-    return m_hThread != nullptr;
+    if (m_thread) return true;
+    try {
+        auto state = std::make_shared<State>(hNotify, message);
+        // The thread's own reference, handed over through the start; taken back should it fail.
+        auto reference = std::make_unique<std::shared_ptr<State>>(state);
+        if (!m_thread.Start(&CShowWorker::ThreadMain, reference.get())) return false;
+        reference.release();
+        m_state = std::move(state);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 void CShowWorker::Stop() {
-    if (!m_hThread) return;
-    ::AcquireSRWLockExclusive(&m_lock);
-    m_stop = true;
-    if (m_walk) m_walk->cancel = true;
-    ::ReleaseSRWLockExclusive(&m_lock);
-    ::WakeAllConditionVariable(&m_wake);
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-    m_hThread = nullptr;
-    // The thread is gone: what it left is freed here, on the owner's thread.
-    m_redo.reset();
-    m_next.reset();
-    m_walk.reset();
-    m_mail = WorkerMail{};
+    if (!m_thread) return;
+    {
+        SrwLockGuard lock(m_state->lock);
+        m_state->stop = true;
+        if (m_state->walk) m_state->walk->cancel = true;
+    }
+    ::WakeAllConditionVariable(&m_state->wake);
+    // An open or a read of a share that answers slowly ends now where the driver allows; the
+    // thread then finds the stop. One that cannot be cancelled just finishes later, alone.
+    m_thread.CancelSynchronousIo();
+    m_thread.JoinOrRelease(kStopWaitMs);
+    // Joined or not, the owner is done: what the thread left goes with the last reference.
+    m_state.reset();
 }
 
 void CShowWorker::StartWalk(const WalkJob& job) {
+    if (!m_state) return;
     auto next = std::make_shared<Walk>(job);
-    ::AcquireSRWLockExclusive(&m_lock);
-    if (m_walk) m_walk->cancel = true;
-    m_walk = std::move(next);
-    // What an older walk delivered is of no use any more.
-    m_mail.walk = WalkResult{};
-    ::ReleaseSRWLockExclusive(&m_lock);
-    ::WakeAllConditionVariable(&m_wake);
+    {
+        SrwLockGuard lock(m_state->lock);
+        if (m_state->walk) m_state->walk->cancel = true;
+        m_state->walk = std::move(next);
+        // What an older walk delivered is of no use any more.
+        m_state->mail.walk = WalkResult{};
+    }
+    ::WakeAllConditionVariable(&m_state->wake);
 }
 
 void CShowWorker::Prepare(DealJob job) {
+    if (!m_state) return;
     auto request = std::make_unique<DealJob>(std::move(job));
-    ::AcquireSRWLockExclusive(&m_lock);
-    (request->redo ? m_redo : m_next) = std::move(request);
-    ::ReleaseSRWLockExclusive(&m_lock);
-    ::WakeAllConditionVariable(&m_wake);
+    {
+        SrwLockGuard lock(m_state->lock);
+        (request->redo ? m_state->redo : m_state->next) = std::move(request);
+    }
+    ::WakeAllConditionVariable(&m_state->wake);
 }
 
 WorkerMail CShowWorker::Drain() {
-    ::AcquireSRWLockExclusive(&m_lock);
-    WorkerMail mail = std::move(m_mail);
-    m_mail = WorkerMail{};
-    m_posted = false;
-    ::ReleaseSRWLockExclusive(&m_lock);
+    if (!m_state) return {};
+    SrwLockGuard lock(m_state->lock);
+    WorkerMail mail = std::move(m_state->mail);
+    m_state->mail = WorkerMail{};
+    m_state->posted = false;
     return mail;
 }
 
-void CShowWorker::Post() {
-    // Under m_lock. One wake-up at a time: the window drains everything at once.
-    if (m_posted) return;
-    m_posted = ::PostMessageA(m_hNotify, m_message, 0, 0) != FALSE;
-}
-
-unsigned __stdcall CShowWorker::ThreadMain(void* self) {
-    // The imaging component's decoders run here: COM for this thread, its own apartment.
-    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    static_cast<CShowWorker*>(self)->Run();
-    if (SUCCEEDED(hr)) ::CoUninitialize();
+unsigned __stdcall CShowWorker::ThreadMain(void* param) {
+    // Worker thread. The reference Start made for it: the state lives while this thread runs,
+    // whether or not its owner is still there.
+    const std::shared_ptr<State> state = std::move(*static_cast<std::shared_ptr<State>*>(param));
+    delete static_cast<std::shared_ptr<State>*>(param);
+    // The imaging component's decoders run here: COM for this thread, in the multithreaded
+    // apartment, since the thread pumps no messages.
+    ComScope com(ComApartment::Multi);
+    // Run answers what the allocator breaks; anything else thrown is a bug, and ends the process
+    // (std::terminate) rather than show as a picture that failed to load.
+    Run(*state);
     return 0;
 }
 
-void CShowWorker::Run() {
-    ::AcquireSRWLockExclusive(&m_lock);
+void CShowWorker::Run(State& state) {
+    // Worker thread. Every piece of work runs outside the lock and is handed over under it.
+    SrwLockGuard lock(state.lock);
     for (;;) {
-        while (!m_stop && !m_redo && !m_next && !(m_walk && !m_walk->Ended()))
-            ::SleepConditionVariableSRW(&m_wake, &m_lock, INFINITE, 0);
-        if (m_stop) break;
+        while (!state.stop && !state.redo && !state.next && !(state.walk && !state.walk->Ended()))
+            lock.Wait(state.wake);
+        if (state.stop) return;
 
-        std::unique_ptr<DealJob> job = m_redo ? std::move(m_redo) : std::move(m_next);
-        if (job) {
-            ::ReleaseSRWLockExclusive(&m_lock);
+        if (std::unique_ptr<DealJob> job = state.redo ? std::move(state.redo) : std::move(state.next)) {
             DealResult result;
             result.generation = job->generation;
             result.redo = job->redo;
-            result.slides.reserve(job->slides.size());
-            for (const SlideJob& slide : job->slides)
-                result.slides.push_back(LoadSlide(slide, *job));
-            job.reset();
-            ::AcquireSRWLockExclusive(&m_lock);
-            m_mail.deals.push_back(std::move(result));
-            Post();
+            // The allocator is the one thing that fails here without a result of its own. A deal it
+            // broke still answers, with no slides: the window shows black for it and goes on,
+            // rather than hold its timer for ever. (Should not even that answer fit, the window
+            // waits as for a slow disk.)
+            try {
+                bool dealt = false;
+                {
+                    SrwLockGuard::Unlocked outside(lock);
+                    dealt = DealSlides(*job, state, result);
+                    job.reset();
+                }
+                if (!dealt) return;  // a stop came between two slides
+            } catch (const std::bad_alloc&) {
+                result.slides.clear();
+            }
+            try {
+                if (!state.stop) state.mail.deals.push_back(std::move(result));
+                state.Post();
+            } catch (const std::bad_alloc&) {
+            }
             continue;
         }
 
-        std::shared_ptr<Walk> walk = m_walk;
-        ::ReleaseSRWLockExclusive(&m_lock);
+        const std::shared_ptr<Walk> walk = state.walk;
         std::vector<std::string> entries;
-        const bool ended = walk->Step(entries);
-        ::AcquireSRWLockExclusive(&m_lock);
+        bool ended = false;
+        try {
+            SrwLockGuard::Unlocked outside(lock);
+            ended = walk->Step(entries);
+        } catch (const std::bad_alloc&) {
+            // The walk ends with what it delivered so far: the show goes on with that list.
+            walk->failed = true;
+            entries.clear();
+            ended = true;
+        }
         // A walk replaced meanwhile delivers nothing: its entries belong to another list. A folder
         // that added nothing (only subfolders, say) is not worth waking the window for.
-        if (walk == m_walk && !walk->cancel && (!entries.empty() || ended)) {
-            WalkResult& mail = m_mail.walk;
-            if (mail.walk != walk->id) mail = WalkResult{walk->id, {}, false};
+        if (state.stop || walk != state.walk || walk->cancel || (entries.empty() && !ended)) continue;
+        WalkResult& mail = state.mail.walk;
+        // A new walk's result is moved in whole, and appending may fail: then the walk ends
+        // there, as above, with nothing more to allocate.
+        if (mail.walk != walk->id) mail = WalkResult{walk->id, {}, false};
+        try {
             mail.entries.insert(mail.entries.end(), std::make_move_iterator(entries.begin()),
                                 std::make_move_iterator(entries.end()));
-            mail.ended = ended;
-            Post();
+        } catch (const std::bad_alloc&) {
+            walk->failed = true;
+            ended = true;
         }
+        mail.ended = ended;
+        state.Post();
     }
-    ::ReleaseSRWLockExclusive(&m_lock);
+}
+
+bool CShowWorker::DealSlides(const DealJob& job, const State& state, DealResult& result) {
+    // Worker thread, without the lock. Each slide can take long (a slow open, a large decode):
+    // a stop is looked for before each, and stops the deal, whose result is then of no use.
+    result.slides.reserve(job.slides.size());
+    for (const SlideJob& slide : job.slides) {
+        if (state.stop) return false;
+        result.slides.push_back(LoadSlide(slide, job));
+    }
+    return !state.stop;
 }
 
 PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) {
@@ -203,14 +284,15 @@ PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) 
             orv::PictureRectIn(slide.area, picture, slide.screen, job.stretch, job.preview);
         return orv::Size{target.Width(), target.Height()};
     };
-    // A picture without pixels would reach the layout's divisions; and an exception out of the
-    // file layer or the allocator is a failed load like any other: the show goes on.
+    // A picture without pixels would reach the layout's divisions. The loaders report their
+    // failures as results (the JPEG loader's own exceptions stay inside it); only the allocator
+    // throws through them, and a picture there is no memory for is a failed load like any other.
     try {
         auto picture = std::make_unique<CDibImage>();
         if (picture->Load(slide.path.c_str(), job.paletteDisplay, drawSize) && picture->GetWidth() > 0 &&
             picture->GetHeight() > 0)
             prepared.picture = std::move(picture);
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
         prepared.picture.reset();
     }
     if (!prepared.picture) {

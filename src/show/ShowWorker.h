@@ -8,8 +8,12 @@
 // mailbox guarded by a lock; it posts one private message, with no parameters, to the window,
 // which then drains the mailbox. It touches no window and no GDI object, and initialises COM for
 // itself, so nothing of the kind crosses threads. A message posted to a window that is going owns
-// nothing, so nothing leaks with it. Win32 only.
-#include <atomic>
+// nothing, so nothing leaks with it.
+//
+// Closing never waits for the worker: the requests, the mailbox and the walk live in a block that
+// the owner and the thread share, so the owner (and its window) can go while the thread is still
+// inside an open or a listing; the thread then finishes on that block alone, posts nothing and
+// frees what is left. Win32 only.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,6 +23,7 @@
 #include "core/picture/DibImage.h"
 #include "core/show/PictureList.h"
 #include "core/show/ShowJobs.h"
+#include "framework/Thread.h"
 #include "framework/Win32.h"
 
 using orv::DealJob;
@@ -31,47 +36,45 @@ using orv::WorkerMail;
 
 class CShowWorker {
 public:
+    // The owner's thread (the window's), as every member but LoadSlide.
     CShowWorker();
-    ~CShowWorker();  // stops and joins
+    ~CShowWorker();  // stops, as Stop does
     CShowWorker(const CShowWorker&) = delete;
     CShowWorker& operator=(const CShowWorker&) = delete;
 
-    // Starts the thread; results are announced by posting `message` to hNotify. False when the
-    // thread cannot be had: the show then stays black rather than block its window.
+    // Window's thread. Starts the worker thread; results are announced by posting `message` to
+    // hNotify. False when the thread cannot be had: the show then stays black rather than block
+    // its window.
     bool Start(HWND hNotify, UINT message);
-    // Cancels the walk, lets a decode under way finish, joins the thread and empties the mailbox.
-    // Safe when never started.
+    // Window's thread. Stops the worker without waiting for a disk: cancels the walk and the
+    // thread's I/O, waits a moment for an idle thread to return, and otherwise lets it go on alone
+    // (it posts nothing from here on). Returns at once, whatever the thread is doing. Safe when
+    // never started.
     void Stop();
-    bool Running() const { return m_hThread != nullptr; }
+    // Window's thread. From a successful Start to Stop.
+    bool Running() const { return static_cast<bool>(m_thread); }
 
-    // Cancels the walk under way (it stops at its next folder) and starts this one.
+    // Window's thread. Cancels the walk under way (it stops within the folder being read) and
+    // starts this one.
     void StartWalk(const WalkJob& job);
-    // Asks for a deal; a request of the same kind (next, or redo) not yet begun is replaced.
+    // Window's thread. Asks for a deal; a request of the same kind (next, or redo) not yet begun
+    // is replaced.
     void Prepare(DealJob job);
-    // Everything finished since the last call.
+    // Window's thread. Everything finished since the last call.
     WorkerMail Drain();
 
-    // One slide decoded and captioned as the window will show it.
+    // Worker thread: one slide decoded and captioned as the window will show it.
     static PreparedSlide LoadSlide(const SlideJob& slide, const DealJob& job);
 
 private:
     struct Walk;
+    struct State;
 
-    static unsigned __stdcall ThreadMain(void* self);
-    void Run();
-    void Post();
+    // Worker thread, all three.
+    static unsigned __stdcall ThreadMain(void* state);
+    static void Run(State& state);
+    static bool DealSlides(const DealJob& job, const State& state, DealResult& result);
 
-    HANDLE m_hThread = nullptr;
-    HWND m_hNotify = nullptr;
-    UINT m_message = 0;
-
-    SRWLOCK m_lock = SRWLOCK_INIT;
-    CONDITION_VARIABLE m_wake = CONDITION_VARIABLE_INIT;
-    // Under m_lock:
-    bool m_stop = false;
-    bool m_posted = false;  // a wake-up is on its way and the window has not drained yet
-    std::unique_ptr<DealJob> m_redo;
-    std::unique_ptr<DealJob> m_next;
-    std::shared_ptr<Walk> m_walk;
-    WorkerMail m_mail;
+    std::shared_ptr<State> m_state;  // null while not running; the thread holds its own reference
+    UniqueThread m_thread;
 };

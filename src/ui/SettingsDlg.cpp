@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "core/show/Settings.h"
+#include "framework/ComPtr.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -106,18 +107,20 @@ void CSettingsDlg::OnBrowse() {
     bi.lpfn = nullptr;
     bi.lParam = 0;
     bi.iImage = 0;
-    // The shell's browser expects COM on the calling thread (single-threaded apartment); the
-    // program needs it nowhere else, so it lives for the browse alone.
-    const HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::wstring path;
-    if (LPITEMIDLIST pidl = ::SHBrowseForFolderW(&bi)) {  // null: cancelled
-        PWSTR name = nullptr;
+    {
+        // The shell's browser expects COM on the calling thread, in a single-threaded apartment;
+        // the program needs it nowhere else on this thread, so it lives for the browse alone.
+        ComScope com(ComApartment::Single);
+        if (!com) return;
+        const UniqueCoTaskMem<PIDLIST_ABSOLUTE> pidl(::SHBrowseForFolderW(&bi));
+        if (!pidl) return;  // cancelled
+        PWSTR raw = nullptr;
         // Fails for an item outside the file system (a printer, the control panel).
-        if (SUCCEEDED(::SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &name)) && name != nullptr) path = name;
-        ::CoTaskMemFree(name);  // both come from the COM task allocator; null is allowed
-        ::CoTaskMemFree(pidl);
+        const HRESULT hr = ::SHGetNameFromIDList(pidl.get(), SIGDN_FILESYSPATH, &raw);
+        const UniqueCoTaskMem<PWSTR> name(raw);  // the task allocator's too, also after a failure
+        if (SUCCEEDED(hr) && name) path = name.get();
     }
-    if (SUCCEEDED(hrCom)) ::CoUninitialize();
     if (path.empty()) return;
 
     m_strFolder = AnsiFromWide(path);
