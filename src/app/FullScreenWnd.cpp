@@ -60,7 +60,7 @@ void CFullScreenWnd::OnSysCommand(UINT, LPARAM) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnDestroy() {
     ::PostQuitMessage(0);
-    CPictureWnd::OnDestroy();  // the worker is joined before the window goes
+    CPictureWnd::OnDestroy();  // the worker is told to stop before the window goes
 }
 
 BOOL CFullScreenWnd::OnSetCursor(CWnd*, UINT, UINT) {
