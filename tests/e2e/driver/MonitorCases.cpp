@@ -212,7 +212,8 @@ E2E_CASE_WITH(monitors_input_over_the_second_monitor_ends_once, "monitors=2") {
         {How::RealMove, "the pointer moved over B"},
     };
     for (const auto& [how, what] : inputs) {
-        ResetPointer(rest.x, rest.y);
+        E2E_REQUIRE(ResetPointer(rest.x, rest.y), "%s: the pointer does not rest at (%ld, %ld)", what, rest.x,
+                    rest.y);
         Saver saver("/s");
         saver.WaitFullScreen();
         WaitCentres(kRed, kGreen, what);
