@@ -452,6 +452,23 @@ bool ResetPointer(int x, int y) {
         2000);
 }
 
+bool RoundTrip(HWND hwnd, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+void MovePointerInSteps(HWND saverWindow, const std::vector<POINT>& points) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        // Wine's server merges a mouse move into the previous one still in the queue, even one the
+        // saver has already taken out and is still handling (its place already read); the saver
+        // then drops the merged message with the one it handles, and the newer place is lost. A
+        // sent message is answered only between messages, so after the round trip nothing taken
+        // earlier is still being handled and the next step reaches the saver.
+        if (i) RoundTrip(saverWindow);
+        SetCursorPos(points[i].x, points[i].y);
+    }
+}
+
 std::optional<RECT> FindCaptionBox(const Shot& shot) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
