@@ -431,7 +431,43 @@ bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs, int tolerance) {
     return WaitUntil([&] { return Near(ScreenPixel(x, y), want, tolerance); }, timeoutMs);
 }
 
-void ResetPointer(int x, int y) { SetCursorPos(x, y); }
+bool ResetPointer(int x, int y) {
+    // Wine's server clamps the pointer to the desktop window's rectangle, which is empty until the
+    // desktop window exists: the server closes the desktop a second after the last program of a
+    // case ends, and on the next one's fresh desktop a SetCursorPos made before anything asked for
+    // the desktop window lands at (0, 0) and never reaches the X server. Ask for it first.
+    GetDesktopWindow();
+    // Wine warps the X pointer only when its own idea of the place changes: one pixel aside first,
+    // so that the X server is told even when Wine believes the pointer is there already.
+    SetCursorPos(x + 1, y);
+    SetCursorPos(x, y);
+    // GetCursorPos answers from the X server once Wine's own record is 100 ms old: wait until it
+    // says the same.
+    const double since = NowMs();
+    return WaitUntil(
+        [&] {
+            POINT p{};
+            return NowMs() - since > 150 && GetCursorPos(&p) && p.x == x && p.y == y;
+        },
+        2000);
+}
+
+bool RoundTrip(HWND hwnd, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+}
+
+void MovePointerInSteps(HWND saverWindow, const std::vector<POINT>& points) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        // Wine's server merges a mouse move into the previous one still in the queue, even one the
+        // saver has already taken out and is still handling (its place already read); the saver
+        // then drops the merged message with the one it handles, and the newer place is lost. A
+        // sent message is answered only between messages, so after the round trip nothing taken
+        // earlier is still being handled and the next step reaches the saver.
+        if (i) RoundTrip(saverWindow);
+        SetCursorPos(points[i].x, points[i].y);
+    }
+}
 
 std::optional<RECT> FindCaptionBox(const Shot& shot) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -730,8 +766,8 @@ int main(int argc, char** argv) {
     CreateDirectoryA(g_caseRoot.c_str(), nullptr);
     // Every case starts from a user who has never run the saver.
     DeleteSettings();
-    // The primary screen's centre, where the X server starts its pointer: there Wine's idea of the
-    // pointer and the server's agree before any warp has reached the server.
+    // The primary screen's centre, where the X server puts its pointer when it starts, and again
+    // when it resets once the last program of the previous case has left it.
     ResetPointer(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
     double start = NowMs();
     try {

@@ -192,8 +192,17 @@ std::optional<COLORREF> WaitPixelChange(int x, int y, COLORREF previous, DWORD t
 // Waits until the pixel at (x, y) equals `want` (within tolerance).
 bool WaitPixel(int x, int y, COLORREF want, DWORD timeoutMs = 10000, int tolerance = 0);
 
-// Resets the pointer to a known place before a saver starts.
-void ResetPointer(int x = 400, int y = 300);
+// Puts the pointer at a known place before a saver starts, in Wine's books and on the X server
+// alike; false when the X server does not report it there within 2 s.
+bool ResetPointer(int x = 400, int y = 300);
+
+// Sends the saver's window WM_NULL and waits for the answer: the saver's thread has gone back to
+// its message loop, so the message it was taking (a mouse move included) has been taken in full.
+bool RoundTrip(HWND hwnd, DWORD timeoutMs = 5000);
+
+// Moves the pointer to each point in turn with SetCursorPos, the next one only after a round trip
+// to the saver's window, as a hand moves a mouse in several steps.
+void MovePointerInSteps(HWND saverWindow, const std::vector<POINT>& points);
 
 // The caption box (also the load-failure box): found by its button-face interior. Returns the
 // outer box (frame included, right and bottom exclusive), or nothing when no box is on screen.

@@ -180,7 +180,7 @@ E2E_CASE(input_real_devices_close) {
         // been recorded before the real move.
         saver.Post(WM_MOUSEMOVE, 0, MAKELPARAM(400, 300));
         ExpectStays(saver, "the first mouse move");
-        SetCursorPos(420, 310);
+        MovePointerInSteps(saver.Window(), {POINT{410, 305}, POINT{420, 310}});
         ExpectEnds(saver, "the pointer moved by SetCursorPos");
     }
     {
