@@ -254,16 +254,14 @@ uint32_t ShowController::FadeLength() const {
 }
 
 ShowCommands ShowController::FadeBegan(bool began, double nowMs) {
-    ShowCommands out;
-    if (!began) return out;
+    if (!began) return {};
     m_fading = true;
     m_fadeLengthMs = FadeLength();
     m_frameRate = FrameRateFor(m_desk.refreshHz);
     // The clock starts a frame back: frame 0 is the old screen, on show already, so the first
     // frame drawn is the first that changes anything.
     m_fadeStartMs = nowMs - 1000.0 / m_frameRate;
-    ShowCommands frame = FrameDue(nowMs);
-    return frame;
+    return FrameDue(nowMs);
 }
 
 ShowCommands ShowController::FrameDue(double nowMs) {

@@ -29,23 +29,6 @@ constexpr double kPromptDestroyMs = 1000;
 constexpr double kPromptEndMs = 1500;
 constexpr COLORREF kPicture = RGB(200, 120, 40);
 
-// The rest of the case starts OrvantaSlowIo.scr, whose directory layer waits folderMs on every
-// folder read and whose file layer waits openMs on every open.
-void UseSlowSaver(int folderMs, int openMs) {
-    // _putenv_s changes both the runtime's copy (getenv, which names the saver) and the process's
-    // own, which the saver inherits.
-    const char* scr = std::getenv("ORVANTA_SCR");
-    E2E_REQUIRE(scr && *scr, "ORVANTA_SCR is not set");
-    std::string path(scr);
-    const size_t slash = path.find_last_of("\\/");
-    path = path.substr(0, slash == std::string::npos ? 0 : slash + 1) + "OrvantaSlowIo.scr";
-    E2E_REQUIRE(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, "no %s", path.c_str());
-    E2E_REQUIRE(_putenv_s("ORVANTA_SCR", path.c_str()) == 0 &&
-                    _putenv_s("ORVANTA_SLOW_FOLDER_MS", std::to_string(folderMs).c_str()) == 0 &&
-                    _putenv_s("ORVANTA_SLOW_OPEN_MS", std::to_string(openMs).c_str()) == 0,
-                "cannot set the slow saver's environment");
-}
-
 // A show of one picture, no caption.
 void OnePictureShow(int width, int height, bool fade) {
     const std::string folder = MakeFolder("pics");
@@ -92,26 +75,9 @@ E2E_CASE_WITH(close_preview_parent_destroyed_during_slow_open, "timeout=90") {
     // WM_DESTROY sent to it runs only after that handler, which asks for the next deal.
     OnePictureShow(2400, 1800, true);
     UseSlowSaver(0, kSlowOpenMs);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "E2ECloseParent";
-    RegisterClassA(&wc);
-    HWND parent = CreateWindowExA(0, wc.lpszClassName, "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                                  40, 320, 240, nullptr, nullptr, wc.hInstance, nullptr);
-    E2E_REQUIRE(parent, "cannot create the parent window");
-    char args[64];
-    std::snprintf(args, sizeof args, "/p %llu",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
-    Saver saver(args);
-    HWND child = nullptr;
-    WaitUntil(
-        [&] {
-            child = ChildOfProcess(parent, saver.Pid());
-            return (child && IsWindowVisible(child)) || !saver.Running();
-        },
-        10000);
+    HWND parent = MakePreviewParent(320, 240);
+    Saver saver(PreviewArgs(parent));
+    HWND child = WaitPreviewChild(parent, saver);
     E2E_REQUIRE(child && saver.Running(), "no preview in the parent (process %s)",
                 saver.Running() ? "running" : "ended");
     const SIZE_T startCommit = Commit(saver);

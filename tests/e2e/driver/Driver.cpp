@@ -996,6 +996,55 @@ HWND ChildOfProcess(HWND parent, DWORD pid) {
     return ctx.found;
 }
 
+HWND MakePreviewParent(int width, int height) {
+    static ATOM cls = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        wc.lpszClassName = "E2EPreviewParent";
+        return RegisterClassA(&wc);
+    }();
+    (void)cls;
+    HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    E2E_REQUIRE(parent, "cannot create the parent window");
+    return parent;
+}
+
+std::string PreviewArgs(HWND parent) {
+    char args[64];
+    std::snprintf(args, sizeof args, "/p %llu",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    return args;
+}
+
+HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs) {
+    HWND child = nullptr;
+    WaitUntil(
+        [&] {
+            child = ChildOfProcess(parent, saver.Pid());
+            return (child && IsWindowVisible(child)) || !saver.Running();
+        },
+        timeoutMs);
+    return child;
+}
+
+void UseSlowSaver(int folderMs, int openMs) {
+    // The runtime's copy of the environment (getenv, which names the saver) and the process's
+    // own (which the saver inherits) both change with _putenv_s.
+    const char* scr = std::getenv("ORVANTA_SCR");
+    E2E_REQUIRE(scr && *scr, "ORVANTA_SCR is not set");
+    std::string path(scr);
+    const size_t slash = path.find_last_of("\\/");
+    path = path.substr(0, slash == std::string::npos ? 0 : slash + 1) + "OrvantaSlowIo.scr";
+    E2E_REQUIRE(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, "no %s", path.c_str());
+    E2E_REQUIRE(_putenv_s("ORVANTA_SCR", path.c_str()) == 0 &&
+                    _putenv_s("ORVANTA_SLOW_FOLDER_MS", std::to_string(folderMs).c_str()) == 0 &&
+                    _putenv_s("ORVANTA_SLOW_OPEN_MS", std::to_string(openMs).c_str()) == 0,
+                "cannot set the slow saver's environment");
+}
+
 void ExpectEndsOnce(Saver& saver, const char* what) {
     size_t mostWindows = 0;
     bool ended = WaitUntil(

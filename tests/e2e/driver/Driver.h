@@ -278,6 +278,17 @@ namespace e2e {
 // The first child window of parent that belongs to process pid (a preview inside a host window),
 // or null.
 HWND ChildOfProcess(HWND parent, DWORD pid);
+// A grey top-level window of that size at (40, 40), to host a preview (/p).
+HWND MakePreviewParent(int width, int height);
+// The command line that puts a preview into parent.
+std::string PreviewArgs(HWND parent);
+// Waits until the saver's child in parent is visible, or the saver has ended: WS_VISIBLE takes
+// effect only once WM_CREATE has returned, and the child exists, hidden, before that. The child,
+// or null.
+HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs = 10000);
+// The rest of the case starts the test-only twin of the saver beside the one under test, whose
+// directory layer waits folderMs on every folder and whose file layer waits openMs on every open.
+void UseSlowSaver(int folderMs, int openMs);
 // Waits up to 5 s for the saver to end, and expects code 0 with no second visible window on the
 // way (a message box).
 void ExpectEndsOnce(Saver& saver, const char* what);

@@ -5,26 +5,6 @@
 
 using namespace e2e;
 
-namespace {
-
-HWND MakeParent(int width, int height) {
-    static ATOM cls = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        wc.lpszClassName = "E2EPreviewParent";
-        return RegisterClassA(&wc);
-    }();
-    (void)cls;
-    HWND parent = CreateWindowExA(0, "E2EPreviewParent", "preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                                  40, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    E2E_REQUIRE(parent, "cannot create the parent window");
-    return parent;
-}
-
-}  // namespace
-
 E2E_CASE_WITH(preview_child_fills_parent_and_ends_with_it, "x86") {
     std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\a.bmp", SolidBmp24(320, 240, RGB(200, 40, 40)));
@@ -35,22 +15,11 @@ E2E_CASE_WITH(preview_child_fills_parent_and_ends_with_it, "x86") {
     s.folder = folder;
     s.Write();
 
-    HWND parent = MakeParent(220, 180);
+    HWND parent = MakePreviewParent(220, 180);
     RECT client;
     GetClientRect(parent, &client);
-    char args[64];
-    std::snprintf(args, sizeof args, "/p %llu",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
-    Saver saver(args);
-    HWND child = nullptr;
-    // WS_VISIBLE takes effect only once WM_CREATE (which loads the first picture) has returned:
-    // the child exists, still hidden, before that.
-    WaitUntil(
-        [&] {
-            child = ChildOfProcess(parent, saver.Pid());
-            return (child && IsWindowVisible(child)) || !saver.Running();
-        },
-        10000);
+    Saver saver(PreviewArgs(parent));
+    HWND child = WaitPreviewChild(parent, saver);
     E2E_REQUIRE(child, "no child window of the saver in the parent (process %s)",
                 saver.Running() ? "running" : "ended");
     RECT c, w;

@@ -145,23 +145,6 @@ int Spread(const Shot& shot) {
     return high - low;
 }
 
-// The rest of the case starts the test-only twin of the saver beside the one under test, whose
-// directory layer waits folderMs on every folder and whose file layer waits openMs on every open.
-void UseSlowSaver(int folderMs, int openMs) {
-    // The runtime's copy of the environment (getenv, which names the saver) and the process's
-    // own (which the saver inherits) both change with _putenv_s.
-    const char* scr = std::getenv("ORVANTA_SCR");
-    E2E_REQUIRE(scr && *scr, "ORVANTA_SCR is not set");
-    std::string path(scr);
-    const size_t slash = path.find_last_of("\\/");
-    path = path.substr(0, slash == std::string::npos ? 0 : slash + 1) + "OrvantaSlowIo.scr";
-    E2E_REQUIRE(GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES, "no %s", path.c_str());
-    E2E_REQUIRE(_putenv_s("ORVANTA_SCR", path.c_str()) == 0 &&
-                    _putenv_s("ORVANTA_SLOW_FOLDER_MS", std::to_string(folderMs).c_str()) == 0 &&
-                    _putenv_s("ORVANTA_SLOW_OPEN_MS", std::to_string(openMs).c_str()) == 0,
-                "cannot set the slow saver's environment");
-}
-
 // The settings dialog's preview, in screen coordinates.
 RECT PreviewOnScreen(HWND dlg) {
     HWND preview = FindPreview(dlg);
