@@ -80,7 +80,8 @@ pD3DCompile ShaderCompiler() {
     static pD3DCompile compile = [] {
         HMODULE module = ::LoadLibraryW(L"d3dcompiler_47.dll");
         // Through void*: GetProcAddress's FARPROC has no parameters, and a direct cast warns.
-        return module ? reinterpret_cast<pD3DCompile>(reinterpret_cast<void*>(::GetProcAddress(module, "D3DCompile")))
+        return module ? reinterpret_cast<pD3DCompile>(
+                            reinterpret_cast<void*>(::GetProcAddress(module, "D3DCompile")))
                       : nullptr;
     }();
     return compile;
@@ -181,11 +182,12 @@ private:
 bool CD3DRenderer::Create() { return CreateDevice() && CreatePipeline() && CreateSwapChain(); }
 
 bool CD3DRenderer::CreateDevice() {
-    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_10_0};
+    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1,
+                                        D3D_FEATURE_LEVEL_10_0};
     D3D_FEATURE_LEVEL level{};
-    HRESULT hr = ::D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT,
-                                     levels, ARRAYSIZE(levels), D3D11_SDK_VERSION, m_device.Put(), &level,
-                                     m_context.Put());
+    HRESULT hr = ::D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr,
+                                     D3D11_CREATE_DEVICE_BGRA_SUPPORT, levels, ARRAYSIZE(levels),
+                                     D3D11_SDK_VERSION, m_device.Put(), &level, m_context.Put());
     if (FAILED(hr)) return false;
     if (level >= D3D_FEATURE_LEVEL_11_0) m_maxTextureSize = D3D11_REQ_TEXTURE2D_U_OR_V_DIMENSION;
 
@@ -213,7 +215,8 @@ bool CD3DRenderer::CreatePipeline() {
     ComPtr<ID3DBlob> quadPs = CompileShader("QuadPs", "ps_4_0");
     ComPtr<ID3DBlob> blendPs = CompileShader("BlendPs", "ps_4_0");
     if (!vs || !quadPs || !blendPs) return false;
-    if (FAILED(m_device->CreateVertexShader(vs->GetBufferPointer(), vs->GetBufferSize(), nullptr, m_quadVs.Put())))
+    if (FAILED(m_device->CreateVertexShader(vs->GetBufferPointer(), vs->GetBufferSize(), nullptr,
+                                            m_quadVs.Put())))
         return false;
     if (FAILED(m_device->CreatePixelShader(quadPs->GetBufferPointer(), quadPs->GetBufferSize(), nullptr,
                                            m_quadPs.Put())))
@@ -221,9 +224,10 @@ bool CD3DRenderer::CreatePipeline() {
     if (FAILED(m_device->CreatePixelShader(blendPs->GetBufferPointer(), blendPs->GetBufferSize(), nullptr,
                                            m_blendPs.Put())))
         return false;
-    const D3D11_INPUT_ELEMENT_DESC element = {"POSITION", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 0,
-                                              D3D11_INPUT_PER_VERTEX_DATA, 0};
-    if (FAILED(m_device->CreateInputLayout(&element, 1, vs->GetBufferPointer(), vs->GetBufferSize(), m_layout.Put())))
+    const D3D11_INPUT_ELEMENT_DESC element = {
+        "POSITION", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0};
+    if (FAILED(m_device->CreateInputLayout(&element, 1, vs->GetBufferPointer(), vs->GetBufferSize(),
+                                           m_layout.Put())))
         return false;
 
     D3D11_BUFFER_DESC corners{};
@@ -281,7 +285,8 @@ bool CD3DRenderer::CreateSwapChain() {
             desc.SwapEffect = effect;
             desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
             ComPtr<IDXGISwapChain1> chain;
-            if (SUCCEEDED(factory2->CreateSwapChainForHwnd(m_device.Get(), hwnd, &desc, nullptr, nullptr, chain.Put()))) {
+            if (SUCCEEDED(factory2->CreateSwapChainForHwnd(m_device.Get(), hwnd, &desc, nullptr, nullptr,
+                                                           chain.Put()))) {
                 m_swapChain = QueryAs<IDXGISwapChain>(chain, __uuidof(IDXGISwapChain));
                 break;
             }
@@ -304,7 +309,8 @@ bool CD3DRenderer::CreateSwapChain() {
 }
 
 bool CD3DRenderer::Succeeded(HRESULT hr) {
-    if (IsDeviceLoss(hr) || (FAILED(hr) && m_device && FAILED(m_device->GetDeviceRemovedReason()))) m_lost = true;
+    if (IsDeviceLoss(hr) || (FAILED(hr) && m_device && FAILED(m_device->GetDeviceRemovedReason())))
+        m_lost = true;
     return SUCCEEDED(hr);
 }
 
@@ -315,7 +321,8 @@ bool CD3DRenderer::Resize(int width, int height) {
     // ResizeBuffers fails while anything still holds the back buffer, the context's bindings too.
     m_context->ClearState();
     m_backBuffer.Reset();
-    for (ScreenTarget& screen : m_screens) screen = ScreenTarget{};
+    for (ScreenTarget& screen : m_screens)
+        screen = ScreenTarget{};
     m_haveFrame = false;
     m_width = m_height = 0;
     if (!Succeeded(m_swapChain->ResizeBuffers(0, static_cast<UINT>(width), static_cast<UINT>(height),
@@ -357,7 +364,8 @@ bool CD3DRenderer::CreateScreens() {
 }
 
 IFrameRenderer::TextureId CD3DRenderer::Upload(const orv::BgraView& image) {
-    if (m_lost || !image.pixels || image.width <= 0 || image.height <= 0 || image.stride < image.width) return 0;
+    if (m_lost || !image.pixels || image.width <= 0 || image.height <= 0 || image.stride < image.width)
+        return 0;
     if (image.width > m_maxTextureSize || image.height > m_maxTextureSize) return 0;
     D3D11_TEXTURE2D_DESC desc{};
     desc.Width = static_cast<UINT>(image.width);
@@ -375,9 +383,11 @@ IFrameRenderer::TextureId CD3DRenderer::Upload(const orv::BgraView& image) {
     texture.width = image.width;
     texture.height = image.height;
     if (!Succeeded(m_device->CreateTexture2D(&desc, &data, texture.texture.Put()))) return 0;
-    if (!Succeeded(m_device->CreateShaderResourceView(texture.texture.Get(), nullptr, texture.view.Put()))) return 0;
+    if (!Succeeded(m_device->CreateShaderResourceView(texture.texture.Get(), nullptr, texture.view.Put())))
+        return 0;
     TextureId id = m_nextId;
-    while (id == 0 || m_textures.count(id)) ++id;  // 0 is never a texture, even after a wrap
+    while (id == 0 || m_textures.count(id))
+        ++id;  // 0 is never a texture, even after a wrap
     m_nextId = id + 1;
     m_textures.emplace(id, std::move(texture));
     return id;

@@ -3,6 +3,7 @@
 //
 //   render_check.exe --list            the cases, one a line
 //   render_check.exe <backend>_<scene> one case; exit code 0 is a pass
+//   render_check.exe <backend>_resize  a frame, the window made smaller, a frame
 //   render_check.exe compare_<scene>   the scene through both back-ends, pixel against pixel
 //   render_check.exe bench W H SECONDS frames a second of a blend under a moving bilinear quad
 //
@@ -91,7 +92,8 @@ std::vector<uint32_t> CaptureClient(HWND hwnd, int width, int height) {
         BitBlt(mem, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
         GdiFlush();
         const uint32_t* from = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = from[i] & 0xFFFFFF;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = from[i] & 0xFFFFFF;
         SelectObject(mem, old);
         DeleteObject(dib);
     }
@@ -109,9 +111,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// A topmost popup of width x height whose client area shows on the screen: it is filled with a
-// colour no scene draws and read back, so the renderer's first frame cannot land before the
-// window's surface exists.
+// A topmost popup of width x height, shown. Nothing is drawn into it with GDI: under Wine a window
+// with a swap chain keeps a GDI surface of its own, and what was painted there can come back over
+// the renderer's frames later.
 class CheckWindow {
 public:
     CheckWindow(int width, int height) : m_width(width), m_height(height) {
@@ -121,27 +123,13 @@ public:
         wc.lpszClassName = "OrvantaRenderCheck";
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         RegisterClassA(&wc);
-        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "render check", WS_POPUP, kLeft, kTop, width,
-                                    height, nullptr, nullptr, wc.hInstance, nullptr);
+        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "render check", WS_POPUP, kLeft, kTop,
+                                    width, height, nullptr, nullptr, wc.hInstance, nullptr);
         if (!hwnd) return;
         m_wnd.Attach(hwnd);
         ShowWindow(hwnd, SW_SHOWNORMAL);
-        const uint32_t marker = Bgr(255, 0, 255);
-        const bool shown = WaitUntil(
-            [&] {
-                if (!IsWindowVisible(hwnd)) return false;
-                HDC dc = GetDC(hwnd);
-                HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
-                const RECT all{0, 0, width, height};
-                FillRect(dc, &all, brush);
-                DeleteObject(brush);
-                ReleaseDC(hwnd, dc);
-                const std::vector<uint32_t> seen = CaptureClient(hwnd, width, height);
-                return seen.front() == marker && seen.back() == marker;
-            },
-            10000);
-        if (!shown) std::printf("render: the window did not show on the screen within 10 s\n");
-        m_shown = shown;
+        m_shown = WaitUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, 10000);
+        if (!m_shown) std::printf("render: the window did not show within 10 s\n");
     }
     ~CheckWindow() {
         if (HWND hwnd = m_wnd.Detach()) DestroyWindow(hwnd);
@@ -179,11 +167,14 @@ Picture Solid(int width, int height, uint32_t colour) {
 
 // Every pixel different from its neighbours in each channel, so a copy shifted by one pixel, or
 // blended with a neighbour, cannot pass.
-uint32_t PatternAt(int x, int y) { return Bgr((x * 37 + y * 11) & 255, (x * 5 + y * 71) & 255, (x ^ (y * 3)) & 255); }
+uint32_t PatternAt(int x, int y) {
+    return Bgr((x * 37 + y * 11) & 255, (x * 5 + y * 71) & 255, (x ^ (y * 3)) & 255);
+}
 Picture Pattern(int width, int height) {
     Picture p{width, height, std::vector<uint32_t>(size_t(width) * height)};
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) p.pixels[size_t(y) * width + x] = PatternAt(x, y);
+        for (int x = 0; x < width; ++x)
+            p.pixels[size_t(y) * width + x] = PatternAt(x, y);
     return p;
 }
 
@@ -228,27 +219,28 @@ std::vector<Scene> Scenes() {
     // A two-texel ramp, black to white, stretched by 50 over a target whose edges fall on quarter
     // pixels. Sampling at pixel centres: u = (x + 0.5 - 50.25) / 50 texels, and the value runs
     // from the first texel's centre (u = 0.5) to the second's (u = 1.5), clamped outside.
-    scenes.push_back(Scene{
-        "bilinear_quad", 2,
-        [](IFrameRenderer& r) {
-            Picture ramp{2, 2, {Bgr(0, 0, 0), Bgr(255, 255, 255), Bgr(0, 0, 0), Bgr(255, 255, 255)}};
-            const IFrameRenderer::TextureId id = r.Upload(ramp.View());
-            if (!id) return false;
-            r.BeginScreen(IFrameRenderer::Screen::kOld);
-            r.EndScreen();
-            r.BeginScreen(IFrameRenderer::Screen::kNew);
-            r.Draw(id, {0, 0, 2, 2}, {50.25, 60.25, 150.25, 160.25}, kWholeClient, IFrameRenderer::Filter::kBilinear);
-            r.EndScreen();
-            const bool ok = r.Present(1.0);
-            r.Release(id);
-            return ok;
-        },
-        [](int x, int y) {
-            if (x < 50 || x >= 150 || y < 60 || y >= 160) return 0u;
-            const double u = (x + 0.5 - 50.25) / 50.0;
-            const int v = int(std::lround(255.0 * std::clamp(u - 0.5, 0.0, 1.0)));
-            return Bgr(v, v, v);
-        }});
+    scenes.push_back(
+        Scene{"bilinear_quad", 2,
+              [](IFrameRenderer& r) {
+                  Picture ramp{2, 2, {Bgr(0, 0, 0), Bgr(255, 255, 255), Bgr(0, 0, 0), Bgr(255, 255, 255)}};
+                  const IFrameRenderer::TextureId id = r.Upload(ramp.View());
+                  if (!id) return false;
+                  r.BeginScreen(IFrameRenderer::Screen::kOld);
+                  r.EndScreen();
+                  r.BeginScreen(IFrameRenderer::Screen::kNew);
+                  r.Draw(id, {0, 0, 2, 2}, {50.25, 60.25, 150.25, 160.25}, kWholeClient,
+                         IFrameRenderer::Filter::kBilinear);
+                  r.EndScreen();
+                  const bool ok = r.Present(1.0);
+                  r.Release(id);
+                  return ok;
+              },
+              [](int x, int y) {
+                  if (x < 50 || x >= 150 || y < 60 || y >= 160) return 0u;
+                  const double u = (x + 0.5 - 50.25) / 50.0;
+                  const int v = int(std::lround(255.0 * std::clamp(u - 0.5, 0.0, 1.0)));
+                  return Bgr(v, v, v);
+              }});
 
     // Red on the old screen, blue and a green square on the new one, shown at a quarter.
     scenes.push_back(Scene{
@@ -267,7 +259,8 @@ std::vector<Scene> Scenes() {
             r.Draw(c, {0, 0, 8, 8}, {100, 100, 140, 140}, kWholeClient, IFrameRenderer::Filter::kPoint);
             r.EndScreen();
             const bool ok = r.Present(0.25);
-            for (auto id : {a, b, c}) r.Release(id);
+            for (auto id : {a, b, c})
+                r.Release(id);
             return ok;
         },
         [](int x, int y) {
@@ -277,28 +270,31 @@ std::vector<Scene> Scenes() {
 
     // A quad over the whole client clipped to a rectangle inside it, and one clipped by a
     // rectangle that reaches past the client's corner.
-    scenes.push_back(Scene{
-        "clip", 0,
-        [](IFrameRenderer& r) {
-            const Picture green = Solid(16, 16, Bgr(0, 255, 0)), white = Solid(2, 2, Bgr(255, 255, 255));
-            const IFrameRenderer::TextureId g = r.Upload(green.View()), w = r.Upload(white.View());
-            if (!g || !w) return false;
-            r.BeginScreen(IFrameRenderer::Screen::kOld);
-            r.EndScreen();
-            r.BeginScreen(IFrameRenderer::Screen::kNew);
-            r.Draw(g, {0, 0, 16, 16}, {0, 0, kWidth, kHeight}, {30, 40, 130, 90}, IFrameRenderer::Filter::kBilinear);
-            r.Draw(w, {0, 0, 2, 2}, {280, 200, 340, 260}, {300, 220, 400, 300}, IFrameRenderer::Filter::kPoint);
-            r.EndScreen();
-            const bool ok = r.Present(1.0);
-            r.Release(g);
-            r.Release(w);
-            return ok;
-        },
-        [](int x, int y) {
-            if (x >= 30 && x < 130 && y >= 40 && y < 90) return Bgr(0, 255, 0);
-            if (x >= 300 && y >= 220) return Bgr(255, 255, 255);
-            return 0u;
-        }});
+    scenes.push_back(Scene{"clip", 0,
+                           [](IFrameRenderer& r) {
+                               const Picture green = Solid(16, 16, Bgr(0, 255, 0)),
+                                             white = Solid(2, 2, Bgr(255, 255, 255));
+                               const IFrameRenderer::TextureId g = r.Upload(green.View()),
+                                                               w = r.Upload(white.View());
+                               if (!g || !w) return false;
+                               r.BeginScreen(IFrameRenderer::Screen::kOld);
+                               r.EndScreen();
+                               r.BeginScreen(IFrameRenderer::Screen::kNew);
+                               r.Draw(g, {0, 0, 16, 16}, {0, 0, kWidth, kHeight}, {30, 40, 130, 90},
+                                      IFrameRenderer::Filter::kBilinear);
+                               r.Draw(w, {0, 0, 2, 2}, {280, 200, 340, 260}, {300, 220, 400, 300},
+                                      IFrameRenderer::Filter::kPoint);
+                               r.EndScreen();
+                               const bool ok = r.Present(1.0);
+                               r.Release(g);
+                               r.Release(w);
+                               return ok;
+                           },
+                           [](int x, int y) {
+                               if (x >= 30 && x < 130 && y >= 40 && y < 90) return Bgr(0, 255, 0);
+                               if (x >= 300 && y >= 220) return Bgr(255, 255, 255);
+                               return 0u;
+                           }});
     return scenes;
 }
 
@@ -326,6 +322,29 @@ Mismatch Compare(const std::vector<uint32_t>& pixels, const Expect& expect, int 
     return m;
 }
 
+// A frame of one colour no scene draws, waited for on the screen: the window's surface exists and
+// the renderer reaches it, so the scene's frame that follows cannot land before the window does.
+bool ShowMarker(IFrameRenderer& renderer, const CheckWindow& window) {
+    const uint32_t marker = Bgr(255, 0, 255);
+    const Picture magenta = Solid(1, 1, marker);
+    const IFrameRenderer::TextureId id = renderer.Upload(magenta.View());
+    if (!id) return false;
+    renderer.BeginScreen(IFrameRenderer::Screen::kOld);
+    renderer.Draw(id, {0, 0, 1, 1}, {0, 0, kWidth, kHeight}, kWholeClient, IFrameRenderer::Filter::kPoint);
+    renderer.EndScreen();
+    const bool presented = renderer.Present(0.0);
+    renderer.Release(id);
+    const bool shown = presented && WaitUntil(
+                                        [&] {
+                                            const std::vector<uint32_t> seen = window.Capture();
+                                            return std::all_of(seen.begin(), seen.end(),
+                                                               [&](uint32_t p) { return p == marker; });
+                                        },
+                                        10000);
+    if (!shown) std::printf("render: the first frame did not reach the screen within 10 s\n");
+    return shown;
+}
+
 // Draws the scene through one back-end and waits for the screen to show it. The captured pixels
 // go to shot when one is asked for.
 bool RunScene(const std::string& backend, const Scene& scene, std::vector<uint32_t>* shot = nullptr) {
@@ -340,6 +359,7 @@ bool RunScene(const std::string& backend, const Scene& scene, std::vector<uint32
         std::printf("render: %s: Resize(%d, %d) failed\n", backend.c_str(), kWidth, kHeight);
         return false;
     }
+    if (!ShowMarker(*renderer, window)) return false;
     if (!scene.draw(*renderer)) {
         std::printf("render: %s: %s: a renderer call failed\n", backend.c_str(), scene.name);
         return false;
@@ -355,7 +375,60 @@ bool RunScene(const std::string& backend, const Scene& scene, std::vector<uint32
     if (matched) return true;
     const Mismatch m = Compare(pixels, scene.expect, scene.tolerance);
     std::printf("render: %s: %s: %d pixels off by more than %d; first at (%d, %d): %06X, expected %06X\n",
-                backend.c_str(), scene.name, m.count, scene.tolerance, m.x, m.y, unsigned(m.seen), unsigned(m.want));
+                backend.c_str(), scene.name, m.count, scene.tolerance, m.x, m.y, unsigned(m.seen),
+                unsigned(m.want));
+    return false;
+}
+
+// The client area shrinks after a frame: the renderer follows it (the swap chain's buffers made
+// again) and a point copy into the smaller screen is exact, its bottom-right corner included.
+bool ResizeCase(const std::string& backend) {
+    CheckWindow window(kWidth, kHeight);
+    if (!window.Shown()) return false;
+    std::unique_ptr<IFrameRenderer> renderer = MakeRenderer(backend, window.Wnd());
+    if (!renderer || !renderer->Resize(kWidth, kHeight)) {
+        std::printf("render: no %s renderer for the window\n", backend.c_str());
+        return false;
+    }
+    if (!ShowMarker(*renderer, window)) return false;
+    constexpr int kSmallWidth = 200, kSmallHeight = 150;
+    SetWindowPos(window.Wnd().m_hWnd, nullptr, 0, 0, kSmallWidth, kSmallHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!renderer->Resize(kSmallWidth, kSmallHeight)) {
+        std::printf("render: %s: Resize(%d, %d) failed\n", backend.c_str(), kSmallWidth, kSmallHeight);
+        return false;
+    }
+    const Picture picture = Pattern(64, 48);
+    const IFrameRenderer::TextureId id = renderer->Upload(picture.View());
+    renderer->BeginScreen(IFrameRenderer::Screen::kNew);
+    renderer->Draw(id, {0, 0, 64, 48}, {kSmallWidth - 64, kSmallHeight - 48, kSmallWidth, kSmallHeight},
+                   {0, 0, kSmallWidth, kSmallHeight}, IFrameRenderer::Filter::kPoint);
+    renderer->EndScreen();
+    if (!renderer->Present(1.0)) {
+        std::printf("render: %s: Present after the resize failed\n", backend.c_str());
+        return false;
+    }
+    const Expect expect = [](int x, int y) {
+        if (x >= kSmallWidth - 64 && y >= kSmallHeight - 48)
+            return PatternAt(x - (kSmallWidth - 64), y - (kSmallHeight - 48));
+        return 0u;
+    };
+    std::vector<uint32_t> seen;
+    auto matches = [&] {
+        seen = CaptureClient(window.Wnd().m_hWnd, kSmallWidth, kSmallHeight);
+        for (int y = 0; y < kSmallHeight; ++y)
+            for (int x = 0; x < kSmallWidth; ++x)
+                if (seen[size_t(y) * kSmallWidth + x] != expect(x, y)) return false;
+        return true;
+    };
+    if (WaitUntil(matches, 10000)) return true;
+    for (int y = 0; y < kSmallHeight; ++y)
+        for (int x = 0; x < kSmallWidth; ++x)
+            if (seen[size_t(y) * kSmallWidth + x] != expect(x, y)) {
+                std::printf("render: %s: after the resize (%d, %d) is %06X, expected %06X\n", backend.c_str(),
+                            x, y, unsigned(seen[size_t(y) * kSmallWidth + x]), unsigned(expect(x, y)));
+                return false;
+            }
     return false;
 }
 
@@ -440,7 +513,8 @@ bool CompareBackends(const Scene& scene) {
         if (d > scene.tolerance) ++count;
     }
     std::printf("render: %s: gpu and cpu differ by at most %d per channel\n", scene.name, worst);
-    if (count) std::printf("render: %s: %d pixels differ by more than %d\n", scene.name, count, scene.tolerance);
+    if (count)
+        std::printf("render: %s: %d pixels differ by more than %d\n", scene.name, count, scene.tolerance);
     return count == 0;
 }
 
@@ -467,8 +541,8 @@ int Bench(int width, int height, double seconds) {
     while (NowMs() - start < seconds * 1000) {
         const double shift = frames * 0.37;
         renderer->BeginScreen(IFrameRenderer::Screen::kNew);
-        renderer->Draw(id, {shift, shift * 0.75, 1600 + shift, 1200 + shift * 0.75}, {0, 0, double(width), double(height)},
-                       all, IFrameRenderer::Filter::kBilinear);
+        renderer->Draw(id, {shift, shift * 0.75, 1600 + shift, 1200 + shift * 0.75},
+                       {0, 0, double(width), double(height)}, all, IFrameRenderer::Filter::kBilinear);
         renderer->EndScreen();
         if (!renderer->Present(0.5 + 0.4 * std::sin(frames * 0.05))) {
             std::printf("render: Present failed at frame %d\n", frames);
@@ -476,7 +550,8 @@ int Bench(int width, int height, double seconds) {
         }
         ++frames;
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
     }
     const double elapsed = (NowMs() - start) / 1000.0;
     FILETIME created, exited, kernel, user;
@@ -484,8 +559,8 @@ int Bench(int width, int height, double seconds) {
     auto toSeconds = [](const FILETIME& t) {
         return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
-    std::printf("render: bench %d x %d: %d frames in %.2f s: %.1f frames a second; process CPU %.2f s\n", width,
-                height, frames, elapsed, frames / elapsed, toSeconds(kernel) + toSeconds(user));
+    std::printf("render: bench %d x %d: %d frames in %.2f s: %.1f frames a second; process CPU %.2f s\n",
+                width, height, frames, elapsed, frames / elapsed, toSeconds(kernel) + toSeconds(user));
     renderer->Release(id);
     return 0;
 }
@@ -505,15 +580,21 @@ int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "--list") {
         for (const std::string& backend : Backends())
-            for (const Scene& scene : Scenes()) std::printf("%s_%s\n", backend.c_str(), scene.name);
+            for (const Scene& scene : Scenes())
+                std::printf("%s_%s\n", backend.c_str(), scene.name);
         if (Backends().size() > 1)
-            for (const Scene& scene : Scenes()) std::printf("compare_%s\n", scene.name);
+            for (const Scene& scene : Scenes())
+                std::printf("compare_%s\n", scene.name);
+        for (const std::string& backend : Backends())
+            std::printf("%s_resize\n", backend.c_str());
         std::printf("gpu_removed_device\ngpu_bad_textures\n");
         return 0;
     }
     if (what == "bench" && argc > 4) return Bench(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]));
     if (what == "gpu_removed_device") return RemovedDevice() ? 0 : 1;
     if (what == "gpu_bad_textures") return BadTextures() ? 0 : 1;
+    for (const std::string& backend : Backends())
+        if (what == backend + "_resize") return ResizeCase(backend) ? 0 : 1;
     const size_t split = what.find('_');
     if (split != std::string::npos) {
         const std::string backend = what.substr(0, split);
