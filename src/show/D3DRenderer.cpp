@@ -2,13 +2,14 @@
 
 #include <d3d11.h>
 #include <d3dcompiler.h>
-#include <dxgi1_2.h>
+#include <dxgi1_3.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 
 #include "framework/ComPtr.h"
+#include "framework/Unique.h"
 
 namespace {
 
@@ -156,6 +157,9 @@ private:
     ComPtr<ID3D11DeviceContext> m_context;
     ComPtr<IDXGISwapChain> m_swapChain;
     UINT m_swapChainFlags = 0;
+    // Signalled when the swap chain can take another frame (flip model from Windows 8.1); null
+    // where the system has none, and Present's own wait paces the frames.
+    Unique<HANDLE, CloseHandleDeleter> m_frameLatency;
     ComPtr<ID3D11RenderTargetView> m_backBuffer;
 
     ComPtr<ID3D11VertexShader> m_quadVs;
@@ -275,21 +279,35 @@ bool CD3DRenderer::CreateSwapChain() {
     // (which refuse DISCARD); Windows 7's factory has neither and takes the blt model. Zero sizes
     // take the window's client size.
     if (ComPtr<IDXGIFactory2> factory2 = QueryAs<IDXGIFactory2>(factory, __uuidof(IDXGIFactory2))) {
+        const UINT waitable = DXGI_SWAP_CHAIN_FLAG_FRAME_LATENCY_WAITABLE_OBJECT;
         for (DXGI_SWAP_EFFECT effect : {DXGI_SWAP_EFFECT_FLIP_DISCARD, DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL}) {
-            DXGI_SWAP_CHAIN_DESC1 desc{};
-            desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-            desc.SampleDesc.Count = 1;
-            desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-            desc.BufferCount = 2;
-            desc.Scaling = DXGI_SCALING_STRETCH;
-            desc.SwapEffect = effect;
-            desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
-            ComPtr<IDXGISwapChain1> chain;
-            if (SUCCEEDED(factory2->CreateSwapChainForHwnd(m_device.Get(), hwnd, &desc, nullptr, nullptr,
-                                                           chain.Put()))) {
+            // The frame-latency object first; systems before 8.1 refuse its flag.
+            for (UINT flags : {waitable, 0u}) {
+                DXGI_SWAP_CHAIN_DESC1 desc{};
+                desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+                desc.SampleDesc.Count = 1;
+                desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+                desc.BufferCount = 2;
+                desc.Scaling = DXGI_SCALING_STRETCH;
+                desc.SwapEffect = effect;
+                desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+                desc.Flags = flags;
+                ComPtr<IDXGISwapChain1> chain;
+                if (FAILED(factory2->CreateSwapChainForHwnd(m_device.Get(), hwnd, &desc, nullptr, nullptr,
+                                                            chain.Put())))
+                    continue;
                 m_swapChain = QueryAs<IDXGISwapChain>(chain, __uuidof(IDXGISwapChain));
+                m_swapChainFlags = flags;
+                if (flags == waitable) {
+                    if (ComPtr<IDXGISwapChain2> chain2 =
+                            QueryAs<IDXGISwapChain2>(chain, __uuidof(IDXGISwapChain2))) {
+                        chain2->SetMaximumFrameLatency(1);
+                        m_frameLatency.reset(chain2->GetFrameLatencyWaitableObject());
+                    }
+                }
                 break;
             }
+            if (m_swapChain) break;
         }
     }
     if (!m_swapChain) {
@@ -497,10 +515,18 @@ bool CD3DRenderer::Present(double weight) {
         m_lost = true;  // the test switch: from this frame on, as DXGI_ERROR_DEVICE_REMOVED
         return false;
     }
+    if (m_frameLatency) {
+        // The swap chain says when it can take the next frame: at the display's next vertical
+        // blank once the last frame is on its way. A device still busy with the last frame after
+        // kLongestWaitMs gets this one queued behind it all the same: a frame is never dropped
+        // (a still slide is presented once), and this wait holds the window's thread no longer.
+        constexpr DWORD kLongestWaitMs = 100;
+        ::WaitForSingleObjectEx(m_frameLatency.get(), kLongestWaitMs, FALSE);
+    }
     if (!ComposeFrame(weight)) return false;
     m_lastWeight = weight;
-    // Interval 1 waits for the display's next vertical blank; with one frame of latency at most
-    // (CreateDevice) the call returns within about a frame.
+    // Interval 1: the frame goes to the display at its next vertical blank. Without the latency
+    // object, the call itself waits, for one queued frame at most (CreateDevice).
     const HRESULT hr = m_swapChain->Present(1, 0);
     if (hr == DXGI_STATUS_OCCLUDED) {
         // Nothing was shown and nothing waited: pace the caller by a frame's time instead, or a
@@ -521,6 +547,9 @@ bool CD3DRenderer::Repaint(CDC& /*dc*/) {
     // The swap chain's buffers hold nothing after a present (DISCARD, in either model), so the
     // last frame is blended again from the screens, which keep it, and shown without a wait.
     if (m_lost || !m_haveFrame) return false;
+    // Takes the latency object's count for this frame too, where it is there already, so that the
+    // next Present still waits for the display.
+    if (m_frameLatency) ::WaitForSingleObjectEx(m_frameLatency.get(), 0, FALSE);
     if (!ComposeFrame(m_lastWeight)) return false;
     const HRESULT hr = m_swapChain->Present(0, 0);
     return hr == DXGI_STATUS_OCCLUDED || Succeeded(hr);

@@ -538,13 +538,17 @@ int Bench(int width, int height, double seconds) {
     renderer->EndScreen();
     const double start = NowMs();
     int frames = 0;
+    double longest = 0;  // ms, the longest Present
     while (NowMs() - start < seconds * 1000) {
         const double shift = frames * 0.37;
         renderer->BeginScreen(IFrameRenderer::Screen::kNew);
         renderer->Draw(id, {shift, shift * 0.75, 1600 + shift, 1200 + shift * 0.75},
                        {0, 0, double(width), double(height)}, all, IFrameRenderer::Filter::kBilinear);
         renderer->EndScreen();
-        if (!renderer->Present(0.5 + 0.4 * std::sin(frames * 0.05))) {
+        const double before = NowMs();
+        const bool presented = renderer->Present(0.5 + 0.4 * std::sin(frames * 0.05));
+        longest = std::max(longest, NowMs() - before);
+        if (!presented) {
             std::printf("render: Present failed at frame %d\n", frames);
             return 1;
         }
@@ -559,8 +563,10 @@ int Bench(int width, int height, double seconds) {
     auto toSeconds = [](const FILETIME& t) {
         return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
-    std::printf("render: bench %d x %d: %d frames in %.2f s: %.1f frames a second; process CPU %.2f s\n",
-                width, height, frames, elapsed, frames / elapsed, toSeconds(kernel) + toSeconds(user));
+    std::printf(
+        "render: bench %d x %d: %d frames in %.2f s: %.1f frames a second, longest Present %.1f ms; "
+        "process CPU %.2f s\n",
+        width, height, frames, elapsed, frames / elapsed, longest, toSeconds(kernel) + toSeconds(user));
     renderer->Release(id);
     return 0;
 }
