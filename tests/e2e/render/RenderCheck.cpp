@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -295,6 +296,39 @@ std::vector<Scene> Scenes() {
                                if (x >= 300 && y >= 220) return Bgr(255, 255, 255);
                                return 0u;
                            }});
+
+    // Draws that must leave no trace: no texture, one let go of, undefined, inverted or empty
+    // rectangles, clips that hold nothing. Then a quad a million times the client's size, clipped to
+    // a square, which must fill just that square.
+    scenes.push_back(Scene{
+        "bad_draws", 0,
+        [](IFrameRenderer& r) {
+            const Picture white = Solid(4, 4, Bgr(255, 255, 255));
+            const IFrameRenderer::TextureId id = r.Upload(white.View()), gone = r.Upload(white.View());
+            if (!id || !gone) return false;
+            r.Release(gone);
+            const double nan = std::numeric_limits<double>::quiet_NaN();
+            const orv::RectF all{0, 0, kWidth, kHeight}, texels{0, 0, 4, 4};
+            const auto point = IFrameRenderer::Filter::kPoint;
+            r.BeginScreen(IFrameRenderer::Screen::kOld);
+            r.EndScreen();
+            r.BeginScreen(IFrameRenderer::Screen::kNew);
+            r.Draw(0, texels, all, kWholeClient, point);
+            r.Draw(gone, texels, all, kWholeClient, point);
+            r.Draw(id, texels, {nan, 0, kWidth, kHeight}, kWholeClient, point);
+            r.Draw(id, {0, 0, nan, 4}, all, kWholeClient, point);
+            r.Draw(id, texels, {kWidth, 0, 0, kHeight}, kWholeClient, point);
+            r.Draw(id, {4, 0, 0, 4}, all, kWholeClient, point);
+            r.Draw(id, {0, 0, 0, 0}, all, kWholeClient, point);
+            r.Draw(id, texels, all, {50, 50, 40, 60}, point);
+            r.Draw(id, texels, all, {kWidth, 0, kWidth + 10, kHeight}, point);
+            r.Draw(id, texels, {-1e9, -1e9, 1e9, 1e9}, {10, 10, 20, 20}, IFrameRenderer::Filter::kBilinear);
+            r.EndScreen();
+            const bool ok = r.Present(1.0);
+            r.Release(id);
+            return ok;
+        },
+        [](int x, int y) { return (x >= 10 && x < 20 && y >= 10 && y < 20) ? Bgr(255, 255, 255) : 0u; }});
     return scenes;
 }
 
@@ -465,7 +499,7 @@ bool RemovedDevice() {
     return true;
 }
 
-// Bad input that must give a clear result: textures too large or malformed.
+// Textures that must not be had: too large or malformed. The largest that may is had.
 bool BadTextures() {
     CheckWindow window(kWidth, kHeight);
     if (!window.Shown()) return false;
