@@ -54,5 +54,5 @@ for size in "${sizes[@]}"; do
   orv_stop_wineserver
   orv_stop_pid "$server"
   orv_stop_pid "$xpid"
-  server= xpid=
+  server='' xpid=''
 done
