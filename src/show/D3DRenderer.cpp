@@ -99,14 +99,15 @@ ComPtr<ID3DBlob> CompileShader(const char* entry, const char* profile) {
     return code;
 }
 
+// Every member runs on the window's thread, the one that made the window: the device, its context
+// and the swap chain are used from there alone.
 class CD3DRenderer final : public IFrameRenderer {
 public:
-    // Window's thread.
     explicit CD3DRenderer(CWnd& wnd) : m_wnd(wnd), m_removeAtFrame(RemoveDeviceAtFrame()) {}
     CD3DRenderer(const CD3DRenderer&) = delete;
     CD3DRenderer& operator=(const CD3DRenderer&) = delete;
 
-    // Window's thread. False when any part of the device, the pipeline or the swap chain cannot
+    // False when any part of the device, the pipeline or the swap chain cannot
     // be had.
     bool Create();
 
