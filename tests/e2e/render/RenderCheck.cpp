@@ -4,6 +4,7 @@
 //   render_check.exe --list            the cases, one a line
 //   render_check.exe <backend>_<scene> one case; exit code 0 is a pass
 //   render_check.exe <backend>_resize  a frame, the window made smaller, a frame
+//   render_check.exe <backend>_two_monitors  one window over the two-monitor display
 //   render_check.exe compare_<scene>   the scene through both back-ends, pixel against pixel
 //   render_check.exe bench W H SECONDS frames a second of a blend under a moving bilinear quad
 //
@@ -117,14 +118,14 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // the renderer's frames later.
 class CheckWindow {
 public:
-    CheckWindow(int width, int height) : m_width(width), m_height(height) {
+    CheckWindow(int width, int height, int left = kLeft, int top = kTop) : m_width(width), m_height(height) {
         WNDCLASSA wc{};
         wc.lpfnWndProc = WindowProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "OrvantaRenderCheck";
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         RegisterClassA(&wc);
-        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "render check", WS_POPUP, kLeft, kTop,
+        HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "render check", WS_POPUP, left, top,
                                     width, height, nullptr, nullptr, wc.hInstance, nullptr);
         if (!hwnd) return;
         m_wnd.Attach(hwnd);
@@ -137,6 +138,8 @@ public:
     }
     CWnd& Wnd() { return m_wnd; }
     bool Shown() const { return m_shown; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
     std::vector<uint32_t> Capture() const { return CaptureClient(m_wnd.m_hWnd, m_width, m_height); }
 
 private:
@@ -358,23 +361,32 @@ Mismatch Compare(const std::vector<uint32_t>& pixels, const Expect& expect, int 
 
 // A frame of one colour no scene draws, waited for on the screen: the window's surface exists and
 // the renderer reaches it, so the scene's frame that follows cannot land before the window does.
-bool ShowMarker(IFrameRenderer& renderer, const CheckWindow& window) {
+// Only the pixels for which visible holds are read (all of them when it is empty): on two monitors
+// of different sizes, part of the window lies on none.
+using Visible = std::function<bool(int x, int y)>;
+bool ShowMarker(IFrameRenderer& renderer, const CheckWindow& window, const Visible& visible = {}) {
     const uint32_t marker = Bgr(255, 0, 255);
     const Picture magenta = Solid(1, 1, marker);
     const IFrameRenderer::TextureId id = renderer.Upload(magenta.View());
     if (!id) return false;
+    const int width = window.Width(), height = window.Height();
     renderer.BeginScreen(IFrameRenderer::Screen::kOld);
-    renderer.Draw(id, {0, 0, 1, 1}, {0, 0, kWidth, kHeight}, kWholeClient, IFrameRenderer::Filter::kPoint);
+    renderer.Draw(id, {0, 0, 1, 1}, {0, 0, double(width), double(height)}, {0, 0, width, height},
+                  IFrameRenderer::Filter::kPoint);
     renderer.EndScreen();
     const bool presented = renderer.Present(0.0);
     renderer.Release(id);
-    const bool shown = presented && WaitUntil(
-                                        [&] {
-                                            const std::vector<uint32_t> seen = window.Capture();
-                                            return std::all_of(seen.begin(), seen.end(),
-                                                               [&](uint32_t p) { return p == marker; });
-                                        },
-                                        10000);
+    const bool shown =
+        presented && WaitUntil(
+                         [&] {
+                             const std::vector<uint32_t> seen = window.Capture();
+                             for (int y = 0; y < height; ++y)
+                                 for (int x = 0; x < width; ++x)
+                                     if ((!visible || visible(x, y)) && seen[size_t(y) * width + x] != marker)
+                                         return false;
+                             return true;
+                         },
+                         10000);
     if (!shown) std::printf("render: the first frame did not reach the screen within 10 s\n");
     return shown;
 }
@@ -463,6 +475,59 @@ bool ResizeCase(const std::string& backend) {
                             x, y, unsigned(seen[size_t(y) * kSmallWidth + x]), unsigned(expect(x, y)));
                 return false;
             }
+    return false;
+}
+
+// One window over two monitors of different sizes (800 x 600, and 640 x 480 to its right): a point
+// copy across the boundary between them and a square in the second one's far corner are exact.
+bool TwoMonitors(const std::string& backend) {
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (GetSystemMetrics(SM_CMONITORS) != 2 || width != 1440 || height != 600) {
+        std::printf("render: needs the two-monitor display, found %d monitors over %d x %d\n",
+                    GetSystemMetrics(SM_CMONITORS), width, height);
+        return false;
+    }
+    const Visible visible = [](int x, int y) { return x < 800 || y < 480; };
+    CheckWindow window(width, height, 0, 0);
+    if (!window.Shown()) return false;
+    std::unique_ptr<IFrameRenderer> renderer = MakeRenderer(backend, window.Wnd());
+    if (!renderer || !renderer->Resize(width, height)) {
+        std::printf("render: no %s renderer for the window\n", backend.c_str());
+        return false;
+    }
+    if (!ShowMarker(*renderer, window, visible)) return false;
+    const Picture picture = Pattern(64, 48), white = Solid(8, 8, Bgr(255, 255, 255));
+    const IFrameRenderer::TextureId id = renderer->Upload(picture.View()),
+                                    corner = renderer->Upload(white.View());
+    const orv::Rect all{0, 0, width, height};
+    renderer->BeginScreen(IFrameRenderer::Screen::kNew);
+    renderer->Draw(id, {0, 0, 64, 48}, {768, 100, 832, 148}, all, IFrameRenderer::Filter::kPoint);
+    renderer->Draw(corner, {0, 0, 8, 8}, {1432, 472, 1440, 480}, all, IFrameRenderer::Filter::kPoint);
+    renderer->EndScreen();
+    if (!renderer->Present(1.0)) {
+        std::printf("render: %s: Present failed\n", backend.c_str());
+        return false;
+    }
+    const Expect expect = [](int x, int y) {
+        if (x >= 768 && x < 832 && y >= 100 && y < 148) return PatternAt(x - 768, y - 100);
+        if (x >= 1432 && y >= 472 && y < 480) return Bgr(255, 255, 255);
+        return 0u;
+    };
+    std::vector<uint32_t> seen;
+    int badX = -1, badY = -1;
+    auto matches = [&] {
+        seen = window.Capture();
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (visible(x, y) && seen[size_t(y) * width + x] != expect(x, y)) {
+                    badX = x, badY = y;
+                    return false;
+                }
+        return true;
+    };
+    if (WaitUntil(matches, 10000)) return true;
+    std::printf("render: %s: (%d, %d) is %06X, expected %06X\n", backend.c_str(), badX, badY,
+                unsigned(seen[size_t(badY) * width + badX]), unsigned(expect(badX, badY)));
     return false;
 }
 
@@ -633,8 +698,10 @@ int main(int argc, char** argv) {
     if (what == "bench" && argc > 4) return Bench(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]));
     if (what == "gpu_removed_device") return RemovedDevice() ? 0 : 1;
     if (what == "gpu_bad_textures") return BadTextures() ? 0 : 1;
-    for (const std::string& backend : Backends())
+    for (const std::string& backend : Backends()) {
         if (what == backend + "_resize") return ResizeCase(backend) ? 0 : 1;
+        if (what == backend + "_two_monitors") return TwoMonitors(backend) ? 0 : 1;
+    }
     const size_t split = what.find('_');
     if (split != std::string::npos) {
         const std::string backend = what.substr(0, split);
