@@ -337,11 +337,13 @@ bool CD3DRenderer::Resize(int width, int height) {
     if (m_lost) return false;
     if (width <= 0 || height <= 0 || width > m_maxTextureSize || height > m_maxTextureSize) return false;
     if (width == m_width && height == m_height && m_backBuffer) return true;
-    // ResizeBuffers fails while anything still holds the back buffer, the context's bindings too.
+    // ResizeBuffers fails while anything still holds the back buffer, the context's bindings too,
+    // and the context destroys released views only when it flushes.
     m_context->ClearState();
     m_backBuffer.Reset();
     for (ScreenTarget& screen : m_screens)
         screen = ScreenTarget{};
+    m_context->Flush();
     m_haveFrame = false;
     m_width = m_height = 0;
     if (!Succeeded(m_swapChain->ResizeBuffers(0, static_cast<UINT>(width), static_cast<UINT>(height),
