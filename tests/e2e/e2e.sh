@@ -11,7 +11,8 @@
 #       runs one case of the driver, against another saver when one is named (the x86 build);
 #       exit code 0 means the case passed, 77 that it was skipped: an x86 saver is not run where
 #       x86 programs cannot run under Wine (no 32-bit kernel support, ORVANTA_NO_32BIT=1 set, or
-#       wine32:i386 not installed; see scripts/lib/x86.sh);
+#       wine32:i386 not installed; see scripts/lib/x86.sh). E2E_PROGRAM and E2E_ARGUMENT in the
+#       environment run another Windows program of the suite (the renderers' check) and argument;
 #   e2e.sh cleanup <state dir>
 #       stops the wineserver and the X servers by their pids and removes the run's prefix.
 #
@@ -114,7 +115,7 @@ cmd_run() {
   fi
   local log=$state/$name${scr:+.x86}.log
   # Output goes to a file: a Windows process that outlives the driver must not hold ctest's pipe.
-  timeout -k 5 "$limit" wine "$E2E_DRIVER" "$name" </dev/null >"$log" 2>&1
+  timeout -k 5 "$limit" wine "${E2E_PROGRAM:-$E2E_DRIVER}" "${E2E_ARGUMENT:-$name}" </dev/null >"$log" 2>&1
   local rc=$?
   cat "$log"
   [ $rc = 124 ] && echo "e2e: case $name timed out after $limit s"
