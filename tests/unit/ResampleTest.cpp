@@ -172,6 +172,9 @@ TEST(DrawImage, OnlyPixelsInsideTheClipAndTheScreenChange) {
         for (Sampling sampling : {Sampling::kPoint, Sampling::kBilinear}) {
             for (SimdLevel level : kLevels) {
                 Screen screen(10, 8);
+                EXPECT_EQ(orv::CoveredPixels(screen.Span(), c.target, c.clip),
+                          (c.drawn.Width() > 0 ? c.drawn : Rect{}))
+                    << c.what;
                 orv::DrawImage(picture.View(), {0, 0, 4, 4}, screen.Span(), c.target, c.clip, sampling,
                                level);
                 for (int y = 0; y < screen.height; ++y) {

@@ -316,6 +316,17 @@ void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& scr
     BilinearRowsScalar(image, screen, x0, cols, y0, rows);
 }
 
+Rect CoveredPixels(const ImageSpan& screen, const RectD& target, const Rect& clip) {
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    if (!Usable(screen) ||
+        !Covered(target.left, target.right, std::max(clip.left, 0), std::min(clip.right, screen.width), x0,
+                 x1) ||
+        !Covered(target.top, target.bottom, std::max(clip.top, 0), std::min(clip.bottom, screen.height), y0,
+                 y1))
+        return Rect{};
+    return Rect{x0, y0, x1, y1};
+}
+
 uint32_t BlendWeightFor(double fraction) {
     if (!(fraction > 0)) return 0;
     if (fraction >= 1) return kBlendOne;

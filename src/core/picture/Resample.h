@@ -60,6 +60,10 @@ SimdLevel BestSimdLevel();
 void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& screen, const RectD& target,
                const Rect& clip, Sampling sampling, SimdLevel level = SimdLevel::kBest);
 
+// The screen pixels such a draw changes (empty, all zeros, when none): the caller skips painting
+// black under a picture that covers the whole screen.
+Rect CoveredPixels(const ImageSpan& screen, const RectD& target, const Rect& clip);
+
 // Blend weights for a frame: 0 is the old screen alone, kBlendOne the new one.
 inline constexpr uint32_t kBlendOne = 256;
 // The nearest blend weight to a fraction 0..1 (outside it, and NaN, clamp: NaN counts as 0).
