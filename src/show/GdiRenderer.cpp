@@ -356,6 +356,7 @@ bool CGdiRenderer::Present(double weight) {
         }
         m_shown = shown;
     }
+    m_lastFrameWorkMs = m_frameWorkMs;
     m_frameWorkMs = 0;
     // Without buffers there is nothing to show, but the frame still keeps the display's beat, so
     // that a caller's loop never spins.

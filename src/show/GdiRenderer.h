@@ -36,6 +36,8 @@ public:
 
     // For the tests and the frame log: whether the rows are split over the pool now.
     bool SplitsRows() const { return m_splitRows; }
+    // The wall time the last frame's pixel work took (painting black, drawing, blending), in ms.
+    double LastFrameWorkMs() const { return m_lastFrameWorkMs; }
 
 private:
     explicit CGdiRenderer(CWnd& wnd, HDC compatible);
@@ -90,6 +92,7 @@ private:
 
     // Row splitting: the work of the frame so far, and how long frames have been slow or fast.
     double m_frameWorkMs = 0;
+    double m_lastFrameWorkMs = 0;
     int m_slowFrames = 0;
     int m_fastFrames = 0;
     bool m_splitRows = false;
