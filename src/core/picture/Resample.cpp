@@ -220,6 +220,79 @@ ORV_SSE2 void BilinearRowsSse2(const ImageView& image, const ImageSpan& screen, 
     }
 }
 
+ORV_AVX2 void VerticalAvx2(const uint32_t* top, const uint32_t* bottom, int low, int high, int wy,
+                           uint16_t* out) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i w0 = _mm256_set1_epi16(static_cast<short>(kOne - wy));
+    const __m256i w1 = _mm256_set1_epi16(static_cast<short>(wy));
+    int x = low;
+    // Each 256-bit unpack works on its two 128-bit halves: pixels 0-1 and 4-5 land in `lo`, 2-3
+    // and 6-7 in `hi`; the permutes put them back in order.
+    for (; x + 8 <= high + 1; x += 8, out += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + x));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + x));
+        const __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), w0),
+                                            _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), w1));
+        const __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), w0),
+                                            _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), w1));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    VerticalSse2(top, bottom, x, high, wy, out);
+}
+
+// Two screen pixels from the vertical pass, one in each 128-bit half, as HorizontalSse2 does.
+ORV_AVX2 inline __m256i HorizontalAvx2(const uint16_t* first, const uint16_t* second, __m256i weights) {
+    const __m256i t = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(second)), 1);
+    const __m256i interleaved = _mm256_unpacklo_epi16(t, _mm256_srli_si256(t, 8));
+    const __m256i sum = _mm256_add_epi32(_mm256_madd_epi16(interleaved, weights), _mm256_set1_epi32(kRound));
+    return _mm256_srai_epi32(sum, 2 * kShift);
+}
+
+ORV_AVX2 void BilinearRowsAvx2(const ImageView& image, const ImageSpan& screen, int x0, const Axis& cols,
+                               int y0, const Axis& rows) {
+    const size_t width = cols.index.size();
+    const int low = cols.low;
+    const int high = cols.high;
+    std::vector<uint16_t> vertical(static_cast<size_t>(high - low + 1) * 4);
+    std::vector<int32_t> weights(width);
+    for (size_t i = 0; i < width; ++i)
+        weights[i] = static_cast<int32_t>((static_cast<uint32_t>(cols.weight[i]) << 16) |
+                                          static_cast<uint32_t>(kOne - cols.weight[i]));
+    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    for (size_t j = 0; j < rows.index.size(); ++j) {
+        const uint32_t* top = image.pixels + static_cast<size_t>(rows.index[j]) * image.stride;
+        const uint32_t* bottom = image.pixels + static_cast<size_t>(rows.next[j]) * image.stride;
+        VerticalAvx2(top, bottom, low, high, rows.weight[j], vertical.data());
+        uint32_t* to = screen.pixels + static_cast<size_t>(y0 + j) * screen.stride + x0;
+        const uint16_t* base = vertical.data() - static_cast<ptrdiff_t>(low) * 4;
+        size_t i = 0;
+        for (; i + 4 <= width; i += 4) {
+            const __m256i w01 = _mm256_permutevar8x32_epi32(
+                _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&weights[i]))),
+                spread);
+            const __m256i w23 = _mm256_permutevar8x32_epi32(
+                _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&weights[i + 2]))),
+                spread);
+            const __m256i p01 = HorizontalAvx2(base + cols.index[i] * 4, base + cols.index[i + 1] * 4, w01);
+            const __m256i p23 =
+                HorizontalAvx2(base + cols.index[i + 2] * 4, base + cols.index[i + 3] * 4, w23);
+            // Per half: [p0 p2 | p1 p3] as 16-bit, then as bytes; the permute orders p0 p1 p2 p3.
+            const __m256i packed = _mm256_packs_epi32(p01, p23);
+            const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(packed, packed), order);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm256_castsi256_si128(bytes));
+        }
+        for (; i < width; ++i) {
+            const __m128i p = HorizontalSse2(base + cols.index[i] * 4, _mm_set1_epi32(weights[i]));
+            const __m128i packed = _mm_packs_epi32(p, p);
+            to[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(packed, packed)));
+        }
+    }
+}
+
 ORV_SSE2 void BlendSse2(const uint32_t* from, const uint32_t* to, uint32_t* out, size_t count,
                         uint32_t weight) {
     const __m128i zero = _mm_setzero_si128();
@@ -306,7 +379,12 @@ void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& scr
     }
 #if ORV_X86
     // The SIMD passes load neighbour pairs whole, so they need two columns to load.
-    if (Resolve(level) != SimdLevel::kScalar && image.width >= 2) {
+    const SimdLevel simd = Resolve(level);
+    if (simd == SimdLevel::kAvx2 && image.width >= 2) {
+        BilinearRowsAvx2(image, screen, x0, cols, y0, rows);
+        return;
+    }
+    if (simd == SimdLevel::kSse2 && image.width >= 2) {
         BilinearRowsSse2(image, screen, x0, cols, y0, rows);
         return;
     }
