@@ -1,6 +1,7 @@
 // The presenter's back-ends drawing a known scene (tests/e2e/render/RenderScene.h) through the
 // render check program beside the driver, read back from the screen: a picture at 1:1 with point
-// sampling exactly, a bilinear quad's hand-computed values, and a blend at one half.
+// sampling exactly, a bilinear quad's hand-computed values, a blend at one half, and renderers
+// made and dropped without a GDI object left behind.
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -116,6 +117,18 @@ void CheckScene(const char* backEnd, int tolerance) {
 
     PostMessageA(window, kNextStageMessage, 0, 0);
     ExpectScreen("new screen", std::vector<uint32_t>(old.size(), kNewColour), 0);
+
+    // Renderers made and dropped leave no GDI object behind: one round warms what GDI keeps for
+    // the process, the next must end where it began.
+    DWORD_PTR answer = 1;
+    E2E_EXPECT(SendMessageTimeoutA(window, kChurnMessage, 0, 0, SMTO_NORMAL, 10000, &answer) && answer == 0,
+               "the render check could not make its renderers");
+    const long before = e2e::Measure(check.Process(), check.Pid()).gdiTable;
+    SendMessageTimeoutA(window, kChurnMessage, 0, 0, SMTO_NORMAL, 10000, &answer);
+    const long after = e2e::Measure(check.Process(), check.Pid()).gdiTable;
+    E2E_EXPECT(before == after, "%d renderers made and dropped: GDI objects %ld before, %ld after",
+               kChurnRenderers, before, after);
+    e2e::Note("GDI objects around %d renderers made and dropped: %ld, %ld", kChurnRenderers, before, after);
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     const std::optional<DWORD> code = check.WaitExit(10000);

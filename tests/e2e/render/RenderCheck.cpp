@@ -1,8 +1,8 @@
 // The render check: a window at the screen's corner that draws RenderScene.h's scene through one
 // presenter back-end ("render_check cpu"; another back-end adds its name and factory below), for
-// the driver's render cases to read back from the screen. WM_APP + 1 presents the next stage;
-// closing the window ends the program with 0. Exit codes: 2 no renderer, 3 no texture.
-// Everything here runs on the program's one thread, the window's.
+// the driver's render cases to read back from the screen. WM_APP + 1 presents the next stage,
+// WM_APP + 2 makes and drops renderers (for a count of GDI objects); closing the window ends the program with
+// 0. Exit codes: 2 no renderer, 3 no texture. Everything here runs on the program's one thread, the window's.
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -69,6 +69,31 @@ protected:
         if (m_renderer) m_renderer->Present(kStageWeights[m_stage]);
         return 0;
     }
+    LRESULT OnChurn(WPARAM, LPARAM) {
+        const uint32_t pixel[] = {kNewColour};
+        for (int i = 0; i < kChurnRenderers; ++i) {
+            std::unique_ptr<IFrameRenderer> renderer = CreateGdiRenderer(*this);
+            if (!renderer) return 1;
+            const int width = kWidth - 8 * i, height = kHeight - 4 * i;
+            renderer->Resize(kWidth, kHeight);
+            renderer->Resize(width, height);
+            const auto id = renderer->Upload({pixel, 1, 1, 1});
+            for (IFrameRenderer::Screen screen :
+                 {IFrameRenderer::Screen::kOld, IFrameRenderer::Screen::kNew}) {
+                renderer->BeginScreen(screen);
+                renderer->Draw(id, {0, 0, 1, 1}, {0, 0, double(width), double(height) / 2},
+                               {0, 0, width, height}, IFrameRenderer::Filter::kBilinear);
+                renderer->EndScreen();
+            }
+            renderer->Present(0.5);
+            CClientDC dc(this);
+            renderer->Repaint(dc);
+            renderer->Release(id);
+        }
+        CClientDC dc(this);
+        if (m_renderer) m_renderer->Repaint(dc);
+        return 0;
+    }
     void OnDestroy() {
         m_renderer.reset();  // its DIB sections and context go while the window still exists
         ::PostQuitMessage(0);
@@ -87,6 +112,7 @@ BEGIN_MESSAGE_MAP(CCheckWnd, CWnd)
     ON_WM_ERASEBKGND()
     ON_WM_DESTROY()
     ON_MESSAGE(kNextStageMessage, &CCheckWnd::OnNextStage)
+    ON_MESSAGE(kChurnMessage, &CCheckWnd::OnChurn)
 END_MESSAGE_MAP()
 
 class CCheckApp : public CWinApp {

@@ -35,5 +35,9 @@ constexpr uint32_t kNewColour = 0x00C86432;
 // the new screen alone.
 constexpr unsigned kNextStageMessage = 0x8000 + 1;
 constexpr double kStageWeights[] = {0.0, 0.5, 1.0};
+// Sent (not posted) by the driver: the check makes and drops renderers of several sizes, each
+// drawing and presenting a frame, and answers when done, for the driver to count GDI objects.
+constexpr unsigned kChurnMessage = 0x8000 + 2;
+constexpr int kChurnRenderers = 10;
 
 }  // namespace render_scene
