@@ -267,6 +267,24 @@ TEST(DrawImage, SimdAndScalarAgreeAtEveryScaleAndOffset) {
     }
 }
 
+TEST(DrawImage, BandsOfRowsDrawWhatOneDrawDraws) {
+    // The renderer splits a draw over threads by clipping each to a band of rows: the bands
+    // together must give exactly the one draw, whatever the band edges fall on.
+    const Picture picture = Numbered(23, 17);
+    const RectD source{0.3, 0.7, 22.1, 16.2}, target{-1.5, 2.25, 40.75, 31.6};
+    for (Sampling sampling : {Sampling::kPoint, Sampling::kBilinear}) {
+        Screen whole(41, 33);
+        orv::DrawImage(picture.View(), source, whole.Span(), target, kEverywhere, sampling);
+        for (int bands : {2, 3, 7}) {
+            Screen split(41, 33);
+            for (int b = 0; b < bands; ++b)
+                orv::DrawImage(picture.View(), source, split.Span(), target,
+                               Rect{0, 33 * b / bands, 41, 33 * (b + 1) / bands}, sampling);
+            EXPECT_EQ(split.pixels, whole.pixels) << bands << " bands";
+        }
+    }
+}
+
 TEST(BlendRows, WeightsZeroOneAndHalfAreExact) {
     const std::vector<uint32_t> from = {0x00000000, 0xFFFFFFFF, 0x10203040, 0x01FF7F80, 0x00000000,
                                         0xFFFFFFFF, 0x10203040, 0x01FF7F80, 0x12345678};
