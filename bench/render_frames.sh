@@ -18,7 +18,7 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1920x1080 3840x2160)
 win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
 template=$win/tests/e2e/prefix-template
-program=$win/bench/win/render_frames.exe
+program=${ORVANTA_RENDER_FRAMES:-$win/bench/win/render_frames.exe}  # the x86 one from build/win32 too
 [ -f "$template/.orvanta-prefix" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
 [ -f "$program" ] || { echo "build $program first"; exit 1; }
 
