@@ -24,9 +24,7 @@
 #include <vector>
 
 #include "show/D3DRenderer.h"
-#if ORVANTA_RENDER_CHECK_CPU
 #include "show/GdiRenderer.h"
-#endif
 
 namespace {
 
@@ -151,9 +149,7 @@ private:
 
 std::unique_ptr<IFrameRenderer> MakeRenderer(const std::string& backend, CWnd& wnd) {
     if (backend == "gpu") return CreateD3DRenderer(wnd);
-#if ORVANTA_RENDER_CHECK_CPU
     if (backend == "cpu") return CreateGdiRenderer(wnd);
-#endif
     return nullptr;
 }
 
@@ -671,11 +667,7 @@ int Bench(int width, int height, double seconds) {
 }
 
 std::vector<std::string> Backends() {
-#if ORVANTA_RENDER_CHECK_CPU
     return {"gpu", "cpu"};
-#else
-    return {"gpu"};
-#endif
 }
 
 }  // namespace
