@@ -288,6 +288,9 @@ void CGdiRenderer::BeginScreen(Screen screen) {
 void CGdiRenderer::Draw(TextureId id, const orv::RectF& source, const orv::RectF& target,
                         const orv::Rect& clip, Filter filter) {
     if (m_drawing < 0) return;
+    // An empty or reversed source is a caller's mistake: it draws nothing, as on the GPU, rather
+    // than a mirrored picture. (Also false for NaN.)
+    if (!(source.Width() > 0 && source.Height() > 0)) return;
     const auto found = m_textures.find(id);
     if (found == m_textures.end()) return;
     Texture& texture = found->second;
