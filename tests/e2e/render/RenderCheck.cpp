@@ -666,9 +666,7 @@ int Bench(int width, int height, double seconds) {
     return 0;
 }
 
-std::vector<std::string> Backends() {
-    return {"gpu", "cpu"};
-}
+std::vector<std::string> Backends() { return {"gpu", "cpu"}; }
 
 }  // namespace
 
