@@ -40,6 +40,7 @@ public:
     void SetDisplayBMPFiles(BOOL bShow)         { m_bShowBmp = bShow;       OnSettingChanged(orv::SettingId::DisplayBMPFiles); }
     void SetDisplayJPGFiles(BOOL bShow)         { m_bShowJpg = bShow;       OnSettingChanged(orv::SettingId::DisplayJPGFiles); }
     void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
+    void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
     // clang-format on
     // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
     // the next tick starts at the new list's first entry. The picture on show and the timer are
@@ -101,10 +102,11 @@ protected:
     BOOL m_bShowBmp = TRUE;
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
+    BOOL m_bPanAndZoom = FALSE;
     std::string m_strFolder;
     orv::SettingsFields Fields() {
         return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
-                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_strFolder};
+                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_bPanAndZoom,  m_strFolder};
     }
     std::vector<CSlide> m_slides;
 

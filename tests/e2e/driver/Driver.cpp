@@ -241,6 +241,7 @@ void Settings::Write() const {
     dword("DisplayBMPFiles", bmp);
     dword("DisplayJPGFiles", jpg);
     dword("FadeBetweenPictures", fade.value_or(0));
+    dword("PanAndZoom", panAndZoom);
     if (folder)
         RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
                        DWORD(folder->size() + 1));
