@@ -149,14 +149,14 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
         case Kind::EndFade:
             m_pPresenter->EndFade([this](CDC& dc) { DrawFailureBoxes(dc); });
             break;
-        case Kind::ArmFrameTimer: {
+        case Kind::WantFrame: {
             // Due at a time on the fade's clock, whatever this frame cost. Without a window
             // SetTimer would make a thread timer that nothing ever kills.
             const double wait = command.atMs - NowMs();
             if (m_hWnd) SetTimer(kFadeTimer, wait < 1 ? 1u : static_cast<UINT>(wait));
             break;
         }
-        case Kind::StopFrameTimer:
+        case Kind::StopFrames:
             if (m_hWnd) KillTimer(kFadeTimer);
             break;
         case Kind::ArmSlideTimer:

@@ -1,6 +1,7 @@
 #include "show/ShowWorker.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <new>
 #include <utility>
@@ -282,7 +283,10 @@ PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) 
     const orv::DrawSizeFn drawSize = [&slide, &job](orv::Size picture) {
         const orv::Rect target =
             orv::PictureRectIn(slide.area, picture, slide.screen, job.stretch, job.preview);
-        return orv::Size{target.Width(), target.Height()};
+        // Pan and zoom draws a crop of it up to job.zoom times larger.
+        const double zoom = job.zoom >= 1.0 && job.zoom <= 2.0 ? job.zoom : 1.0;
+        return orv::Size{static_cast<int32_t>(std::ceil(target.Width() * zoom)),
+                         static_cast<int32_t>(std::ceil(target.Height() * zoom))};
     };
     // A picture without pixels would reach the layout's divisions. The loaders report their
     // failures as results (the JPEG loader's own exceptions stay inside it); only the allocator

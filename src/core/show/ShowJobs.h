@@ -28,6 +28,9 @@ struct DealJob {
     bool preview = false;
     bool paletteDisplay = false;
     bool showCaption = true;
+    // The largest zoom the slides are drawn at (pan and zoom): each is decoded for its drawn size
+    // times this, so the zoom never blurs it.
+    double zoom = 1.0;
 };
 
 // A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
