@@ -1,0 +1,159 @@
+// Pan and zoom on the CPU back-end: the box's value reaches the show, the picture moves (a pixel
+// read twice differs, waited for), the corners of a moving picture's rectangle never show the
+// black behind it, a key during motion ends the saver, a display change mid-motion, a palette
+// display keeps the still show, and pictures one pixel wide or high.
+#include <string>
+#include <vector>
+
+#include "Driver.h"  // <windows.h> first
+
+using namespace e2e;
+
+namespace {
+
+// A 24-bit picture whose every pixel differs from its neighbours (red across, green down) and none
+// is black (blue at least 96).
+std::vector<uint8_t> GradientBmp(int width, int height) {
+    std::vector<uint8_t> v = SolidBmp24(width, height, RGB(0, 0, 0));
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &v[54 + stride * y + 3 * size_t(x)];
+            p[0] = uint8_t(96 + (x + y) % 160);
+            p[1] = uint8_t(y * 255 / (height > 1 ? height - 1 : 1));
+            p[2] = uint8_t(x * 255 / (width > 1 ? width - 1 : 1));
+        }
+    return v;
+}
+
+// One picture (or several, in name order) stretched over the screen, pan and zoom on, fades off,
+// no captions, no timer in the way.
+void WriteMovingShow(const std::vector<std::vector<uint8_t>>& pictures, DWORD panAndZoom = 1) {
+    const std::string folder = MakeFolder("pics");
+    for (size_t i = 0; i < pictures.size(); ++i)
+        WriteFileBytes(folder + "\\" + std::string(1, char('a' + i)) + ".bmp", pictures[i]);
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 1;
+    s.caption = 0;
+    s.fade = 0;
+    s.panAndZoom = panAndZoom;
+    s.folder = folder;
+    s.Write();
+}
+
+// Points spread over the screen, away from its edges.
+std::vector<POINT> Probes() {
+    const int w = ScreenWidth(), h = ScreenHeight();
+    return {{w / 8, h / 8}, {w * 7 / 8, h / 8}, {w / 2, h / 2}, {w / 8, h * 7 / 8}, {w * 7 / 8, h * 7 / 8}};
+}
+
+std::vector<COLORREF> Read(const std::vector<POINT>& points) {
+    std::vector<COLORREF> values;
+    for (const POINT& p : points)
+        values.push_back(ScreenPixel(p.x, p.y));
+    return values;
+}
+
+// Waits for the picture (no probe black), then for any probe to change: the picture moves.
+bool WaitMotion(DWORD timeoutMs = 8000) {
+    const std::vector<POINT> probes = Probes();
+    std::vector<COLORREF> first;
+    if (!WaitUntil(
+            [&] {
+                first = Read(probes);
+                for (COLORREF c : first)
+                    if (c == RGB(0, 0, 0)) return false;
+                return true;
+            },
+            timeoutMs))
+        return false;
+    return WaitUntil([&] { return Read(probes) != first; }, timeoutMs);
+}
+
+}  // namespace
+
+E2E_CASE(motion_picture_moves) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_EXPECT(WaitMotion(), "with pan and zoom on the picture did not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
+
+E2E_CASE(motion_corners_never_black) {
+    // The picture's rectangle is the whole 4:3 screen: its corners are picture at every zoom.
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    const int w = ScreenWidth(), h = ScreenHeight();
+    const POINT corners[] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+    // Read for two seconds of motion: the corners change, none is ever black.
+    const double end = NowMs() + 2000;
+    int reads = 0;
+    while (NowMs() < end) {
+        for (const POINT& p : corners) {
+            const COLORREF c = ScreenPixel(p.x, p.y);
+            E2E_REQUIRE(c != RGB(0, 0, 0), "corner (%ld, %ld) black after %d reads", p.x, p.y, reads);
+        }
+        ++reads;
+    }
+    Note("%d reads of the four corners", reads);
+}
+
+E2E_CASE(motion_key_ends_saver) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    const double pressed = NowMs();
+    saver.Post(WM_KEYDOWN, VK_SPACE, 1);
+    ExpectEndsOnce(saver, "a key during motion");
+    Note("a key during motion ended the saver after %.0f ms", NowMs() - pressed);
+}
+
+E2E_CASE(motion_display_change_goes_on) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    saver.Post(WM_DISPLAYCHANGE, 24, MAKELPARAM(ScreenWidth(), ScreenHeight()));
+    E2E_REQUIRE(RoundTrip(saver.WaitFullScreen()), "the saver did not answer after the display change");
+    E2E_EXPECT(WaitMotion(), "after the display change the picture stopped moving");
+    saver.Tick();
+    E2E_EXPECT(WaitMotion(), "the next slide after the change does not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
+
+E2E_CASE_WITH(motion_palette_display_stays_still, "depth=8") {
+    // 256 colours: the still show, pan and zoom on or not. The screen holds still once drawn.
+    WriteMovingShow({SolidBmp24(400, 300, RGB(255, 255, 255))});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const POINT centre{ScreenWidth() / 2, ScreenHeight() / 2};
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(centre.x, centre.y) != RGB(0, 0, 0); }, 5000),
+                "the picture did not show");
+    const Shot still = WaitStillScreen();
+    const Shot again = WaitStillScreen();
+    E2E_EXPECT(still.pixels == again.pixels, "the palette display's screen changed: it moves");
+    E2E_EXPECT(saver.Running(), "the saver ended");
+}
+
+E2E_CASE(motion_one_pixel_pictures) {
+    // 1 x 10000 and 10000 x 1: laid out thinner than a pixel, so nothing may show of them; the
+    // window goes on answering through their motion, and the show goes on to the next.
+    WriteMovingShow({GradientBmp(1, 10000), GradientBmp(10000, 1), GradientBmp(400, 300)});
+    Saver saver("/s");
+    const HWND hwnd = saver.WaitFullScreen();
+    for (int i = 0; i < 2; ++i) {
+        E2E_EXPECT(RoundTrip(hwnd), "the window did not answer on picture %d", i + 1);
+        saver.Tick();
+    }
+    E2E_EXPECT(WaitMotion(), "the picture after them does not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
