@@ -88,7 +88,11 @@ for size in "${sizes[@]}"; do
   rate=$(sed -n 's/^rate //p' "$work/intervals")
   grep -v '^rate' "$work/intervals" | sort -n | awk -v r="$rate" '
     { d[++m] = $1 }
-    END { printf "%s %.1f %.1f %.1f\n", r, d[int((m + 1) / 2)], d[int(m * 0.95 + 0.5) > 0 ? int(m * 0.95 + 0.5) : 1], d[m] }' \
+    END {
+      k = int(m * 0.95 + 0.5)
+      if (k < 1) k = 1
+      printf "%s %.1f %.1f %.1f\n", r, d[int((m + 1) / 2)], d[k], d[m]
+    }' \
     >"$work/figures"
   read -r rate median p95 longest <"$work/figures"
   awk -v l="$size" -v r="$rate" -v me="$median" -v p="$p95" -v lo="$longest" -v a="$after" -v b="$before" \

@@ -157,3 +157,49 @@ E2E_CASE(motion_one_pixel_pictures) {
     E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
                "the saver ended or opened a second window");
 }
+
+E2E_CASE(motion_dialog_box_starts_the_preview_moving) {
+    // The preview lives inside the dialog's modal loop: its frames come all the same.
+    WriteMovingShow({GradientBmp(400, 300)}, 0);
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    E2E_REQUIRE(dlg, "the settings dialog did not show");
+    HWND preview = nullptr;
+    EnumChildWindows(
+        dlg,
+        [](HWND h, LPARAM p) -> BOOL {
+            char cls[64] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&preview));
+    E2E_REQUIRE(preview, "the dialog has no preview window");
+    RECT r;
+    GetClientRect(preview, &r);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const POINT probes[] = {{r.left + 4, r.top + 4},
+                            {(r.left + r.right) / 2, (r.top + r.bottom) / 2},
+                            {r.right - 5, r.bottom - 5}};
+    auto read = [&] {
+        std::vector<COLORREF> v;
+        for (const POINT& p : probes)
+            v.push_back(ScreenPixel(p.x, p.y));
+        return v;
+    };
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(probes[1].x, probes[1].y) != RGB(0, 0, 0); }, 8000),
+                "the preview shows no picture");
+    // Pan and zoom off: the preview stands still.
+    const Shot still = WaitStill(r);
+    E2E_REQUIRE(!still.pixels.empty(), "the preview does not hold still with pan and zoom off");
+    PostMessageA(GetDlgItem(dlg, 1020), BM_CLICK, 0, 0);
+    const std::vector<COLORREF> before = read();
+    E2E_EXPECT(WaitUntil([&] { return read() != before; }, 8000), "the preview does not move after the box");
+    const std::vector<COLORREF> later = read();
+    E2E_EXPECT(WaitUntil([&] { return read() != later; }, 8000), "the preview's motion stopped");
+    PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    auto code = saver.WaitExit(10000);
+    E2E_EXPECT(code && *code == 0, "the dialog did not end with 0 after OK");
+    E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "PanAndZoom is not the DWORD 1 after the box");
+}
