@@ -203,3 +203,41 @@ E2E_CASE(motion_dialog_box_starts_the_preview_moving) {
     E2E_EXPECT(code && *code == 0, "the dialog did not end with 0 after OK");
     E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "PanAndZoom is not the DWORD 1 after the box");
 }
+
+E2E_CASE(motion_crossfade_blends_two_moving_pictures) {
+    // Solid red then solid blue, moving and fading: the centre passes through blends of the two.
+    WriteMovingShow({SolidBmp24(400, 300, RGB(255, 0, 0)), SolidBmp24(400, 300, RGB(0, 0, 255))});
+    Settings s;
+    s.fade = 1;
+    s.Write();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const int x = ScreenWidth() / 2, y = ScreenHeight() / 2;
+    E2E_REQUIRE(WaitPixel(x, y, RGB(255, 0, 0)), "the red picture did not show: %s",
+                Describe(ScreenPixel(x, y)).c_str());
+    saver.Tick();
+    auto blend = [](COLORREF c) {
+        return GetGValue(c) == 0 && GetRValue(c) > 0 && GetBValue(c) > 0 && GetRValue(c) < 255 &&
+               GetBValue(c) < 255;
+    };
+    E2E_EXPECT(WaitUntil([&] { return blend(ScreenPixel(x, y)); }, 5000),
+               "no blend of red and blue showed: %s", Describe(ScreenPixel(x, y)).c_str());
+    E2E_EXPECT(WaitPixel(x, y, RGB(0, 0, 255)), "the fade did not end on blue: %s",
+               Describe(ScreenPixel(x, y)).c_str());
+}
+
+E2E_CASE_WITH(motion_two_monitors_each_move, "monitors=2") {
+    WriteMovingShow({GradientBmp(400, 300), GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const std::vector<RECT> monitors = ShowingOrderMonitors();
+    E2E_REQUIRE(monitors.size() == 2, "%zu monitors, want 2", monitors.size());
+    for (const RECT& m : monitors) {
+        const POINT p{m.left + (m.right - m.left) / 8, m.top + (m.bottom - m.top) / 8};
+        E2E_EXPECT(WaitUntil([&] { return ScreenPixel(p.x, p.y) != RGB(0, 0, 0); }, 8000),
+                   "the monitor at %ld,%ld shows no picture", m.left, m.top);
+        const COLORREF first = ScreenPixel(p.x, p.y);
+        E2E_EXPECT(WaitUntil([&] { return ScreenPixel(p.x, p.y) != first; }, 8000),
+                   "the picture on the monitor at %ld,%ld does not move", m.left, m.top);
+    }
+}
