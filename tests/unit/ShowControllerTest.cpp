@@ -506,3 +506,53 @@ TEST(ShowController, APictureOnShowPastItsTimeKeepsMovingInsideItself) {
     EXPECT_LE(a.right, 400.0);
     EXPECT_LE(a.bottom, 300.0);
 }
+
+TEST(ShowController, TurningPanAndZoomOnMovesTheSlidesOnShowOnceTheirNewDecodeCutsIn) {
+    Show show(false, false, true);
+    orv::SettingsRecord still = show.Controller().Settings();
+    still.panAndZoom = 0;
+    show.Controller().SettingChanged(orv::SettingId::PanAndZoom, still);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"cut in, still", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"no frames", S::kFadeBegan, "", {}, false, 0},
+        {"turned on: decoded again for the zoom",
+         S::kSetting,
+         "forget screens, redo a, prepare b",
+         {},
+         false,
+         0,
+         orv::SettingId::PanAndZoom},
+        {"stale", S::kAnswer, ""},
+        {"the new decode cuts in", S::kAnswer, "present a in place"},
+        {"and moves from then on",
+         S::kFadeBegan,
+         "moving frame 255 of 0+1, next frame at 5000",
+         {},
+         false,
+         5000},
+        {"every refresh", S::kFrame, "moving frame 255 of 0+1, next frame at 5017", {}, false, 5017},
+        {"a whole drift later (10 s)",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 15000",
+         {},
+         false,
+         15000},
+        {"and back", S::kFrame, "moving frame 255 of 0+1, next frame at 25000", {}, false, 25000},
+    });
+    EXPECT_EQ(show.Jobs().at(2).zoom, 1.25);
+    EXPECT_TRUE(show.Jobs().at(2).redo);
+    // Its drift starts at the cut, not at the hand-over: a drift's length after the cut it stands
+    // at the far end (joined half way, it would be back where it was at the cut), and as long
+    // again after that, back at its start.
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_EQ(frames.size(), 4u);
+    const orv::FrameRect cut = frames[0].framings[0].source;
+    EXPECT_FALSE(frames[1].framings[0].source == cut);
+    EXPECT_GT(std::abs(frames[2].framings[0].source.left - cut.left) +
+                  std::abs(frames[2].framings[0].source.right - cut.right),
+              1.0);
+    EXPECT_NEAR(frames[3].framings[0].source.left, cut.left, 1e-9);
+    EXPECT_NEAR(frames[3].framings[0].source.right, cut.right, 1e-9);
+}

@@ -227,7 +227,12 @@ ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& 
         return out;
     // A fade's two screens are drawn one way or the other throughout: turning the drift on or off
     // ends a running one where it stands.
-    if (id == SettingId::PanAndZoom) EndFade(out);
+    // Turned on, the slides on show start a drift of their own when their new decode cuts in,
+    // rather than joining one half run since their hand-over.
+    if (id == SettingId::PanAndZoom) {
+        EndFade(out);
+        m_onShow.timed = false;
+    }
     PrepareAgain(true, out);
     return out;
 }
@@ -338,7 +343,7 @@ void ShowController::PlanMotions(const std::vector<ShowSlide>& slides, bool fadi
         next.pictures.push_back(slide.picture ? Size{slide.picture->GetWidth(), slide.picture->GetHeight()}
                                               : Size{0, 0});
     }
-    if (samePictures && m_onShow.drifts.size() == slides.size() && m_onShow.timed) {
+    if (samePictures && m_onShow.drifts.size() == slides.size() && m_onShow.timed && MotionWanted()) {
         // The same pictures decoded again (a setting, a resize): each drift goes on where it stands.
         // A framing is in the picture's own pixels, which a new decode size does not change.
         next.drifts = m_onShow.drifts;
