@@ -192,6 +192,7 @@ std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesOf(orv::ShowCommand& command
         slides[i].m_rcArea = ToRECT(from.area);
         slides[i].m_pPicture = std::move(from.picture);
         slides[i].m_strCaption = std::move(from.caption);
+        slides[i].m_bgra = std::move(from.bgra);
         // The same pictures decoded again after a change of setting: each box stays where it was
         // and no number is drawn for it.
         if (command.keepCaptionPlaces && i < m_slides.size()) {
@@ -554,6 +555,16 @@ void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const o
     const int width = slide.m_pPicture->GetWidth(), height = slide.m_pPicture->GetHeight();
     const int cx = std::clamp(static_cast<int>(std::ceil(target.Width() * orv::kLargestZoom)), 1, width);
     const int cy = std::clamp(static_cast<int>(std::ceil(target.Height() * orv::kLargestZoom)), 1, height);
+    orv::BgraPixels& ready = slide.m_bgra;
+    if (!ready.pixels.empty()) {
+        // The worker drew it already: the window's thread only uploads. Freed after, since a
+        // renderer that takes over later draws it again from the picture.
+        slide.m_texture =
+            renderer.Upload(orv::BgraView{ready.pixels.data(), ready.size.cx, ready.size.cy, ready.size.cx});
+        slide.m_textureSize = SIZE{ready.size.cx, ready.size.cy};
+        ready = orv::BgraPixels();
+        if (slide.m_texture) return;
+    }
     CClientDC screen(this);
     PixelCanvas canvas(screen, cx, cy);
     if (!canvas.bits) return;

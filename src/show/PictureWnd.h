@@ -72,6 +72,7 @@ protected:
         IFrameRenderer::TextureId m_texture = 0;
         IFrameRenderer::TextureId m_captionTexture = 0;
         SIZE m_textureSize{0, 0};
+        orv::BgraPixels m_bgra;  // as the worker prepared it; freed once uploaded
     };
 
     // Draws every slide into dc, in client coordinates. failureBoxes: a slide whose picture failed

@@ -184,8 +184,8 @@ void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
 std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const {
     std::vector<ShowSlide> slides;
     for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
-        slides.push_back(
-            ShowSlide{areas[i], std::move(result.slides[i].picture), std::move(result.slides[i].caption)});
+        slides.push_back(ShowSlide{areas[i], std::move(result.slides[i].picture),
+                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra)});
     return slides;
 }
 
