@@ -241,3 +241,35 @@ E2E_CASE_WITH(motion_two_monitors_each_move, "monitors=2") {
                    "the picture on the monitor at %ld,%ld does not move", m.left, m.top);
     }
 }
+
+E2E_CASE(motion_small_picture_drifts_inside_its_own_rectangle) {
+    // Stretch off: a picture smaller than the screen keeps its own rectangle, and its drift stays
+    // inside it: the rectangle's corners are picture throughout, the black around it stays black.
+    WriteMovingShow({GradientBmp(200, 150)});
+    Settings s;
+    s.stretch = 0;
+    s.Write();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const int x = ScreenWidth() / 2, y = ScreenHeight() / 2;
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(x, y) != RGB(0, 0, 0); }, 8000),
+                "the picture did not show");
+    const COLORREF first = ScreenPixel(x, y);
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(x, y) != first; }, 8000), "the picture did not move");
+    RECT r = CaptureScreen().BoundsNot(RGB(0, 0, 0));
+    E2E_REQUIRE(r.right - r.left == 200 && r.bottom - r.top == 150, "the picture covers %s, want 200 x 150",
+                Describe(r).c_str());
+    const POINT inside[] = {
+        {r.left, r.top}, {r.right - 1, r.top}, {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}};
+    const POINT outside[] = {
+        {r.left - 1, r.top - 1}, {r.right, r.top - 1}, {r.left - 1, r.bottom}, {r.right, r.bottom}};
+    const double end = NowMs() + 2000;
+    while (NowMs() < end) {
+        for (const POINT& p : inside)
+            E2E_REQUIRE(ScreenPixel(p.x, p.y) != RGB(0, 0, 0), "the picture's corner (%ld, %ld) went black",
+                        p.x, p.y);
+        for (const POINT& p : outside)
+            E2E_REQUIRE(ScreenPixel(p.x, p.y) == RGB(0, 0, 0), "the drift left its rectangle at (%ld, %ld)",
+                        p.x, p.y);
+    }
+}
