@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/show/Fade.h"
 #include "show/D3DRenderer.h"
 #include "show/GdiRenderer.h"
 
@@ -21,7 +20,7 @@ IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
                      (m_switch == PresenterSwitch::kAuto && !paletteDisplay && !m_gpuGivenUp);
     if (gpu) m_renderer = CreateD3DRenderer(m_wnd);
     if (!m_renderer) m_renderer = CreateGdiRenderer(m_wnd);
-    m_timedFrames = 0;
+    m_pace = orv::FramePaceWatch();
     return m_renderer.get();
 }
 
@@ -35,13 +34,6 @@ bool CRendererChoice::FallBack() {
 bool CRendererChoice::Timed(double nowMs, int refreshHz) {
     if (m_switch != PresenterSwitch::kAuto || !m_renderer || std::strcmp(m_renderer->Name(), "gpu") != 0)
         return false;
-    // The first few frames pay for the device's warm-up; the next second is the measure.
-    constexpr int kWarmUp = 10, kMeasured = 60;
-    ++m_timedFrames;
-    if (m_timedFrames == kWarmUp) m_firstTimedMs = nowMs;
-    if (m_timedFrames != kWarmUp + kMeasured) return false;
-    const double period = 1000.0 / orv::FrameRateFor(refreshHz);
-    // A quarter over the period on average: frames are being missed, not merely jittered.
-    if ((nowMs - m_firstTimedMs) / kMeasured <= period * 1.25) return false;
+    if (m_pace.Presented(nowMs, refreshHz) != orv::FramePaceWatch::Verdict::kFallsBehind) return false;
     return FallBack();
 }

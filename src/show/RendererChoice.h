@@ -7,6 +7,7 @@
 // only.
 #include <memory>
 
+#include "core/show/FramePace.h"
 #include "show/FrameRenderer.h"
 
 enum class PresenterSwitch { kAuto, kCpu, kGpu };
@@ -34,6 +35,5 @@ private:
     PresenterSwitch m_switch;
     std::unique_ptr<IFrameRenderer> m_renderer;
     bool m_gpuGivenUp = false;
-    int m_timedFrames = 0;
-    double m_firstTimedMs = 0;
+    orv::FramePaceWatch m_pace;
 };
