@@ -167,6 +167,17 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
             break;
         case Kind::StopFrames:
             m_bFramesWanted = false;
+            // Nothing moves any more (pan and zoom turned off, a palette display): the frame
+            // renderer's last frame would stand in for the still slides, so it goes, and the
+            // slides are painted as ever.
+            if (!m_show.Moving() && m_renderers.Current()) {
+                m_bMotionFade = false;
+                ReleaseTextures(m_oldSlides);
+                m_oldSlides.clear();
+                ReleaseTextures(m_slides);
+                m_renderers.Reset();
+                if (m_hWnd) InvalidateRect(nullptr, TRUE);
+            }
             break;
         case Kind::ArmSlideTimer:
             if (m_hWnd) SetTimer(kSlideTimer, command.delayMs);

@@ -198,6 +198,11 @@ E2E_CASE(motion_dialog_box_starts_the_preview_moving) {
     E2E_EXPECT(WaitUntil([&] { return read() != before; }, 8000), "the preview does not move after the box");
     const std::vector<COLORREF> later = read();
     E2E_EXPECT(WaitUntil([&] { return read() != later; }, 8000), "the preview's motion stopped");
+    // Off again: the preview stands still, as it was before the box.
+    PostMessageA(GetDlgItem(dlg, 1020), BM_CLICK, 0, 0);
+    E2E_EXPECT(WaitUntil([&] { return Capture(r).pixels == still.pixels; }, 8000),
+               "with pan and zoom off again the preview does not show its still picture");
+    PostMessageA(GetDlgItem(dlg, 1020), BM_CLICK, 0, 0);
     PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
     auto code = saver.WaitExit(10000);
     E2E_EXPECT(code && *code == 0, "the dialog did not end with 0 after OK");
