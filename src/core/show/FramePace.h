@@ -1,0 +1,28 @@
+#pragma once
+// Whether a back-end keeps the display's rate, judged by the times its frames were presented: the
+// presenter leaves a GPU whose frames cannot keep it (a software adapter that calls itself a
+// hardware card, a weak integrated GPU, a remote session) for the CPU. Pure arithmetic on the
+// window's clock.
+namespace orv {
+
+class FramePaceWatch {
+public:
+    enum class Verdict { kUndecided, kKeepsUp, kFallsBehind };
+
+    // The first frames pay for the device's warm-up and are not counted; the next ones are the
+    // measure.
+    static constexpr int kWarmUpFrames = 10;
+    static constexpr int kMeasuredFrames = 60;
+
+    // A frame was presented at nowMs on a display of refreshHz (GetDeviceCaps VREFRESH; 0 or
+    // unbelievable means 60). kUndecided until the measured frames are in, then the verdict once;
+    // kUndecided again afterwards. Falling behind is an average interval a quarter over the
+    // display's period: frames missed, not merely jittered.
+    Verdict Presented(double nowMs, int refreshHz);
+
+private:
+    int m_frames = 0;
+    double m_firstMs = 0;
+};
+
+}  // namespace orv

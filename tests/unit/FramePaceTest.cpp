@@ -1,0 +1,42 @@
+#include "core/show/FramePace.h"
+
+#include <gtest/gtest.h>
+
+using Verdict = orv::FramePaceWatch::Verdict;
+
+TEST(FramePaceWatch, JudgesTheAverageIntervalAfterTheWarmUpAgainstTheRefresh) {
+    struct Case {
+        const char* what;
+        int refreshHz;
+        double warmUpMs;  // the interval of the first ten frames
+        double steadyMs;  // the interval after them
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {"every refresh at 60 Hz", 60, 16.7, 16.7, Verdict::kKeepsUp},
+        {"a slow start is forgiven", 60, 500, 16.7, Verdict::kKeepsUp},
+        {"every other refresh", 60, 16.7, 33.3, Verdict::kFallsBehind},
+        {"just inside a quarter over", 60, 16.7, 20.8, Verdict::kKeepsUp},
+        {"just past a quarter over", 60, 16.7, 20.9, Verdict::kFallsBehind},
+        {"a 30 Hz display kept", 30, 33.4, 33.4, Verdict::kKeepsUp},
+        {"a 144 Hz display missed at 60", 144, 7, 16.7, Verdict::kFallsBehind},
+        {"unknown refresh is 60", 0, 16.7, 16.7, Verdict::kKeepsUp},
+        {"unknown refresh, missed", 1, 16.7, 33.3, Verdict::kFallsBehind},
+    };
+    for (const Case& c : cases) {
+        orv::FramePaceWatch watch;
+        double t = 1000;
+        int said = 0;
+        Verdict verdict = Verdict::kUndecided;
+        for (int frame = 1; frame <= 200; ++frame) {
+            t += frame <= 10 ? c.warmUpMs : c.steadyMs;
+            const Verdict v = watch.Presented(t, c.refreshHz);
+            if (v == Verdict::kUndecided) continue;
+            ++said;
+            verdict = v;
+            EXPECT_EQ(frame, 70) << c.what << ": decided after ten frames of warm-up and sixty measured";
+        }
+        EXPECT_EQ(said, 1) << c.what;
+        EXPECT_EQ(verdict, c.verdict) << c.what;
+    }
+}
