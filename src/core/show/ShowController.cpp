@@ -65,7 +65,7 @@ void ShowController::StartWalk(ShowCommands& out) {
     m_prepared.clear();
     ShowCommand command(ShowCommand::Kind::StartWalk);
     command.walk = WalkJob{m_walk, m_settings.folder, m_settings.showBmp != 0, m_settings.showJpg != 0,
-                           m_settings.showOther != 0};
+                           m_settings.showOther != 0, {m_settings.folder}, {}};
     out.push_back(std::move(command));
 }
 

@@ -30,7 +30,7 @@ struct DealJob {
     bool showCaption = true;
 };
 
-// A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
+// A walk of the picture folders under the type boxes. The extensions "Others" stands for are asked
 // of the imaging component by the worker (COM and the registry are slow and belong off the
 // window's thread).
 struct WalkJob {
@@ -39,6 +39,13 @@ struct WalkJob {
     bool showBmp = true;
     bool showJpg = true;
     bool showOther = true;
+    // The folders walked (WalkFoldersOf), in the order their pictures are listed: Directory
+    // first, then MoreFolders as listed; normalised (no trailing backslash), none listed twice and
+    // none inside another or inside an excluded folder. The controller always fills them; empty
+    // when every configured folder is excluded. folder stays Directory as the settings give it.
+    std::vector<std::string> roots;
+    // Subtrees below a root that are never entered, normalised like the roots.
+    std::vector<std::string> excluded;
 };
 
 struct PreparedSlide {
