@@ -33,3 +33,9 @@
 #define IDC_SHOW_JPG           1017
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
+#define IDC_MORE_FOLDERS       1021   // list box: the folders walked after Directory
+#define IDC_ADD_FOLDER         1022
+#define IDC_REMOVE_FOLDER      1023
+#define IDC_EXCLUDED_FOLDERS   1024   // list box: the subtrees never walked
+#define IDC_ADD_EXCLUDED       1025
+#define IDC_REMOVE_EXCLUDED    1026
