@@ -873,3 +873,74 @@ E2E_CASE(settings_folder_lists_add_remove_and_ok_writes_them) {
     auto dir = ReadString("Directory");
     E2E_EXPECT(dir && *dir == s.folder, "Directory '%s' changed", dir ? dir->c_str() : "(missing)");
 }
+
+E2E_CASE(settings_folder_lists_reach_the_preview_and_cancel_keeps_them) {
+    constexpr COLORREF kBlue = RGB(40, 40, 200);
+    const std::string a = MakeFolder("a");
+    MakeFolder("a\\sub");
+    const std::string b = MakeFolder("b");
+    WriteFileBytes(a + "\\a.bmp", SolidBmp24(400, 300, kRed));
+    WriteFileBytes(a + "\\sub\\b.bmp", SolidBmp24(400, 300, kGreen));
+    WriteFileBytes(b + "\\c.bmp", SolidBmp24(400, 300, kBlue));
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 0;
+    s.folder = a;
+    s.Write();
+    HKEY key;
+    E2E_REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                nullptr) == ERROR_SUCCESS,
+                "cannot open the settings key");
+    auto multi = [&](const char* name, const std::string& text) {
+        std::wstring data = Wide(text);
+        data.append(2, L'\0');
+        RegSetValueExW(key, Wide(name).c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                       static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    };
+    multi("MoreFolders", b);
+    multi("ExcludedFolders", a + "\\sub");
+    RegCloseKey(key);
+
+    Saver saver("/c");
+    SettingsDialog dlg = WaitSettingsDialog(saver);
+    E2E_EXPECT(ListItems(dlg.Item(IDC_MORE_FOLDERS)) == std::vector<std::string>{b},
+               "the folder list is not '%s'", b.c_str());
+    const POINT c = dlg.PreviewCentre();
+    // The stored lists: a, then b's picture; a\sub is left out.
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "the preview does not start with a\\a.bmp");
+    dlg.Tick();
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kBlue), "the second picture is not b\\c.bmp (%s)",
+                Describe(ScreenPixel(c.x, c.y)).c_str());
+
+    // The exclusion removed: the preview walks anew and a\sub joins in, after a\a.bmp.
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(dlg.Item(IDC_EXCLUDED_FOLDERS), LB_SETCURSEL, 0, 0, SMTO_NORMAL, 3000, &r);
+    dlg.Click(IDC_REMOVE_EXCLUDED);
+    Sync(dlg.hwnd);
+    dlg.Tick();
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "after the exclusion went the next tick is not a\\a.bmp");
+    dlg.Tick();
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kGreen), "a\\sub\\b.bmp does not follow once its exclusion went (%s)",
+                Describe(ScreenPixel(c.x, c.y)).c_str());
+
+    // The more folder removed: after a's two pictures the show wraps to the first, not to b's.
+    SendMessageTimeoutA(dlg.Item(IDC_MORE_FOLDERS), LB_SETCURSEL, 0, 0, SMTO_NORMAL, 3000, &r);
+    dlg.Click(IDC_REMOVE_FOLDER);
+    Sync(dlg.hwnd);
+    dlg.Tick();
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kRed), "after the folder went the next tick is not a\\a.bmp");
+    dlg.Tick();
+    E2E_REQUIRE(WaitPixel(c.x, c.y, kGreen), "no advance to a\\sub\\b.bmp");
+    dlg.Tick();
+    E2E_EXPECT(WaitPixel(c.x, c.y, kRed), "the removed folder's picture still shows (%s)",
+               Describe(ScreenPixel(c.x, c.y)).c_str());
+    if (FailureCount()) SaveScreen("lists_preview");
+
+    // Cancel: the stored lists stay as they were.
+    dlg.Click(IDCANCEL);
+    saver.WaitExit(10000);
+    E2E_EXPECT(ReadMultiString("MoreFolders") == std::vector<std::string>{b}, "Cancel changed MoreFolders");
+    E2E_EXPECT(ReadMultiString("ExcludedFolders") == std::vector<std::string>{a + "\\sub"},
+               "Cancel changed ExcludedFolders");
+}
