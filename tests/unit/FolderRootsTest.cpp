@@ -76,6 +76,12 @@ TEST(WalkFoldersOf, RootsInListedOrderEachOnceAndOutsideEveryExclusion) {
           "ber",
           "C:\\\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE"},
          {}},
+        {"legacy code-page bytes (not UTF-8) stay apart, their ASCII folded",
+         "C:\\Bilder\\\xC4",  // Ä in code page 1252
+         {"c:\\bilder\\\xD6", "C:\\BILDER\\\xC4\\x"},
+         {},
+         {"C:\\Bilder\\\xC4", "c:\\bilder\\\xD6"},
+         {}},
         {"empty entries of the lists mean nothing", "C:\\P", {"", "\\"}, {""}, {"C:\\P"}, {}},
         {"an excluded folder that holds a root takes it out",
          "C:\\Pictures\\Keep",
