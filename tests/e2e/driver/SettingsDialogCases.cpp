@@ -296,7 +296,9 @@ E2E_CASE(settings_owned_by_command_line_window) {
         return RegisterClassA(&wc);
     }();
     (void)cls;
-    HWND owner = CreateWindowExA(0, "E2ESettingsOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 20,
+    // Far enough from the screen's left edge that the dialog, wider than the owner, centred over it
+    // stays on the screen: the test is the centring, not the move into the work area.
+    HWND owner = CreateWindowExA(0, "E2ESettingsOwner", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 20,
                                  500, 520, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     E2E_REQUIRE(owner, "cannot create the owner window");
     const std::string number = std::to_string(static_cast<long>(reinterpret_cast<intptr_t>(owner)));
@@ -615,9 +617,13 @@ E2E_CASE(settings_about_box) {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
 
     for (int round = 0; round < 3; ++round) {
-        // Round 2: the settings dialog hangs off the top-left corner; the box stays inside.
+        // Round 2: the settings dialog hangs off the top-left corner, its centre just inside the
+        // work area, so the box centred over it would not be; the box stays inside.
         if (round == 2) {
-            SetWindowPos(dlg.hwnd, nullptr, work.left - 150, work.top - 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            RECT d;
+            GetWindowRect(dlg.hwnd, &d);
+            SetWindowPos(dlg.hwnd, nullptr, work.left + 15 - (d.right - d.left) / 2, work.top - 120, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER);
             Sync(dlg.hwnd);
         }
         dlg.Click(IDC_ABOUT);
@@ -769,7 +775,7 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 9, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 11, "%d values written", ConfigValueCount());
 }
 
 namespace {
