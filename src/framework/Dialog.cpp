@@ -1,8 +1,11 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "framework/TextConvert.h"
+#include "framework/Unique.h"
 #include "framework/WinApp.h"
 #include "core/framework/Placement.h"
 
@@ -33,6 +36,43 @@ public:
     }
     void SetCheck(int id, int state) override {
         ::SendDlgItemMessageA(m_hDlg, id, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+    }
+    std::vector<std::string> GetItems(int id) override {
+        std::vector<std::string> items;
+        HWND hList = ::GetDlgItem(m_hDlg, id);
+        if (!hList) return items;
+        const LRESULT count = ::SendMessageW(hList, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = ::SendMessageW(hList, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            if (length == LB_ERR) continue;
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            const LRESULT copied =
+                ::SendMessageW(hList, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+            text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+            items.push_back(AnsiFromWide(text));
+        }
+        return items;
+    }
+    void SetItems(int id, const std::vector<std::string>& items) override {
+        HWND hList = ::GetDlgItem(m_hDlg, id);
+        if (!hList) return;
+        ::SendMessageW(hList, LB_RESETCONTENT, 0, 0);
+        // A list box scrolls sideways only as far as it is told: the widest path, in its font.
+        int widest = 0;
+        HDC hdc = ::GetDC(hList);
+        {
+            const SelectGuard font(
+                hdc, hdc ? reinterpret_cast<HGDIOBJ>(::SendMessageW(hList, WM_GETFONT, 0, 0)) : nullptr);
+            for (const std::string& item : items) {
+                const std::wstring text = WideFromAnsi(item);
+                ::SendMessageW(hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+                SIZE extent{};
+                if (hdc && ::GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &extent))
+                    widest = std::max(widest, static_cast<int>(extent.cx));
+            }
+        }
+        if (hdc) ::ReleaseDC(hList, hdc);
+        ::SendMessageW(hList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 4), 0);
     }
     std::string ResourceString(uint32_t id) override { return AfxLoadString(id); }
     void ShowMessage(const std::string& text) override {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/framework/MultiString.h"
 #include "framework/TextConvert.h"
 #include "framework/Unique.h"
 
@@ -103,4 +104,51 @@ bool RegistryProfileStore::WriteProfileString(const char* section, const char* e
     return ::RegSetValueExW(key.get(), WideFromAnsi(entry).c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> RegistryProfileStore::GetProfileStrings(const char* section, const char* entry) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return {};
+    const std::wstring name = WideFromAnsi(entry);
+    // Raw bytes, not RegGetValueW: the data is read only as far as the size the registry reports,
+    // whatever its zeros, so a value written by hand without them (or of odd length) cannot lead
+    // the parse past its end.
+    std::vector<uint8_t> data(512);
+    DWORD type = 0;
+    for (;;) {
+        DWORD size = static_cast<DWORD>(data.size());
+        const LSTATUS status =
+            ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.assign(size + 2, 0);  // the value grew meanwhile, or is long
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return {};
+        data.resize(size);
+        break;
+    }
+    // One folder typed in by hand as a plain text is a list of one; other types hold no texts.
+    const bool single = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (type != REG_MULTI_SZ && !single) return {};
+    std::vector<std::string> texts;
+    for (const std::u16string& text : orv::TextsOfMultiString(data.data(), data.size(), single))
+        texts.push_back(AnsiFromWide(std::wstring(text.begin(), text.end())));
+    return texts;
+}
+
+bool RegistryProfileStore::WriteProfileStrings(const char* section, const char* entry,
+                                               const std::vector<std::string>& values) {
+    UniqueRegKey key = OpenSectionKey(m_strCompany, m_strApplication, section);
+    if (!key) return false;
+    // An empty list is written too, as an empty multi-string: after OK every setting exists, and
+    // "none" reads the same as a missing value.
+    std::vector<std::u16string> texts;
+    for (const std::string& value : values) {
+        const std::wstring wide = WideFromAnsi(value);
+        texts.emplace_back(wide.begin(), wide.end());
+    }
+    const std::u16string data = orv::MultiStringOf(texts);
+    return ::RegSetValueExW(key.get(), WideFromAnsi(entry).c_str(), 0, REG_MULTI_SZ,
+                            reinterpret_cast<const BYTE*>(data.data()),
+                            static_cast<DWORD>(data.size() * sizeof(char16_t))) == ERROR_SUCCESS;
 }

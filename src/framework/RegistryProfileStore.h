@@ -4,6 +4,7 @@
 // (so a first read leaves the empty key path behind, as a fresh user expects), does its one read
 // or write, and closes them again. No handle is kept between accesses.
 #include <string>
+#include <vector>
 
 #include "core/framework/ProfileStore.h"
 
@@ -15,6 +16,9 @@ public:
     std::string GetProfileString(const char* section, const char* entry, const std::string& def) override;
     bool WriteProfileInt(const char* section, const char* entry, uint32_t value) override;
     bool WriteProfileString(const char* section, const char* entry, const std::string& value) override;
+    std::vector<std::string> GetProfileStrings(const char* section, const char* entry) override;
+    bool WriteProfileStrings(const char* section, const char* entry,
+                             const std::vector<std::string>& values) override;
 
 private:
     std::string m_strCompany;

@@ -17,6 +17,10 @@ public:
     std::string GetProfileString(const char*, const char*, const std::string& def) override { return def; }
     bool WriteProfileInt(const char*, const char*, uint32_t) override { return false; }
     bool WriteProfileString(const char*, const char*, const std::string&) override { return false; }
+    std::vector<std::string> GetProfileStrings(const char*, const char*) override { return {}; }
+    bool WriteProfileStrings(const char*, const char*, const std::vector<std::string>&) override {
+        return false;
+    }
 };
 
 }  // namespace

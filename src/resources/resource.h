@@ -34,3 +34,9 @@
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
 #define IDC_PAN_AND_ZOOM       1020
+#define IDC_MORE_FOLDERS       1030   // list box: the folders walked after Directory
+#define IDC_ADD_FOLDER         1031
+#define IDC_REMOVE_FOLDER      1032
+#define IDC_EXCLUDED_FOLDERS   1033   // list box: the subtrees never walked
+#define IDC_ADD_EXCLUDED       1034
+#define IDC_REMOVE_EXCLUDED    1035

@@ -44,6 +44,16 @@ public:
     void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
     void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
     // clang-format on
+    // The folders walked after the folder, and those never walked: plain stores like the above;
+    // the owner's SetFolder then walks them.
+    void SetMoreFolders(const std::vector<std::string>& folders) {
+        m_moreFolders = folders;
+        OnSettingChanged(orv::SettingId::MoreFolders);
+    }
+    void SetExcludedFolders(const std::vector<std::string>& folders) {
+        m_excludedFolders = folders;
+        OnSettingChanged(orv::SettingId::ExcludedFolders);
+    }
     // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
     // the next tick starts at the new list's first entry. The picture on show and the timer are
     // left alone.
@@ -114,9 +124,11 @@ protected:
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
     std::string m_strFolder;
+    std::vector<std::string> m_moreFolders;
+    std::vector<std::string> m_excludedFolders;
     orv::SettingsFields Fields() {
-        return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
-                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_bPanAndZoom,  m_strFolder};
+        return {m_nDelay,   m_bStretch,   m_bRandomOrder, m_bShowCaption, m_bFade,       m_bShowBmp,
+                m_bShowJpg, m_bShowOther, m_bPanAndZoom,  m_strFolder,    m_moreFolders, m_excludedFolders};
     }
     std::vector<CSlide> m_slides;
 

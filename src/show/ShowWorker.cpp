@@ -59,7 +59,7 @@ constexpr DWORD kStopWaitMs = 20;
 
 }  // namespace
 
-// One walk of the picture folder: a step reads one folder and hands over the entries that now
+// One walk of the picture folders: a step reads one folder and hands over the entries that now
 // come next in the list's final (sorted) order. Made on the owner's thread; stepped on the worker
 // thread, which alone touches everything but the cancel flag.
 struct CShowWorker::Walk {
@@ -73,7 +73,8 @@ struct CShowWorker::Walk {
             filter.showBmp = job.showBmp;
             filter.showJpg = job.showJpg;
             if (job.showOther) filter.otherExtensions = orv::SystemOtherExtensions();
-            walk = std::make_unique<orv::FolderWalk>(dir, orv::NormalizeFolder(job.folder), filter,
+            // The roots and exclusions come made (WalkFoldersOf) from the settings.
+            walk = std::make_unique<orv::FolderWalk>(dir, job.roots, job.excluded, std::move(filter),
                                                      AnsiLeadByteTest(), &cancel);
         }
         walk->Step(entries);

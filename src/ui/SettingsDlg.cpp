@@ -2,6 +2,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "core/show/FolderRoots.h"
 #include "core/show/Settings.h"
 #include "framework/ComPtr.h"
 #include "framework/TextConvert.h"
@@ -27,6 +31,10 @@ public:
     void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
     void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
     void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
+    void SetMoreFolders(const std::vector<std::string>& folders) override { m_wnd.SetMoreFolders(folders); }
+    void SetExcludedFolders(const std::vector<std::string>& folders) override {
+        m_wnd.SetExcludedFolders(folders);
+    }
 
 private:
     CPictureWnd& m_wnd;
@@ -50,6 +58,10 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
     ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
     ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
+    ON_BN_CLICKED(IDC_ADD_FOLDER, &CSettingsDlg::OnAddFolder)
+    ON_BN_CLICKED(IDC_REMOVE_FOLDER, &CSettingsDlg::OnRemoveFolder)
+    ON_BN_CLICKED(IDC_ADD_EXCLUDED, &CSettingsDlg::OnAddExcluded)
+    ON_BN_CLICKED(IDC_REMOVE_EXCLUDED, &CSettingsDlg::OnRemoveExcluded)
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}
@@ -94,7 +106,8 @@ void CSettingsDlg::UpdatePreview(orv::SettingChange change) {
         change, m_bPreviewReady, [this] { return UpdateData(TRUE) != FALSE; }, Fields(), preview);
 }
 
-void CSettingsDlg::OnBrowse() {
+// The window's thread, as every member. The browser's own loop keeps the preview running.
+std::string CSettingsDlg::BrowseForFolder() {
     // The wide browser. Its display-name buffer must hold MAX_PATH characters, but that is only
     // the chosen item's name; the path comes from SHGetNameFromIDList, at any length.
     const std::wstring title = WideFromAnsi(AfxLoadString(IDS_BROWSE_TITLE));
@@ -114,20 +127,49 @@ void CSettingsDlg::OnBrowse() {
         // The shell's browser expects COM on the calling thread, in a single-threaded apartment;
         // the program needs it nowhere else on this thread, so it lives for the browse alone.
         ComScope com(ComApartment::Single);
-        if (!com) return;
+        if (!com) return std::string();
         const UniqueCoTaskMem<PIDLIST_ABSOLUTE> pidl(::SHBrowseForFolderW(&bi));
-        if (!pidl) return;  // cancelled
+        if (!pidl) return std::string();  // cancelled
         PWSTR raw = nullptr;
         // Fails for an item outside the file system (a printer, the control panel).
         const HRESULT hr = ::SHGetNameFromIDList(pidl.get(), SIGDN_FILESYSPATH, &raw);
         const UniqueCoTaskMem<PWSTR> name(raw);  // the task allocator's too, also after a failure
         if (SUCCEEDED(hr) && name) path = name.get();
     }
-    if (path.empty()) return;
+    return path.empty() ? std::string() : AnsiFromWide(path);
+}
 
-    m_strFolder = AnsiFromWide(path);
+void CSettingsDlg::OnBrowse() {
+    std::string path = BrowseForFolder();
+    if (path.empty()) return;
+    m_strFolder = std::move(path);
     UpdateData(FALSE);
     UpdatePreview(orv::SettingId::Directory);
+}
+
+void CSettingsDlg::AddFolderTo(std::vector<std::string>& folders, orv::SettingId id) {
+    std::string path = BrowseForFolder();
+    if (path.empty()) return;
+    // The same folder twice would only be walked once; the list shows it once too.
+    const std::string key = orv::PathKey(path);
+    if (std::none_of(folders.begin(), folders.end(),
+                     [&](const std::string& folder) { return orv::PathKey(folder) == key; }))
+        folders.push_back(std::move(path));
+    UpdateData(FALSE);
+    UpdatePreview(id);
+}
+
+void CSettingsDlg::RemoveFolderFrom(int listId, std::vector<std::string>& folders, orv::SettingId id) {
+    const LRESULT selected = ::SendDlgItemMessageW(m_hWnd, listId, LB_GETCURSEL, 0, 0);
+    if (selected < 0 || static_cast<size_t>(selected) >= folders.size()) return;  // nothing selected
+    folders.erase(folders.begin() + selected);
+    UpdateData(FALSE);
+    // The line that took its place stays selected, so Remove can be pressed again.
+    if (!folders.empty()) {
+        const size_t next = std::min(static_cast<size_t>(selected), folders.size() - 1);
+        ::SendDlgItemMessageW(m_hWnd, listId, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+    }
+    UpdatePreview(id);
 }
 
 void CSettingsDlg::OnAbout() {

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "framework/Dialog.h"
 #include "show/PictureWnd.h"
 #include "core/ui/SettingsExchange.h"
+#include "resources/resource.h"
 
 // The core rules bind the members as 32-bit ints.
 static_assert(std::is_same_v<BOOL, int32_t> && std::is_same_v<UINT, uint32_t>);
@@ -32,10 +34,12 @@ public:
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
+    std::vector<std::string> m_moreFolders;
+    std::vector<std::string> m_excludedFolders;
     // The members for the core's rules, in SettingId order.
     orv::SettingsFields Fields() {
-        return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
-                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_bPanAndZoom,  m_strFolder};
+        return {m_nDelay,   m_bStretch,   m_bRandomOrder, m_bShowCaption, m_bFade,       m_bShowBmp,
+                m_bShowJpg, m_bShowOther, m_bPanAndZoom,  m_strFolder,    m_moreFolders, m_excludedFolders};
     }
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window
@@ -46,6 +50,19 @@ protected:
 
     void OnAbout();
     void OnBrowse();
+    // The folder lists' buttons: Add... appends a folder from the browser (unless listed already),
+    // Remove takes out the selected line; either then updates the preview as an edit would.
+    void OnAddFolder() { AddFolderTo(m_moreFolders, orv::SettingId::MoreFolders); }
+    void OnRemoveFolder() { RemoveFolderFrom(IDC_MORE_FOLDERS, m_moreFolders, orv::SettingId::MoreFolders); }
+    void OnAddExcluded() { AddFolderTo(m_excludedFolders, orv::SettingId::ExcludedFolders); }
+    void OnRemoveExcluded() {
+        RemoveFolderFrom(IDC_EXCLUDED_FOLDERS, m_excludedFolders, orv::SettingId::ExcludedFolders);
+    }
+    void AddFolderTo(std::vector<std::string>& folders, orv::SettingId id);
+    void RemoveFolderFrom(int listId, std::vector<std::string>& folders, orv::SettingId id);
+    // The shell's folder browser; the chosen folder's path, or empty when cancelled or when the
+    // item is outside the file system.
+    std::string BrowseForFolder();
     void UpdatePreview(orv::SettingChange change);
     // The message map's handler for the control of setting id.
     template <orv::SettingId id>

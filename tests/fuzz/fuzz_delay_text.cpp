@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "core/ui/SettingsExchange.h"
@@ -19,6 +20,8 @@ public:
     void SetText(int, const std::string&) override {}
     int GetCheck(int) override { return 1; }
     void SetCheck(int, int) override {}
+    std::vector<std::string> GetItems(int) override { return {}; }
+    void SetItems(int, const std::vector<std::string>&) override {}
     std::string ResourceString(uint32_t id) override { return id == IDS_RANGE_UINT ? "%1 %2" : "x"; }
     void ShowMessage(const std::string&) override { ++messages; }
     void FocusControl(int, bool) override {}

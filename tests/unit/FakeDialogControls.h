@@ -14,6 +14,7 @@ class FakeDialogControls : public orv::IDialogControls {
 public:
     std::map<int, std::string> texts;
     std::map<int, int> checks;
+    std::map<int, std::vector<std::string>> items;
     std::vector<std::string> log;
 
     std::vector<std::string> Messages() const {
@@ -32,6 +33,14 @@ public:
     void SetCheck(int id, int state) override {
         log.push_back("check " + std::to_string(id) + " = " + std::to_string(state));
         checks[id] = state;
+    }
+    std::vector<std::string> GetItems(int id) override { return items[id]; }
+    void SetItems(int id, const std::vector<std::string>& list) override {
+        std::string joined;
+        for (const std::string& item : list)
+            joined += (joined.empty() ? "" : "|") + item;
+        log.push_back("items " + std::to_string(id) + " = " + joined);
+        items[id] = list;
     }
     std::string ResourceString(uint32_t id) override {
         switch (id) {

@@ -16,7 +16,7 @@
 
 class FakeProfileStore : public orv::IProfileStore {
 public:
-    enum class Op { GetInt, GetString, WriteInt, WriteString };
+    enum class Op { GetInt, GetString, WriteInt, WriteString, GetStrings, WriteStrings };
     struct Access {
         Op op;
         std::string section;
@@ -26,7 +26,8 @@ public:
         }
         // A failing comparison names the accesses rather than dumping their bytes.
         friend void PrintTo(const Access& a, std::ostream* os) {
-            static const char* const kOps[] = {"GetInt", "GetString", "WriteInt", "WriteString"};
+            static const char* const kOps[] = {"GetInt",      "GetString",  "WriteInt",
+                                               "WriteString", "GetStrings", "WriteStrings"};
             *os << kOps[static_cast<int>(a.op)] << ' ' << a.section << '\\' << a.entry;
         }
     };
@@ -50,6 +51,17 @@ public:
         auto it = m_values.find({section, entry});
         if (it == m_values.end() || !std::holds_alternative<std::string>(it->second)) return std::nullopt;
         return std::get<std::string>(it->second);
+    }
+    void SetStrings(const std::string& section, const std::string& entry,
+                    const std::vector<std::string>& value) {
+        m_values[{section, entry}] = value;
+    }
+    std::optional<std::vector<std::string>> Strings(const std::string& section,
+                                                    const std::string& entry) const {
+        auto it = m_values.find({section, entry});
+        if (it == m_values.end() || !std::holds_alternative<std::vector<std::string>>(it->second))
+            return std::nullopt;
+        return std::get<std::vector<std::string>>(it->second);
     }
     size_t ValueCount() const { return m_values.size(); }
 
@@ -82,6 +94,26 @@ public:
         return true;
     }
 
+    // As the registry's multi-string reads: a single text is a list of one.
+    std::vector<std::string> GetProfileStrings(const char* section, const char* entry) override {
+        accesses.push_back({Op::GetStrings, section, entry});
+        if (auto text = String(section, entry))
+            return text->empty() ? std::vector<std::string>{} : std::vector{*text};
+        return Strings(section, entry).value_or(std::vector<std::string>{});
+    }
+    bool WriteProfileStrings(const char* section, const char* entry,
+                             const std::vector<std::string>& values) override {
+        accesses.push_back({Op::WriteStrings, section, entry});
+        if (failWrites) return false;
+        std::vector<std::string> stored;
+        for (const std::string& value : values)
+            if (!value.empty()) stored.push_back(value);
+        SetStrings(section, entry, stored);
+        return true;
+    }
+
 private:
-    std::map<std::pair<std::string, std::string>, std::variant<uint32_t, std::string>> m_values;
+    std::map<std::pair<std::string, std::string>,
+             std::variant<uint32_t, std::string, std::vector<std::string>>>
+        m_values;
 };

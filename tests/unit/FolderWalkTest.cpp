@@ -323,6 +323,45 @@ TEST(FolderWalkList, UnreadableFoldersAddNothingAndTheWalkGoesOn) {
     EXPECT_EQ(WalkAll(dir, "Missing"), Paths{});
 }
 
+TEST(FolderWalkRoots, EachRootSortedInTurnWithoutExcludedOrHousekeepingFolders) {
+    FakeDirectory dir;
+    dir.AddFile("C:\\B\\z.jpg");
+    dir.AddFile("C:\\B\\a.jpg");
+    dir.AddFile("C:\\B\\Private\\p.jpg");
+    dir.AddFile("C:\\B\\Private\\deeper\\q.jpg");
+    dir.AddFile("C:\\B\\Privates\\kept.jpg");
+    dir.AddFile("C:\\B\\@eaDir\\a.jpg\\SYNOPHOTO_THUMB_XL.jpg");
+    dir.AddFile("C:\\B\\sub\\#Recycle\\gone.jpg");
+    dir.AddFile("C:\\B\\sub\\s.jpg");
+    dir.AddFile("D:\\A\\.@__thumb\\t.jpg");
+    dir.AddFile("D:\\A\\#snapshot\\old.jpg");
+    dir.AddFile("D:\\A\\$RECYCLE.BIN\\r.jpg");
+    dir.AddFile("D:\\A\\System Volume Information\\v.jpg");
+    dir.AddFile("D:\\A\\b.jpg");
+    dir.AddFile("D:\\A\\Tmp\\t.jpg");
+    Paths out;
+    FolderWalk walk(dir, Paths{"C:\\B", "D:\\A"}, Paths{"c:\\b\\PRIVATE", "D:\\A\\tmp"}, {});
+    while (walk.Step(out)) {
+    }
+    // The second root comes after the whole first one, though "A" sorts before "B".
+    EXPECT_EQ(out, (Paths{"C:\\B\\a.jpg", "C:\\B\\Privates\\kept.jpg", "C:\\B\\sub\\s.jpg", "C:\\B\\z.jpg",
+                          "D:\\A\\b.jpg"}));
+    // Left-out folders are not even listed.
+    EXPECT_EQ(dir.patterns, (Paths{"C:\\B\\*.*", "C:\\B\\Privates\\*.*", "C:\\B\\sub\\*.*", "D:\\A\\*.*"}));
+}
+
+TEST(FolderWalkRoots, NoRootsEndsAtOnceAndAnUnreadableRootIsPassedOver) {
+    FakeDirectory dir;
+    dir.AddFile("E:\\x.jpg");
+    Paths out;
+    FolderWalk none(dir, Paths{}, Paths{}, {});
+    EXPECT_FALSE(none.Step(out));
+    FolderWalk walk(dir, Paths{"Missing", "E:"}, Paths{}, {});
+    while (walk.Step(out)) {
+    }
+    EXPECT_EQ(out, Paths{"E:\\x.jpg"});
+}
+
 TEST(FolderWalkLoopGuard, FolderOnTheWalkedPathIsNotEnteredAgain) {
     struct Link {
         const char* path;

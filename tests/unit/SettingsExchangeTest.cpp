@@ -92,8 +92,12 @@ TEST(ExchangeSettings, SuccessfulSaveReadsEveryControl) {
     controls.checks[IDC_SHOW_JPG] = 0;
     controls.checks[IDC_SHOW_OTHER] = 2;
     controls.checks[IDC_PAN_AND_ZOOM] = 1;
+    controls.items[IDC_MORE_FOLDERS] = {"E:\\more", "F:\\most"};
+    controls.items[IDC_EXCLUDED_FOLDERS] = {"E:\\more\\skip"};
     orv::DataExchange save(controls, true);
     EXPECT_TRUE(orv::ExchangeSettings(save, m.Fields()));
+    EXPECT_EQ(m.moreFolders, (std::vector<std::string>{"E:\\more", "F:\\most"}));
+    EXPECT_EQ(m.excludedFolders, (std::vector<std::string>{"E:\\more\\skip"}));
     EXPECT_EQ(m.folder, "D:\\new");
     EXPECT_EQ(m.stretch, 1);
     EXPECT_EQ(m.delay, 45u);
@@ -137,15 +141,17 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     m.showJpg = 1;
     m.showOther = 1;
     m.panAndZoom = 2;
+    m.moreFolders = {"D:\\a", "E:\\b"};
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
     // One entry per setting: the long-standing seven in their order, then fade and "Others" where
-    // their boxes were added, and pan and zoom after them.
-    EXPECT_EQ(controls.log, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1",
-                                                      "text 1010 = 500", "check 1012 = 0", "check 1014 = 2",
-                                                      "check 1019 = 0", "check 1016 = 0", "check 1017 = 1",
-                                                      "check 1018 = 1", "check 1020 = 2"}));
+    // their boxes were added, pan and zoom after them, and the folder lists last.
+    EXPECT_EQ(controls.log,
+              (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
+                                        "check 1012 = 0", "check 1014 = 2", "check 1019 = 0",
+                                        "check 1016 = 0", "check 1017 = 1", "check 1018 = 1",
+                                        "check 1020 = 2", "items 1030 = D:\\a|E:\\b"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -168,10 +174,18 @@ public:
     void SetDisplayJPGFiles(int32_t v) override { Record("SetDisplayJPGFiles", v); }
     void SetDisplayOtherFiles(int32_t v) override { Record("SetDisplayOtherFiles", v); }
     void SetPanAndZoom(int32_t v) override { Record("SetPanAndZoom", v); }
+    void SetMoreFolders(const std::vector<std::string>& v) override { Record("SetMoreFolders", v); }
+    void SetExcludedFolders(const std::vector<std::string>& v) override { Record("SetExcludedFolders", v); }
 
 private:
     void Record(const char* setter, int64_t value) {
         calls.push_back(setter + (" " + std::to_string(value)));
+    }
+    void Record(const char* setter, const std::vector<std::string>& folders) {
+        std::string text = setter;
+        for (const std::string& folder : folders)
+            text += " " + folder;
+        calls.push_back(text);
     }
 };
 
@@ -184,6 +198,8 @@ std::vector<std::string> RunUpdate(SettingChange change, bool exchangeSucceeds, 
     auto readControls = [&] {
         log.push_back("UpdateData");
         m.folder = "D:\\new";
+        m.moreFolders = {"E:\\more", "F:\\most"};
+        m.excludedFolders = {"D:\\new\\skip"};
         SetAllFlags(m.Fields(), 1);
         if (exchangeSucceeds) m.delay = 45;
         return exchangeSucceeds;
@@ -208,6 +224,8 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayOtherFiles, {"SetDisplayOtherFiles 1", "SetFolder D:\\new"}},
         {SettingChange::PanAndZoom, {"SetPanAndZoom 1"}},
+        {SettingChange::MoreFolders, {"SetMoreFolders E:\\more F:\\most", "SetFolder D:\\new"}},
+        {SettingChange::ExcludedFolders, {"SetExcludedFolders D:\\new\\skip", "SetFolder D:\\new"}},
     };
     ASSERT_EQ(cases.size(), static_cast<size_t>(orv::kSettingCount)) << "a row for every setting";
     for (const Case& c : cases) {

@@ -21,19 +21,20 @@ namespace {
 const std::string kWindowsDir = "C:\\WINDOWS";
 
 // Every value once, in the order users' registries have always been read and written: the
-// numbers with the int calls, the folder (last) with the string calls.
-std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp) {
+// numbers with the int calls, the folder with the string calls, then the folder lists.
+std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp, Op listOp) {
     return {
         {intOp, "Config", "DelayBetweenPictures"}, {intOp, "Config", "StretchPictures"},
         {intOp, "Config", "RandomOrder"},          {intOp, "Config", "DisplayImageDescription"},
         {intOp, "Config", "FadeBetweenPictures"},  {intOp, "Config", "DisplayBMPFiles"},
         {intOp, "Config", "DisplayJPGFiles"},      {intOp, "Config", "DisplayOtherFiles"},
         {intOp, "Config", "PanAndZoom"},           {stringOp, "Config", "Directory"},
+        {listOp, "Config", "MoreFolders"},         {listOp, "Config", "ExcludedFolders"},
     };
 }
 
 // Every setting of s against expected, given as {delay, stretch, random order, caption, fade, BMP,
-// JPG, Others, pan and zoom, folder}.
+// JPG, Others, pan and zoom, folder, more folders, excluded folders}.
 void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.delay, expected.delay);
     EXPECT_EQ(s.stretch, expected.stretch);
@@ -45,6 +46,8 @@ void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.showOther, expected.showOther);
     EXPECT_EQ(s.panAndZoom, expected.panAndZoom);
     EXPECT_EQ(s.folder, expected.folder);
+    EXPECT_EQ(s.moreFolders, expected.moreFolders);
+    EXPECT_EQ(s.excludedFolders, expected.excludedFolders);
 }
 
 }  // namespace
@@ -89,6 +92,8 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"DisplayOtherFiles", orv::SettingKind::Flag, 1},
         {"PanAndZoom", orv::SettingKind::Flag, 0},
         {"Directory", orv::SettingKind::Folder, 0},
+        {"MoreFolders", orv::SettingKind::FolderList, 0},
+        {"ExcludedFolders", orv::SettingKind::FolderList, 0},
     };
     FakeProfileStore store;
     orv::SettingsRecord written;
@@ -101,28 +106,30 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         EXPECT_EQ(row->kind, c.kind) << c.name;
         if (c.kind == orv::SettingKind::Folder)
             EXPECT_EQ(store.String("Config", c.name), "F");
+        else if (c.kind == orv::SettingKind::FolderList)
+            EXPECT_EQ(store.Strings("Config", c.name), std::vector<std::string>{}) << c.name;
         else
             EXPECT_EQ(store.Int("Config", c.name), c.def) << c.name;
     }
-    // The folder is read and written last: setting it builds the list under the flags before it.
-    EXPECT_EQ(std::string(std::rbegin(orv::kSettingRows)->name), "Directory");
+    // The folder is read and written after every flag, as it always was; the lists follow it.
+    EXPECT_EQ(std::string(orv::kSettingRows[orv::kSettingCount - 3].name), "Directory");
 }
 
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     FakeProfileStore store;
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir});
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir});
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir, {}, {}});
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir, {}, {}});
     EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
 }
 
 TEST(SettingsLoad, BothReadersReadEveryValueInTableOrder) {
     FakeProfileStore window;
     LoadWindowSettings(window, kWindowsDir);
-    EXPECT_EQ(window.accesses, AllInOrder(Op::GetInt, Op::GetString));
+    EXPECT_EQ(window.accesses, AllInOrder(Op::GetInt, Op::GetString, Op::GetStrings));
 
     FakeProfileStore dialog;
     LoadDialogSettings(dialog, kWindowsDir);
-    EXPECT_EQ(dialog.accesses, AllInOrder(Op::GetInt, Op::GetString));
+    EXPECT_EQ(dialog.accesses, AllInOrder(Op::GetInt, Op::GetString, Op::GetStrings));
 }
 
 TEST(SettingsLoad, WindowClampsTheDelayDialogShowsItAsStored) {
@@ -155,8 +162,12 @@ TEST(SettingsLoad, StoredFlagsAndFolderPassUnchanged) {
     store.SetInt("Config", "DisplayOtherFiles", 3);
     store.SetInt("Config", "PanAndZoom", 6);
     store.SetString("Config", "Directory", "D:\\Photos\\");
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, 6, "D:\\Photos\\"});
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, 6, "D:\\Photos\\"});
+    store.SetStrings("Config", "MoreFolders", {"E:\\b\\", "E:\\a"});
+    store.SetString("Config", "ExcludedFolders", "D:\\Photos\\Tmp");  // typed in by hand as text
+    for (const SettingsRecord& s :
+         {LoadWindowSettings(store, kWindowsDir), LoadDialogSettings(store, kWindowsDir)})
+        ExpectRecord(
+            s, {30, 0, 7, -1, 4, 5, 2, 3, 6, "D:\\Photos\\", {"E:\\b\\", "E:\\a"}, {"D:\\Photos\\Tmp"}});
 }
 
 TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
@@ -172,9 +183,9 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
 TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     FakeProfileStore store;
     // Each flag its own value, so a setting written under another's name shows.
-    const SettingsRecord s{45, 0, 1, 2, 3, 4, 5, -1, 6, "C:\\My Pictures"};
+    const SettingsRecord s{45, 0, 1, 2, 3, 4, 5, -1, 6, "C:\\My Pictures", {"D:\\x", "E:\\y"}, {"D:\\x\\z"}};
     SaveSettings(store, s);
-    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString, Op::WriteStrings));
     EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
     EXPECT_EQ(store.Int("Config", "StretchPictures"), 0u);
     EXPECT_EQ(store.Int("Config", "RandomOrder"), 1u);
@@ -185,14 +196,16 @@ TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     EXPECT_EQ(store.Int("Config", "DisplayOtherFiles"), 0xFFFFFFFFu);
     EXPECT_EQ(store.Int("Config", "PanAndZoom"), 6u);
     EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
-    EXPECT_EQ(store.ValueCount(), 10u);
+    EXPECT_EQ(store.Strings("Config", "MoreFolders"), (std::vector<std::string>{"D:\\x", "E:\\y"}));
+    EXPECT_EQ(store.Strings("Config", "ExcludedFolders"), std::vector<std::string>{"D:\\x\\z"});
+    EXPECT_EQ(store.ValueCount(), 12u);
 }
 
 TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
     FakeProfileStore store;
     store.failWrites = true;
     SaveSettings(store, SettingsRecord{});
-    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
+    EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString, Op::WriteStrings));
     EXPECT_EQ(store.ValueCount(), 0u);
 }
 
@@ -206,6 +219,6 @@ TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
     s.folder = std::string(1000, 'x');  // the store keeps text of any length
     SaveSettings(store, s);
     ExpectRecord(LoadDialogSettings(store, kWindowsDir),
-                 {120, 0, 1, 1, 1, 1, 1, 1, 0, std::string(1000, 'x')});
-    EXPECT_EQ(store.ValueCount(), 10u);
+                 {120, 0, 1, 1, 1, 1, 1, 1, 0, std::string(1000, 'x'), {}, {}});
+    EXPECT_EQ(store.ValueCount(), 12u);
 }

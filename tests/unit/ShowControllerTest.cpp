@@ -367,6 +367,27 @@ TEST(ShowController, MonitorsAndPreviewsDealTheirOwnAreas) {
     EXPECT_EQ(preview.Describe(show.DeskChanged(larger)), "move 200x150, forget screens, prepare a");
 }
 
+TEST(ShowController, WalksAskForTheConfiguredFoldersAsRootsAndExclusions) {
+    orv::SettingsRecord s = Settings(false);
+    s.moreFolders = {"D:\\More\\", "c:\\pictures\\2024"};
+    s.excludedFolders = {"D:\\More\\Tmp"};
+    orv::ShowController show(false, s);
+    auto walkOf = [](const ShowCommands& commands) {
+        for (const ShowCommand& c : commands)
+            if (c.kind == ShowCommand::Kind::StartWalk) return c.walk;
+        return orv::WalkJob{};
+    };
+    const orv::WalkJob first = walkOf(show.Start(OneMonitor(), true));
+    EXPECT_EQ(first.folder, "C:\\Pictures");
+    EXPECT_EQ(first.roots, (std::vector<std::string>{"C:\\Pictures", "D:\\More"}));
+    EXPECT_EQ(first.excluded, std::vector<std::string>{"D:\\More\\Tmp"});
+    // A change of the lists reaches the walk with the folder's rebuild.
+    s.excludedFolders = {"C:\\Pictures"};
+    const orv::WalkJob second = walkOf(show.FolderChanged(s));
+    EXPECT_EQ(second.roots, std::vector<std::string>{"D:\\More"});
+    EXPECT_TRUE(second.excluded.empty());
+}
+
 TEST(ShowStage, AreasAndLayoutScreens) {
     const orv::ShowStage full(false);
     const orv::ShowStage preview(true);

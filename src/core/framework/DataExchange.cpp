@@ -107,6 +107,16 @@ bool DDX_Check(DataExchange& dx, int id, int32_t& value) {
     return true;
 }
 
+bool DDX_LBStrings(DataExchange& dx, int id, std::vector<std::string>& values) {
+    if (dx.Failed()) return false;
+    dx.PrepareCtrl(id);
+    if (dx.SaveAndValidate())
+        values = dx.Controls().GetItems(id);
+    else if (dx.Controls().GetItems(id) != values)
+        dx.Controls().SetItems(id, values);
+    return true;
+}
+
 bool DDV_MinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue) {
     if (dx.Failed()) return false;
     if (!dx.SaveAndValidate() || (value >= minValue && value <= maxValue)) return true;

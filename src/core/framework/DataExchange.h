@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -26,6 +27,8 @@ public:
     virtual void SetText(int id, const std::string& text) = 0;
     virtual int GetCheck(int id) = 0;  // 0 unchecked, 1 checked, 2 indeterminate
     virtual void SetCheck(int id, int state) = 0;
+    virtual std::vector<std::string> GetItems(int id) = 0;  // a list box's texts, in its order
+    virtual void SetItems(int id, const std::vector<std::string>& items) = 0;  // replaces them all
     virtual std::string ResourceString(uint32_t id) = 0;  // a string resource; empty when missing
     // The validation message box: an OK button, the exclamation icon, the application's name as
     // caption. Returns once the user has closed it.
@@ -85,6 +88,9 @@ bool DDX_Text(DataExchange& dx, int id, std::string& value);
 bool DDX_Text(DataExchange& dx, int id, uint32_t& value);
 // Check box. Load shows value, after setting a value outside 0..2 to 0; save reads the state.
 bool DDX_Check(DataExchange& dx, int id, int32_t& value);
+// List box texts as a whole, in the box's order. Load replaces the items only when they differ,
+// so an unchanged list keeps its selection and scroll position.
+bool DDX_LBStrings(DataExchange& dx, int id, std::vector<std::string>& values);
 // Save only: a value outside min..max shows string 61714 with min and max put in for %1 and %2,
 // and fails on the control prepared last. Load does nothing, so out-of-range values still show.
 bool DDV_MinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue);

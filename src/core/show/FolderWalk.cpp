@@ -6,6 +6,7 @@
 
 #include "core/framework/Ascii.h"
 #include "core/picture/PictureTypes.h"
+#include "core/show/FolderRoots.h"
 
 namespace orv {
 namespace {
@@ -19,7 +20,27 @@ bool IsWanted(const std::string& name, const PictureFilter& filter) {
 
 FolderWalk::FolderWalk(IDirectoryEnumerator& dir, std::string folder, PictureFilter filter,
                        LeadByteTest isLeadByte, const std::atomic<bool>* cancel)
-    : m_dir(dir), m_filter(filter), m_isLeadByte(isLeadByte), m_cancel(cancel), m_path(std::move(folder)) {}
+    : FolderWalk(dir, std::vector<std::string>{std::move(folder)}, {}, std::move(filter), isLeadByte,
+                 cancel) {}
+
+FolderWalk::FolderWalk(IDirectoryEnumerator& dir, std::vector<std::string> roots,
+                       std::vector<std::string> excluded, PictureFilter filter, LeadByteTest isLeadByte,
+                       const std::atomic<bool>* cancel)
+    : m_dir(dir),
+      m_filter(std::move(filter)),
+      m_isLeadByte(isLeadByte),
+      m_cancel(cancel),
+      m_roots(std::move(roots)) {
+    for (const std::string& folder : excluded)
+        m_excludedKeys.insert(PathKey(folder));
+    if (m_roots.empty()) {
+        m_pending = false;
+        m_ended = true;
+        return;
+    }
+    m_path = m_roots[0];
+    m_nextRoot = 1;
+}
 
 bool FolderWalk::Cancelled() const {
     return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed);
@@ -55,8 +76,20 @@ bool FolderWalk::Step(std::vector<std::string>& out) {
         }
         out.push_back(m_path + '\\' + entry.key);
     }
+    if (m_nextRoot < m_roots.size()) {
+        m_path = m_roots[m_nextRoot++];
+        m_pending = true;
+        return true;
+    }
     m_ended = true;
     return false;
+}
+
+bool FolderWalk::Enters(const std::string& name) const {
+    // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...), and the
+    // folders servers keep for themselves, whatever the settings.
+    if (name.empty() || name[0] == '.' || IsHousekeepingFolder(name)) return false;
+    return m_excludedKeys.empty() || m_excludedKeys.count(PathKey(m_path + '\\' + name)) == 0;
 }
 
 bool FolderWalk::Enter() {
@@ -72,9 +105,7 @@ bool FolderWalk::Enter() {
             return false;
         }
         if (entry.isDirectory) {
-            // Skips "." and "..", and with them every dot-named folder (.git, .cache, ...).
-            if (!entry.name.empty() && entry.name[0] != '.')
-                frame.entries.push_back({entry.name + '\\', true});
+            if (Enters(entry.name)) frame.entries.push_back({entry.name + '\\', true});
         } else if (IsWanted(entry.name, m_filter)) {
             frame.entries.push_back({entry.name, false});
         }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/show/PictureList.h"
@@ -26,6 +27,12 @@ public:
     // stops within the folder being read and Step returns false.
     FolderWalk(IDirectoryEnumerator& dir, std::string folder, PictureFilter filter,
                LeadByteTest isLeadByte = nullptr, const std::atomic<bool>* cancel = nullptr);
+    // Several roots, walked one after the other in their order, each in the sorted order above;
+    // no folder whose path is one of excluded (compared by PathKey) is entered. Roots and excluded
+    // folders as WalkFoldersOf gives them: a root within another would be walked twice.
+    FolderWalk(IDirectoryEnumerator& dir, std::vector<std::string> roots, std::vector<std::string> excluded,
+               PictureFilter filter, LeadByteTest isLeadByte = nullptr,
+               const std::atomic<bool>* cancel = nullptr);
     FolderWalk(const FolderWalk&) = delete;
     FolderWalk& operator=(const FolderWalk&) = delete;
 
@@ -55,6 +62,8 @@ private:
     };
 
     bool Cancelled() const;
+    // Whether the walk goes into the subfolder name of the folder at m_path.
+    bool Enters(const std::string& name) const;
     // Reads the folder at m_path (the guard first) and pushes its frame; false when it is not
     // entered (on the path already, unreadable, or the walk was cancelled while reading it).
     bool Enter();
@@ -66,6 +75,9 @@ private:
     PictureFilter m_filter;
     LeadByteTest m_isLeadByte;
     const std::atomic<bool>* m_cancel;
+    std::vector<std::string> m_roots;
+    size_t m_nextRoot = 0;  // the root walked once the current one has ended
+    std::unordered_set<std::string> m_excludedKeys;
     std::string m_path;  // the folder being read, or the deepest one on the stack
     std::vector<Frame> m_stack;
     // How many folders on the path have each index: most folders meet none, so the guard costs

@@ -23,6 +23,9 @@ struct Reader {
         text = store.GetProfileString(kConfigSection, row.name, windowsDir);
         if (text.empty()) text = windowsDir;
     }
+    void Read(const SettingRow& row, std::vector<std::string>& list) const {
+        list = store.GetProfileStrings(kConfigSection, row.name);
+    }
 };
 
 // Both readers share this; only the delay rule differs between them. The reads run in SettingId
@@ -43,6 +46,9 @@ void Write(IProfileStore& store, const char* name, uint32_t number) {
 }
 void Write(IProfileStore& store, const char* name, const std::string& text) {
     store.WriteProfileString(kConfigSection, name, text);
+}
+void Write(IProfileStore& store, const char* name, const std::vector<std::string>& list) {
+    store.WriteProfileStrings(kConfigSection, name, list);
 }
 
 template <typename To, typename From>

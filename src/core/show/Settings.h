@@ -26,7 +26,8 @@ uint32_t ClampDelay(uint32_t stored);
 SettingsRecord LoadWindowSettings(IProfileStore& store, const std::string& windowsDir);
 // What the settings dialog reads: the same, but the delay unclamped.
 SettingsRecord LoadDialogSettings(IProfileStore& store, const std::string& windowsDir);
-// Writes every value in SettingId order: the numbers as DWORDs, the folder (last) as text.
+// Writes every value in SettingId order: the numbers as DWORDs, the folder as text, the folder
+// lists as lists.
 void SaveSettings(IProfileStore& store, const SettingsRecord& settings);
 
 }  // namespace orv

@@ -17,14 +17,16 @@
 #include <iterator>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace orv {
 
 // What a setting is: its type in memory and in the registry, and how a picture window reads it.
 enum class SettingKind {
-    Flag,    // REG_DWORD, passed on unchanged; non-zero means on; a check box
-    Delay,   // REG_DWORD, seconds; a picture window clamps it to 1..120; an edit box with a range test
-    Folder,  // REG_SZ; empty or missing means the Windows directory; an edit box
+    Flag,        // REG_DWORD, passed on unchanged; non-zero means on; a check box
+    Delay,       // REG_DWORD, seconds; a picture window clamps it to 1..120; an edit box with a range test
+    Folder,      // REG_SZ; empty or missing means the Windows directory; an edit box
+    FolderList,  // REG_MULTI_SZ; missing means none; a list box with Add... and Remove
 };
 
 template <SettingKind>
@@ -41,12 +43,16 @@ template <>
 struct SettingTypeOf<SettingKind::Folder> {
     using type = std::string;
 };
+template <>
+struct SettingTypeOf<SettingKind::FolderList> {
+    using type = std::vector<std::string>;
+};
 template <SettingKind kind>
 using SettingType = typename SettingTypeOf<kind>::type;
 
 // The settings by their registry value names, in the order the store reads and writes them and a
-// picture window receives them: the folder last, since setting it builds the list under the flags
-// before it.
+// picture window receives them: the folder after the flags, since setting it builds the list
+// under them; the folder lists, which only add to it, come after it.
 enum class SettingId {
     DelayBetweenPictures,
     StretchPictures,
@@ -58,6 +64,8 @@ enum class SettingId {
     DisplayOtherFiles,
     PanAndZoom,
     Directory,
+    MoreFolders,
+    ExcludedFolders,
 };
 
 // A setting's facts as users' registries hold them, and what a change of it does to the list.
@@ -80,6 +88,8 @@ inline constexpr SettingRow kSettingRows[] = {
     {SettingId::DisplayOtherFiles, "DisplayOtherFiles", SettingKind::Flag, true},
     {SettingId::PanAndZoom, "PanAndZoom", SettingKind::Flag, false},
     {SettingId::Directory, "Directory", SettingKind::Folder, true},
+    {SettingId::MoreFolders, "MoreFolders", SettingKind::FolderList, true},
+    {SettingId::ExcludedFolders, "ExcludedFolders", SettingKind::FolderList, true},
 };
 
 inline constexpr int kSettingCount = static_cast<int>(std::size(kSettingRows));
@@ -90,23 +100,30 @@ constexpr bool RowsFollowTheIds() {
     return true;
 }
 static_assert(RowsFollowTheIds(), "kSettingRows lists every setting in SettingId order");
-static_assert(static_cast<int>(SettingId::Directory) == kSettingCount - 1,
-              "one row per id, the folder last: setting it builds the list under the flags before it");
+constexpr bool FlagsComeBeforeTheFolder() {
+    for (int i = static_cast<int>(SettingId::Directory) + 1; i < kSettingCount; ++i)
+        if (kSettingRows[i].kind != SettingKind::FolderList) return false;
+    return true;
+}
+static_assert(FlagsComeBeforeTheFolder(),
+              "one row per id, the folder after every flag: setting it builds the list under them");
 
 constexpr const SettingRow& RowOf(SettingId id) { return kSettingRows[static_cast<int>(id)]; }
 
 // One copy of the settings, with the defaults of a store that holds none.
 struct SettingsRecord {
-    uint32_t delay = 10;      // DelayBetweenPictures, seconds
-    int32_t stretch = 1;      // StretchPictures
-    int32_t randomOrder = 1;  // RandomOrder
-    int32_t showCaption = 1;  // DisplayImageDescription
-    int32_t fade = 1;         // FadeBetweenPictures
-    int32_t showBmp = 1;      // DisplayBMPFiles
-    int32_t showJpg = 1;      // DisplayJPGFiles
-    int32_t showOther = 1;    // DisplayOtherFiles
-    int32_t panAndZoom = 0;   // PanAndZoom
-    std::string folder;       // Directory; empty: the Windows directory
+    uint32_t delay = 10;                       // DelayBetweenPictures, seconds
+    int32_t stretch = 1;                       // StretchPictures
+    int32_t randomOrder = 1;                   // RandomOrder
+    int32_t showCaption = 1;                   // DisplayImageDescription
+    int32_t fade = 1;                          // FadeBetweenPictures
+    int32_t showBmp = 1;                       // DisplayBMPFiles
+    int32_t showJpg = 1;                       // DisplayJPGFiles
+    int32_t showOther = 1;                     // DisplayOtherFiles
+    int32_t panAndZoom = 0;                    // PanAndZoom
+    std::string folder;                        // Directory; empty: the Windows directory
+    std::vector<std::string> moreFolders;      // MoreFolders, walked after Directory
+    std::vector<std::string> excludedFolders;  // ExcludedFolders, never walked
 };
 
 // An owner's setting members, bound by reference in SettingId order (its Fields()).
@@ -121,6 +138,8 @@ struct SettingsFields {
     int32_t& showOther;
     int32_t& panAndZoom;
     std::string& folder;
+    std::vector<std::string>& moreFolders;
+    std::vector<std::string>& excludedFolders;
 };
 
 template <SettingId id, typename Visit, typename... Field>
@@ -144,6 +163,8 @@ void ForEachSetting(Visit&& visit, Settings&... settings) {
     VisitSetting<SettingId::DisplayOtherFiles>(visit, settings.showOther...);
     VisitSetting<SettingId::PanAndZoom>(visit, settings.panAndZoom...);
     VisitSetting<SettingId::Directory>(visit, settings.folder...);
+    VisitSetting<SettingId::MoreFolders>(visit, settings.moreFolders...);
+    VisitSetting<SettingId::ExcludedFolders>(visit, settings.excludedFolders...);
 }
 
 }  // namespace orv

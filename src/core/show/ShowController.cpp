@@ -4,6 +4,7 @@
 
 #include "core/show/Caption.h"
 #include "core/show/Fade.h"
+#include "core/show/FolderRoots.h"
 #include "core/show/Settings.h"
 
 namespace orv {
@@ -64,8 +65,15 @@ void ShowController::StartWalk(ShowCommands& out) {
     m_dealPaths.clear();
     m_prepared.clear();
     ShowCommand command(ShowCommand::Kind::StartWalk);
-    command.walk = WalkJob{m_walk, m_settings.folder, m_settings.showBmp != 0, m_settings.showJpg != 0,
-                           m_settings.showOther != 0};
+    WalkFolders folders =
+        WalkFoldersOf(m_settings.folder, m_settings.moreFolders, m_settings.excludedFolders);
+    command.walk = WalkJob{m_walk,
+                           m_settings.folder,
+                           m_settings.showBmp != 0,
+                           m_settings.showJpg != 0,
+                           m_settings.showOther != 0,
+                           std::move(folders.roots),
+                           std::move(folders.excluded)};
     out.push_back(std::move(command));
 }
 

@@ -33,7 +33,7 @@ struct DealJob {
     double zoom = 1.0;
 };
 
-// A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
+// A walk of the picture folders under the type boxes. The extensions "Others" stands for are asked
 // of the imaging component by the worker (COM and the registry are slow and belong off the
 // window's thread).
 struct WalkJob {
@@ -42,6 +42,13 @@ struct WalkJob {
     bool showBmp = true;
     bool showJpg = true;
     bool showOther = true;
+    // The folders walked (WalkFoldersOf), in the order their pictures are listed: Directory
+    // first, then MoreFolders as listed; normalised (no trailing backslash), none listed twice and
+    // none inside another or inside an excluded folder. The controller always fills them; empty
+    // when every configured folder is excluded. folder stays Directory as the settings give it.
+    std::vector<std::string> roots;
+    // Subtrees below a root that are never entered, normalised like the roots.
+    std::vector<std::string> excluded;
 };
 
 // A picture as 32-bit pixels (B G R and an unused byte, top row first) in plain memory.

@@ -14,10 +14,13 @@ bool ExchangeValue(DataExchange& dx, int control, uint32_t& delay) {
     return DDX_Text(dx, control, delay) && DDV_MinMaxUInt(dx, delay, kMinDelay, kMaxDelay);
 }
 bool ExchangeValue(DataExchange& dx, int control, int32_t& flag) { return DDX_Check(dx, control, flag); }
+bool ExchangeValue(DataExchange& dx, int control, std::vector<std::string>& list) {
+    return DDX_LBStrings(dx, control, list);
+}
 
 // The control that edits each setting, in the order the exchange visits them (the folder, stretch,
-// the delay, then the other boxes). The template (Dialogs.rc) and the dialog's message map
-// (ui/SettingsDlg.cpp) name the same controls.
+// the delay, then the other boxes, then the folder lists). The template (Dialogs.rc) and the dialog's message
+// map (ui/SettingsDlg.cpp) name the same controls.
 struct SettingControl {
     SettingId id;
     int control;
@@ -33,6 +36,8 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::DisplayJPGFiles, IDC_SHOW_JPG},
     {SettingId::DisplayOtherFiles, IDC_SHOW_OTHER},
     {SettingId::PanAndZoom, IDC_PAN_AND_ZOOM},
+    {SettingId::MoreFolders, IDC_MORE_FOLDERS},
+    {SettingId::ExcludedFolders, IDC_EXCLUDED_FOLDERS},
 };
 
 // The exchange visits each setting once.
@@ -90,6 +95,12 @@ void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& p
         break;
     case SettingId::Directory:
         break;  // the folder reaches the preview with the rebuild
+    case SettingId::MoreFolders:
+        preview.SetMoreFolders(fields.moreFolders);
+        break;
+    case SettingId::ExcludedFolders:
+        preview.SetExcludedFolders(fields.excludedFolders);
+        break;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/framework/DataExchange.h"
 #include "core/show/Settings.h"
@@ -14,8 +15,8 @@ namespace orv {
 
 // Steps 2 onwards of the dialog's exchange (the glue attaches the up-down control first): every
 // setting's control in the exchange's order: text boxes as text, the delay with its 1..120 range test, check
-// boxes as checks. A delay that fails stops the exchange there, so the controls after it are not
-// read. Returns whether the exchange succeeded.
+// boxes as checks, the folder lists as list boxes' items. A delay that fails stops the exchange there, so the
+// controls after it are not read. Returns whether the exchange succeeded.
 bool ExchangeSettings(DataExchange& dx, const SettingsFields& fields);
 
 // The setting a notification changed.
@@ -38,6 +39,8 @@ public:
     virtual void SetDisplayJPGFiles(int32_t show) = 0;
     virtual void SetDisplayOtherFiles(int32_t show) = 0;
     virtual void SetPanAndZoom(int32_t move) = 0;
+    virtual void SetMoreFolders(const std::vector<std::string>& folders) = 0;
+    virtual void SetExcludedFolders(const std::vector<std::string>& folders) = 0;
 };
 
 // Passes one change to the running preview. Nothing happens before the preview window exists
