@@ -33,3 +33,4 @@
 #define IDC_SHOW_JPG           1017
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
+#define IDC_PAN_AND_ZOOM       1020

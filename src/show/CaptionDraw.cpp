@@ -43,6 +43,8 @@ void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture, con
 
     RECT rcBox{0, 0, box.cx, box.cy};
     ::OffsetRect(&rcBox, slide.m_nCaptionX + dx, slide.m_nCaptionY + dy);
+    slide.m_rcCaptionBox =
+        RECT{slide.m_nCaptionX, slide.m_nCaptionY, slide.m_nCaptionX + box.cx, slide.m_nCaptionY + box.cy};
 
     {
         // The system's own button-face brush: nothing to create, so nothing that can fail or leak.

@@ -61,6 +61,8 @@ bool CGdiPresenter::DrawFrame(uint32_t weight) {
     m_pFrames->Compose(weight);
     CClientDC dc(&m_wnd);
     m_pFrames->Present(dc, CFadeFrames::kFrame);
+    // The frame shows at the display's next refresh: the next is drawn after it.
+    m_pacer.WaitForDisplay(dc.GetDeviceCaps(VREFRESH));
     return true;
 }
 

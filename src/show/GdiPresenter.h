@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "show/FadeFrames.h"
+#include "show/FramePacer.h"
 #include "show/ShowPresenter.h"
 
 class CGdiPresenter final : public IShowPresenter {
@@ -34,4 +35,5 @@ private:
     // What the window shows is the screens' new screen, as the last fade left it; any other
     // drawing of the window clears this.
     bool m_bNewScreenShows = false;
+    CFramePacer m_pacer;
 };

@@ -1,7 +1,12 @@
 #include "show/PictureWnd.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
+#include "core/show/Fade.h"
 #include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
 #include "core/show/Settings.h"
@@ -9,6 +14,7 @@
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "show/DisplayMonitors.h"
+#include "show/FramePacer.h"
 #include "show/GdiPresenter.h"
 #include "show/WindowsDirectory.h"
 
@@ -17,21 +23,13 @@ namespace {
 constexpr UINT_PTR kSlideTimer = 1;
 // The worker's wake-up: results wait in its mailbox.
 constexpr UINT kWorkerMail = WM_APP + 1;
-// Lives only while a fade runs, re-armed after each frame for the next one's time.
-constexpr UINT_PTR kFadeTimer = 2;
+// The frame pump's message, and its resume timer for when input, painting or a timer waits.
+constexpr UINT kFrameMail = WM_APP + 2;
+constexpr UINT_PTR kFrameResume = 2;
 
 // Milliseconds of the performance counter: GetTickCount moves in steps of 10 to 16 ms, as long
 // as a frame.
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return f.QuadPart > 0 ? static_cast<double>(f.QuadPart) / 1000.0 : 1.0;
-    }();
-    LARGE_INTEGER t{};
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perMs;
-}
+double NowMs() { return FrameClockMs(); }
 
 RECT ToRECT(const orv::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -56,6 +54,7 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
     ON_WM_DESTROY()
     ON_WM_DISPLAYCHANGE()
     ON_MESSAGE(kWorkerMail, &CPictureWnd::OnWorkerMail)
+    ON_MESSAGE(kFrameMail, &CPictureWnd::OnFrameMail)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview)
@@ -145,19 +144,29 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
             break;
         case Kind::DrawFadeFrame:
             if (!m_pPresenter->DrawFrame(command.weight)) Run(m_show.FadeBroken());
+            if (!m_strFrameLog.empty()) m_frameTimes.push_back(NowMs());
+            break;
+        case Kind::DrawMotionFrame:
+            DrawMotionFrame(command);
             break;
         case Kind::EndFade:
-            m_pPresenter->EndFade([this](CDC& dc) { DrawFailureBoxes(dc); });
+            if (m_bMotionFade) {
+                m_bMotionFade = false;
+                ReleaseTextures(m_oldSlides);
+                m_oldSlides.clear();
+                // Pan and zoom turned off under the fade: the still slides are painted afresh.
+                if (!m_show.Moving() && m_hWnd) InvalidateRect(nullptr, TRUE);
+            } else {
+                m_pPresenter->EndFade([this](CDC& dc) { DrawFailureBoxes(dc); });
+            }
             break;
-        case Kind::ArmFrameTimer: {
-            // Due at a time on the fade's clock, whatever this frame cost. Without a window
-            // SetTimer would make a thread timer that nothing ever kills.
-            const double wait = command.atMs - NowMs();
-            if (m_hWnd) SetTimer(kFadeTimer, wait < 1 ? 1u : static_cast<UINT>(wait));
+        case Kind::WantFrame:
+            // The frame is due at atMs or later: the pump's next turn comes with the display's
+            // next refresh, since the frame before it waited for that in its present.
+            WantFrame();
             break;
-        }
-        case Kind::StopFrameTimer:
-            if (m_hWnd) KillTimer(kFadeTimer);
+        case Kind::StopFrames:
+            m_bFramesWanted = false;
             break;
         case Kind::ArmSlideTimer:
             if (m_hWnd) SetTimer(kSlideTimer, command.delayMs);
@@ -176,16 +185,14 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
     }
 }
 
-void CPictureWnd::Present(orv::ShowCommand& command) {
-    const auto draw = [this](CDC& dc, bool failureBoxes) { DrawPicture(dc, failureBoxes); };
-    // The slides on show become the fade's old screen before their pictures go.
-    const bool fading = m_pPresenter->BeginChange(command.fade, command.keepScreens, draw);
+std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesOf(orv::ShowCommand& command) {
     std::vector<CSlide> slides(command.slides.size());
     for (size_t i = 0; i < slides.size(); ++i) {
         orv::ShowSlide& from = command.slides[i];
         slides[i].m_rcArea = ToRECT(from.area);
         slides[i].m_pPicture = std::move(from.picture);
         slides[i].m_strCaption = std::move(from.caption);
+        slides[i].m_bgra = std::move(from.bgra);
         // The same pictures decoded again after a change of setting: each box stays where it was
         // and no number is drawn for it.
         if (command.keepCaptionPlaces && i < m_slides.size()) {
@@ -193,7 +200,23 @@ void CPictureWnd::Present(orv::ShowCommand& command) {
             slides[i].m_nCaptionY = m_slides[i].m_nCaptionY;
         }
     }
-    m_slides = std::move(slides);
+    return slides;
+}
+
+void CPictureWnd::Present(orv::ShowCommand& command) {
+    if (m_show.Moving()) {
+        PresentMoving(command);
+        return;
+    }
+    // Still slides from here on: whatever the frame renderer held goes.
+    m_bMotionFade = false;
+    ReleaseTextures(m_oldSlides);
+    m_oldSlides.clear();
+    ReleaseTextures(m_slides);
+    const auto draw = [this](CDC& dc, bool failureBoxes) { DrawPicture(dc, failureBoxes); };
+    // The slides on show become the fade's old screen before their pictures go.
+    const bool fading = m_pPresenter->BeginChange(command.fade, command.keepScreens, draw);
+    m_slides = SlidesOf(command);
     m_pPresenter->EndChange(fading, draw);
     Run(m_show.FadeBegan(fading, NowMs()));
 }
@@ -248,8 +271,10 @@ void CPictureWnd::DrawFailureBoxes(CDC& dc) {
 void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
         ShowNextPicture();
-    } else if (nIDEvent == kFadeTimer) {
-        Run(m_show.FrameDue(NowMs()));
+    } else if (nIDEvent == kFrameResume) {
+        KillTimer(kFrameResume);
+        m_bFramePosted = false;
+        FrameDue();
     } else {
         Default();
     }
@@ -257,6 +282,11 @@ void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
 
 void CPictureWnd::OnPaint() {
     CPaintDC dc(this);
+    if (m_show.Moving()) {
+        // The last moving frame again; the next one follows at the refresh.
+        IFrameRenderer* renderer = m_renderers.Current();
+        if (renderer && renderer->Repaint(dc)) return;
+    }
     if (m_pPresenter->Paint(dc, m_show.Fading())) return;
     // The window changed under a fade: the fade ends and the slides are drawn as ever.
     if (m_show.Fading()) Run(m_show.FadeBroken());
@@ -266,7 +296,7 @@ void CPictureWnd::OnPaint() {
 BOOL CPictureWnd::OnEraseBkgnd(HDC) {
     // A fade's frame, or the screen it left, covers the whole client area: erasing first would
     // flash black.
-    if (m_pPresenter->CoversClient(m_show.Fading())) return TRUE;
+    if (m_show.Moving() || m_pPresenter->CoversClient(m_show.Fading())) return TRUE;
     return static_cast<BOOL>(Default());
 }
 
@@ -287,6 +317,12 @@ int CPictureWnd::OnCreate(LPCREATESTRUCTA) {
     // The window shows black at once; the first deal goes on screen as soon as the walk finds
     // it. Without a worker the show stays black.
     const bool working = m_worker.Start(m_hWnd, kWorkerMail);
+    // The drifts differ from run to run; the process generator is left to the shuffle and captions.
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    m_show.SeedMotion(static_cast<uint64_t>(counter.QuadPart) ^
+                      (static_cast<uint64_t>(::GetCurrentProcessId()) << 32));
+    if (const char* log = std::getenv("ORVANTA_FRAME_LOG")) m_strFrameLog = log;
     Run(m_show.Start(CurrentDesk(), working));
     return 0;
 }
@@ -295,5 +331,278 @@ void CPictureWnd::OnDestroy() {
     // Before the window goes: nothing may post to it or wait on it afterwards.
     m_worker.Stop();
     StopSlideTimer();
+    m_bFramesWanted = false;
+    KillTimer(kFrameResume);
+    ReleaseTextures(m_oldSlides);
+    ReleaseTextures(m_slides);
+    m_renderers.Reset();
+    WriteFrameLog();
     Default();
+}
+
+// ---- Frames ---------------------------------------------------------------------------------
+//
+// Why this keeps the display's pace on Windows, and input first. A frame is drawn and presented
+// from the pump's posted message, and its present waits for the display: a DXGI present of
+// interval 1 blocks until a back buffer is free, that is until the refresh that shows the
+// previous frame; DwmFlush after the CPU frame's BitBlt blocks until the compositor's next frame;
+// under Wine a clock at VREFRESH stands in (show/FramePacer.h). The message for the next frame is
+// posted at the end of this one, so it is handled one refresh later: one frame a refresh, in
+// whichever loop runs, the application's own or the dialog manager's modal loop around the
+// settings dialog (whose preview is a child window; that loop dispatches its posted messages like
+// any other). No window timer paces anything: a timer fires on the system's clock tick (15.6 ms),
+// so a 16 ms timer fires every 31 ms. GetMessage hands out posted messages before input,
+// painting and timers, so a chain of posts alone would starve them: each turn looks at the queue
+// first and, with input, painting or a timer waiting, leaves the next frame to a resume timer,
+// which comes after all of them. The waits inside a present wake on input (MsgWaitForMultiple-
+// ObjectsEx), or last at most a refresh (DXGI), so a key or a mouse move during a frame is
+// handled within a frame and ends the saver as at any other time. A process shows one picture
+// window at a time (the full-screen window covers every monitor), so one present is made per
+// refresh, never two.
+
+void CPictureWnd::WantFrame() {
+    m_bFramesWanted = true;
+    PumpFrame();
+}
+
+void CPictureWnd::PumpFrame() {
+    if (!m_hWnd || m_bFramePosted) return;
+    if (HIWORD(::GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) != 0) {
+        m_bFramePosted = SetTimer(kFrameResume, USER_TIMER_MINIMUM) != 0;
+        return;
+    }
+    m_bFramePosted = PostMessage(kFrameMail) != FALSE;
+}
+
+LRESULT CPictureWnd::OnFrameMail(WPARAM, LPARAM) {
+    m_bFramePosted = false;
+    FrameDue();
+    return 0;
+}
+
+void CPictureWnd::FrameDue() {
+    if (!m_bFramesWanted) return;
+    if (HIWORD(::GetQueueStatus(QS_INPUT)) != 0) {
+        // Input first: the frame waits behind it.
+        PumpFrame();
+        return;
+    }
+    m_bFramesWanted = false;
+    Run(m_show.FrameDue(NowMs()));
+}
+
+void CPictureWnd::WriteFrameLog() {
+    if (m_strFrameLog.empty() || m_frameTimes.empty()) return;
+    // Only the benchmark sets the log, and the window is going: a disk write here delays nothing.
+    FILE* f = std::fopen(m_strFrameLog.c_str(), "a");
+    if (!f) return;
+    IFrameRenderer* renderer = m_renderers.Current();
+    std::fprintf(f, "# presenter %s\n", renderer ? renderer->Name() : "still");
+    for (double t : m_frameTimes)
+        std::fprintf(f, "%.3f\n", t);
+    std::fclose(f);
+    m_frameTimes.clear();
+}
+
+// ---- Pan and zoom ---------------------------------------------------------------------------
+
+void CPictureWnd::PresentMoving(orv::ShowCommand& command) {
+    // The still presenter's screens no longer show what is on the window.
+    m_pPresenter->Forget();
+    ReleaseTextures(m_oldSlides);
+    m_oldSlides.clear();
+    std::vector<CSlide> slides = SlidesOf(command);
+    if (command.fade) {
+        // The slides on show go on moving under the fade, as its old screen.
+        m_oldSlides = std::move(m_slides);
+        m_bMotionFade = true;
+    } else {
+        ReleaseTextures(m_slides);
+        m_bMotionFade = false;
+    }
+    m_slides = std::move(slides);
+    Run(m_show.FadeBegan(command.fade, NowMs()));
+}
+
+void CPictureWnd::DrawMotionFrame(const orv::ShowCommand& command) {
+    if (!m_hWnd) return;
+    const bool palette = m_show.GetDesk().paletteDisplay;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        IFrameRenderer* renderer = m_renderers.Get(palette);
+        if (!renderer) break;
+        if (DrawMovingFrame(*renderer, command)) {
+            const double now = NowMs();
+            if (!m_strFrameLog.empty()) m_frameTimes.push_back(now);
+            if (m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
+                ForgetTextures(m_slides);
+                ForgetTextures(m_oldSlides);
+            }
+            return;
+        }
+        // A lost or removed device: the CPU renderer takes the slides over and draws this same
+        // frame, so nothing blank or missing shows.
+        ForgetTextures(m_slides);
+        ForgetTextures(m_oldSlides);
+        if (!m_renderers.FallBack()) break;
+    }
+    StopMoving();
+}
+
+void CPictureWnd::StopMoving() {
+    // No renderer at all (GDI ran short): the still slides are painted, and no frames come.
+    m_renderers.Reset();
+    ForgetTextures(m_slides);
+    ForgetTextures(m_oldSlides);
+    m_bFramesWanted = false;
+    if (m_show.Fading()) Run(m_show.FadeBroken());
+    if (m_hWnd) InvalidateRect(nullptr, TRUE);
+}
+
+bool CPictureWnd::DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command) {
+    RECT client{0, 0, 0, 0};
+    GetClientRect(&client);
+    if (!renderer.Resize(client.right, client.bottom)) return false;
+    const POINT offset = ClientOffset();
+    const bool blend = command.weight < orv::kFullWeight;
+    if (blend) {
+        renderer.BeginScreen(IFrameRenderer::Screen::kOld);
+        DrawMovingScreen(renderer, m_oldSlides, command.oldFramings, offset);
+        renderer.EndScreen();
+    }
+    renderer.BeginScreen(IFrameRenderer::Screen::kNew);
+    DrawMovingScreen(renderer, m_slides, command.framings, offset);
+    renderer.EndScreen();
+    return renderer.Present(blend ? command.weight / static_cast<double>(orv::kFullWeight) : 1.0);
+}
+
+void CPictureWnd::DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides,
+                                   const std::vector<orv::SlideFraming>& framings, POINT offset) {
+    for (size_t i = 0; i < slides.size(); ++i) {
+        CSlide& slide = slides[i];
+        RECT rcArea = slide.m_rcArea;
+        ::OffsetRect(&rcArea, offset.x, offset.y);
+        const orv::Rect clip = ToRect(rcArea);
+        RECT rcPicture{0, 0, 0, 0};
+        if (slide.m_pPicture && i < framings.size() && framings[i].target.Width() > 0) {
+            const orv::SlideFraming& f = framings[i];
+            const orv::RectF target{f.target.left + offset.x, f.target.top + offset.y,
+                                    f.target.right + offset.x, f.target.bottom + offset.y};
+            rcPicture = RECT{static_cast<LONG>(target.left), static_cast<LONG>(target.top),
+                             static_cast<LONG>(target.right), static_cast<LONG>(target.bottom)};
+            if (!slide.m_texture) UploadPicture(renderer, slide, f.target);
+            if (slide.m_texture) {
+                // Picture pixels to the texture's, which may be fewer (uploaded at the drawn size).
+                const double sx = slide.m_textureSize.cx / static_cast<double>(slide.m_pPicture->GetWidth());
+                const double sy = slide.m_textureSize.cy / static_cast<double>(slide.m_pPicture->GetHeight());
+                const orv::RectF source{f.source.left * sx, f.source.top * sy, f.source.right * sx,
+                                        f.source.bottom * sy};
+                renderer.Draw(slide.m_texture, source, target, clip, IFrameRenderer::Filter::kBilinear);
+            }
+        }
+        // The caption box stands still over the moving picture (a failure's box alone shows).
+        if (slide.m_pPicture ? !m_bShowCaption : slide.m_strCaption.empty()) continue;
+        if (!slide.m_captionTexture) UploadCaption(renderer, slide, rcPicture);
+        if (!slide.m_captionTexture) continue;
+        const RECT& box = slide.m_rcCaptionBox;
+        const orv::RectF whole{0, 0, static_cast<double>(box.right - box.left),
+                               static_cast<double>(box.bottom - box.top)};
+        const orv::RectF at{static_cast<double>(box.left + offset.x), static_cast<double>(box.top + offset.y),
+                            static_cast<double>(box.right + offset.x),
+                            static_cast<double>(box.bottom + offset.y)};
+        renderer.Draw(slide.m_captionTexture, whole, at, clip, IFrameRenderer::Filter::kPoint);
+    }
+}
+
+namespace {
+
+// A 32-bit top-down DIB section selected into a memory context: GDI draws into plain pixels.
+struct PixelCanvas {
+    CMemoryDC dc;
+    UniqueBitmap bitmap;
+    HGDIOBJ original = nullptr;
+    uint32_t* bits = nullptr;  // owned by the bitmap
+    int width = 0, height = 0;
+    PixelCanvas(HDC compatible, int cx, int cy) : dc(compatible), width(cx), height(cy) {
+        if (!dc.m_hDC || cx <= 0 || cy <= 0) return;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = cx;
+        info.bmiHeader.biHeight = -cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* p = nullptr;
+        bitmap.reset(::CreateDIBSection(dc.m_hDC, &info, DIB_RGB_COLORS, &p, nullptr, 0));
+        if (!bitmap || !p) return;
+        original = ::SelectObject(dc.m_hDC, bitmap.get());
+        if (original) bits = static_cast<uint32_t*>(p);
+    }
+    ~PixelCanvas() {
+        if (original) ::SelectObject(dc.m_hDC, original);
+    }
+    PixelCanvas(const PixelCanvas&) = delete;
+    PixelCanvas& operator=(const PixelCanvas&) = delete;
+    orv::BgraView View() {
+        ::GdiFlush();  // GDI may still be drawing into the bits
+        return orv::BgraView{bits, width, height, width};
+    }
+};
+
+}  // namespace
+
+void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target) {
+    // At the size it is drawn at its largest zoom, never above its own: what the worker decoded.
+    const int width = slide.m_pPicture->GetWidth(), height = slide.m_pPicture->GetHeight();
+    const int cx = std::clamp(static_cast<int>(std::ceil(target.Width() * orv::kLargestZoom)), 1, width);
+    const int cy = std::clamp(static_cast<int>(std::ceil(target.Height() * orv::kLargestZoom)), 1, height);
+    orv::BgraPixels& ready = slide.m_bgra;
+    if (!ready.pixels.empty()) {
+        // The worker drew it already: the window's thread only uploads. Freed after, since a
+        // renderer that takes over later draws it again from the picture.
+        slide.m_texture =
+            renderer.Upload(orv::BgraView{ready.pixels.data(), ready.size.cx, ready.size.cy, ready.size.cx});
+        slide.m_textureSize = SIZE{ready.size.cx, ready.size.cy};
+        ready = orv::BgraPixels();
+        if (slide.m_texture) return;
+    }
+    CClientDC screen(this);
+    PixelCanvas canvas(screen, cx, cy);
+    if (!canvas.bits) return;
+    if (!slide.m_pPicture->Draw(canvas.dc, RECT{0, 0, cx, cy}, RECT{0, 0, width, height})) return;
+    slide.m_texture = renderer.Upload(canvas.View());
+    slide.m_textureSize = SIZE{cx, cy};
+}
+
+void CPictureWnd::UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture) {
+    // In desk coordinates: the box is placed (once per picture) and measured on a scratch canvas,
+    // then drawn into one of its own size.
+    const POINT offset = ClientOffset();
+    RECT rcPictureDesk = rcPicture;
+    ::OffsetRect(&rcPictureDesk, -offset.x, -offset.y);
+    CClientDC screen(this);
+    {
+        PixelCanvas scratch(screen, 1, 1);
+        if (!scratch.bits) return;
+        DrawCaption(scratch.dc, slide, rcPictureDesk, slide.m_rcArea);
+    }
+    const RECT box = slide.m_rcCaptionBox;
+    PixelCanvas canvas(screen, box.right - box.left, box.bottom - box.top);
+    if (!canvas.bits) return;
+    ::SetViewportOrgEx(canvas.dc, -box.left, -box.top, nullptr);
+    DrawCaption(canvas.dc, slide, rcPictureDesk, slide.m_rcArea);
+    slide.m_captionTexture = renderer.Upload(canvas.View());
+}
+
+void CPictureWnd::ReleaseTextures(std::vector<CSlide>& slides) {
+    IFrameRenderer* renderer = m_renderers.Current();
+    for (CSlide& slide : slides) {
+        if (renderer && slide.m_texture) renderer->Release(slide.m_texture);
+        if (renderer && slide.m_captionTexture) renderer->Release(slide.m_captionTexture);
+    }
+    ForgetTextures(slides);
+}
+
+void CPictureWnd::ForgetTextures(std::vector<CSlide>& slides) {
+    for (CSlide& slide : slides)
+        slide.m_texture = slide.m_captionTexture = 0;
 }

@@ -15,6 +15,8 @@
 #include "core/show/Settings.h"
 #include "core/show/ShowController.h"
 #include "framework/Wnd.h"
+#include "show/FrameRenderer.h"
+#include "show/RendererChoice.h"
 #include "show/ShowPresenter.h"
 #include "show/ShowWorker.h"
 
@@ -40,6 +42,7 @@ public:
     void SetDisplayBMPFiles(BOOL bShow)         { m_bShowBmp = bShow;       OnSettingChanged(orv::SettingId::DisplayBMPFiles); }
     void SetDisplayJPGFiles(BOOL bShow)         { m_bShowJpg = bShow;       OnSettingChanged(orv::SettingId::DisplayJPGFiles); }
     void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
+    void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
     // clang-format on
     // Stores the folder and walks it anew under the current flags (cancelling a walk under way);
     // the next tick starts at the new list's first entry. The picture on show and the timer are
@@ -63,6 +66,13 @@ protected:
         std::string m_strCaption;  // empty means no caption box
         int m_nCaptionX = -1;      // -1: the box is not yet placed for this picture; desk coordinates
         int m_nCaptionY = -1;
+        RECT m_rcCaptionBox{};  // where DrawCaption last put the box, desk coordinates
+        // Pan and zoom: the picture and its caption box as the frame renderer holds them (0: not
+        // uploaded), and the size the picture was uploaded at.
+        IFrameRenderer::TextureId m_texture = 0;
+        IFrameRenderer::TextureId m_captionTexture = 0;
+        SIZE m_textureSize{0, 0};
+        orv::BgraPixels m_bgra;  // as the worker prepared it; freed once uploaded
     };
 
     // Draws every slide into dc, in client coordinates. failureBoxes: a slide whose picture failed
@@ -87,6 +97,7 @@ protected:
     // The monitors or the palette mode changed: prepared work is made again for them.
     void OnDisplayChange(UINT nImageDepth, int cx, int cy);
     LRESULT OnWorkerMail(WPARAM, LPARAM);
+    LRESULT OnFrameMail(WPARAM, LPARAM);
     void PostNcDestroy() override;
 
     BOOL m_bAutoDelete;
@@ -101,10 +112,11 @@ protected:
     BOOL m_bShowBmp = TRUE;
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
+    BOOL m_bPanAndZoom = FALSE;
     std::string m_strFolder;
     orv::SettingsFields Fields() {
         return {m_nDelay,   m_bStretch, m_bRandomOrder, m_bShowCaption, m_bFade,
-                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_strFolder};
+                m_bShowBmp, m_bShowJpg, m_bShowOther,   m_bPanAndZoom,  m_strFolder};
     }
     std::vector<CSlide> m_slides;
 
@@ -114,6 +126,27 @@ private:
     // Carries out what the controller decided, in order.
     void Run(orv::ShowCommands commands);
     void Present(orv::ShowCommand& command);
+    std::vector<CSlide> SlidesOf(orv::ShowCommand& command);
+
+    // Frames, while a fade runs or the slides move: the frame pump presents one each refresh,
+    // input first (PictureWnd.cpp says how).
+    void WantFrame();
+    void PumpFrame();
+    void FrameDue();
+    // Pan and zoom: the slides as textures of the frame renderer, moved by the controller's
+    // framings; the caption boxes stand still over them.
+    void PresentMoving(orv::ShowCommand& command);
+    void DrawMotionFrame(const orv::ShowCommand& command);
+    bool DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command);
+    void DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides,
+                          const std::vector<orv::SlideFraming>& framings, POINT offset);
+    void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target);
+    void UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture);
+    void ReleaseTextures(std::vector<CSlide>& slides);
+    // The renderer that held the textures is gone: they went with it.
+    static void ForgetTextures(std::vector<CSlide>& slides);
+    void StopMoving();
+    void WriteFrameLog();
     void DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes, POINT offset);
     void DrawFailureBoxes(CDC& dc);
     // Desk coordinates to client coordinates: a monitor's slide stays where it is on the screen
@@ -123,4 +156,13 @@ private:
     CShowWorker m_worker;
     orv::ShowController m_show;
     std::unique_ptr<IShowPresenter> m_pPresenter;
+
+    CRendererChoice m_renderers{*this};
+    std::vector<CSlide> m_oldSlides;  // a moving fade's old screen
+    bool m_bMotionFade = false;       // the running fade is drawn by the frame renderer
+    bool m_bFramesWanted = false;     // the controller asked for a frame
+    bool m_bFramePosted = false;      // the pump's message or its resume timer is on its way
+    // ORVANTA_FRAME_LOG: each presented frame's time, written to that file when the window goes.
+    std::string m_strFrameLog;
+    std::vector<double> m_frameTimes;
 };

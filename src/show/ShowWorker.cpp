@@ -1,6 +1,8 @@
 #include "show/ShowWorker.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <new>
 #include <utility>
@@ -275,6 +277,45 @@ bool CShowWorker::DealSlides(const DealJob& job, const State& state, DealResult&
     return !state.stop;
 }
 
+// Worker thread. The picture drawn at its target's size times zoom (never above its own size)
+// into 32-bit pixels. The memory context and the DIB section are made and freed here: no GDI
+// object leaves this thread, only the plain pixels. Empty when GDI or memory runs short.
+orv::BgraPixels CShowWorker::BgraAtDrawnSize(const CDibImage& picture, const orv::Rect& target, double zoom) {
+    orv::BgraPixels out;
+    const int width = picture.GetWidth(), height = picture.GetHeight();
+    if (target.Width() <= 0 || target.Height() <= 0) return out;
+    const int cx = std::min(width, std::max(1, static_cast<int>(std::ceil(target.Width() * zoom))));
+    const int cy = std::min(height, std::max(1, static_cast<int>(std::ceil(target.Height() * zoom))));
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    if (!dc) return out;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ original = ::SelectObject(dc, bitmap);
+        if (original && picture.Draw(dc, RECT{0, 0, cx, cy}, RECT{0, 0, width, height})) {
+            ::GdiFlush();
+            try {
+                const uint32_t* p = static_cast<const uint32_t*>(bits);
+                out.pixels.assign(p, p + static_cast<size_t>(cx) * static_cast<size_t>(cy));
+                out.size = orv::Size{cx, cy};
+            } catch (const std::bad_alloc&) {
+                out = orv::BgraPixels();
+            }
+        }
+        if (original) ::SelectObject(dc, original);
+    }
+    if (bitmap) ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return out;
+}
+
 PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) {
     PreparedSlide prepared;
     // The loader decodes a JPEG no larger than this slide will draw it, by the same layout the
@@ -282,7 +323,10 @@ PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) 
     const orv::DrawSizeFn drawSize = [&slide, &job](orv::Size picture) {
         const orv::Rect target =
             orv::PictureRectIn(slide.area, picture, slide.screen, job.stretch, job.preview);
-        return orv::Size{target.Width(), target.Height()};
+        // Pan and zoom draws a crop of it up to job.zoom times larger.
+        const double zoom = job.zoom >= 1.0 && job.zoom <= 2.0 ? job.zoom : 1.0;
+        return orv::Size{static_cast<int32_t>(std::ceil(target.Width() * zoom)),
+                         static_cast<int32_t>(std::ceil(target.Height() * zoom))};
     };
     // A picture without pixels would reach the layout's divisions. The loaders report their
     // failures as results (the JPEG loader's own exceptions stay inside it); only the allocator
@@ -294,6 +338,12 @@ PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) 
             prepared.picture = std::move(picture);
     } catch (const std::bad_alloc&) {
         prepared.picture.reset();
+    }
+    // Pan and zoom: the window only uploads what is prepared here, at the size the frames draw.
+    if (prepared.picture && job.zoom > 1.0 && !job.paletteDisplay) {
+        const orv::Size own{prepared.picture->GetWidth(), prepared.picture->GetHeight()};
+        const orv::Rect target = orv::PictureRectIn(slide.area, own, slide.screen, job.stretch, job.preview);
+        prepared.bgra = BgraAtDrawnSize(*prepared.picture, target, job.zoom);
     }
     if (!prepared.picture) {
         // The caption is UTF-8; the message is in the process code page like the path.

@@ -65,6 +65,8 @@ public:
 
     // Worker thread: one slide decoded and captioned as the window will show it.
     static PreparedSlide LoadSlide(const SlideJob& slide, const DealJob& job);
+    // Worker thread: a picture as pan and zoom draws it, in plain 32-bit pixels.
+    static orv::BgraPixels BgraAtDrawnSize(const CDibImage& picture, const orv::Rect& target, double zoom);
 
 private:
     struct Walk;

@@ -26,6 +26,7 @@ public:
     void SetDisplayBMPFiles(BOOL bShow) override { m_wnd.SetDisplayBMPFiles(bShow); }
     void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
     void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
+    void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
 
 private:
     CPictureWnd& m_wnd;
@@ -48,6 +49,7 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_SHOW_BMP, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayBMPFiles>)
     ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
     ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
+    ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}

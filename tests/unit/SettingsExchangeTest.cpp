@@ -18,8 +18,8 @@ const std::string kRange = "Please enter an integer between 1 and 120.";
 
 // Sets every flag of the fields to on.
 void SetAllFlags(const orv::SettingsFields& f, int32_t on) {
-    for (int32_t* flag :
-         {&f.stretch, &f.randomOrder, &f.showCaption, &f.fade, &f.showBmp, &f.showJpg, &f.showOther})
+    for (int32_t* flag : {&f.stretch, &f.randomOrder, &f.showCaption, &f.fade, &f.showBmp, &f.showJpg,
+                          &f.showOther, &f.panAndZoom})
         *flag = on;
 }
 
@@ -38,7 +38,7 @@ FakeDialogControls EditedControls(const std::string& delayText) {
     controls.texts[IDC_FOLDER] = "D:\\new";
     controls.texts[IDC_DELAY] = delayText;
     for (int box : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
-                    IDC_SHOW_OTHER})
+                    IDC_SHOW_OTHER, IDC_PAN_AND_ZOOM})
         controls.checks[box] = 1;
     return controls;
 }
@@ -91,6 +91,7 @@ TEST(ExchangeSettings, SuccessfulSaveReadsEveryControl) {
     controls.checks[IDC_SHOW_BMP] = 2;
     controls.checks[IDC_SHOW_JPG] = 0;
     controls.checks[IDC_SHOW_OTHER] = 2;
+    controls.checks[IDC_PAN_AND_ZOOM] = 1;
     orv::DataExchange save(controls, true);
     EXPECT_TRUE(orv::ExchangeSettings(save, m.Fields()));
     EXPECT_EQ(m.folder, "D:\\new");
@@ -102,6 +103,7 @@ TEST(ExchangeSettings, SuccessfulSaveReadsEveryControl) {
     EXPECT_EQ(m.showBmp, 2);
     EXPECT_EQ(m.showJpg, 0);
     EXPECT_EQ(m.showOther, 2);
+    EXPECT_EQ(m.panAndZoom, 1);
 }
 
 TEST(ExchangeSettings, FailingDelayKeepsEarlierMembersNewAndLaterOnesOld) {
@@ -120,6 +122,7 @@ TEST(ExchangeSettings, FailingDelayKeepsEarlierMembersNewAndLaterOnesOld) {
         EXPECT_EQ(m.showBmp, 0) << text;
         EXPECT_EQ(m.showJpg, 0) << text;
         EXPECT_EQ(m.showOther, 0) << text;
+        EXPECT_EQ(m.panAndZoom, 0) << text;
     }
 }
 
@@ -133,15 +136,16 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     m.showBmp = -3;
     m.showJpg = 1;
     m.showOther = 1;
+    m.panAndZoom = 2;
     FakeDialogControls controls;
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
     // One entry per setting: the long-standing seven in their order, then fade and "Others" where
-    // their boxes were added.
-    EXPECT_EQ(controls.log,
-              (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
-                                        "check 1012 = 0", "check 1014 = 2", "check 1019 = 0",
-                                        "check 1016 = 0", "check 1017 = 1", "check 1018 = 1"}));
+    // their boxes were added, and pan and zoom after them.
+    EXPECT_EQ(controls.log, (std::vector<std::string>{"text 1000 = C:\\Windows", "check 1008 = 1",
+                                                      "text 1010 = 500", "check 1012 = 0", "check 1014 = 2",
+                                                      "check 1019 = 0", "check 1016 = 0", "check 1017 = 1",
+                                                      "check 1018 = 1", "check 1020 = 2"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -163,6 +167,7 @@ public:
     void SetDisplayBMPFiles(int32_t v) override { Record("SetDisplayBMPFiles", v); }
     void SetDisplayJPGFiles(int32_t v) override { Record("SetDisplayJPGFiles", v); }
     void SetDisplayOtherFiles(int32_t v) override { Record("SetDisplayOtherFiles", v); }
+    void SetPanAndZoom(int32_t v) override { Record("SetPanAndZoom", v); }
 
 private:
     void Record(const char* setter, int64_t value) {
@@ -202,6 +207,7 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::DisplayBMPFiles, {"SetDisplayBMPFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayJPGFiles, {"SetDisplayJPGFiles 1", "SetFolder D:\\new"}},
         {SettingChange::DisplayOtherFiles, {"SetDisplayOtherFiles 1", "SetFolder D:\\new"}},
+        {SettingChange::PanAndZoom, {"SetPanAndZoom 1"}},
     };
     ASSERT_EQ(cases.size(), static_cast<size_t>(orv::kSettingCount)) << "a row for every setting";
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 
 struct SettingsOwner : orv::SettingsRecord {
     orv::SettingsFields Fields() {
-        return {delay, stretch, randomOrder, showCaption, fade, showBmp, showJpg, showOther, folder};
+        return {delay,   stretch, randomOrder, showCaption, fade,
+                showBmp, showJpg, showOther,   panAndZoom,  folder};
     }
 };

@@ -28,12 +28,12 @@ std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp) {
         {intOp, "Config", "RandomOrder"},          {intOp, "Config", "DisplayImageDescription"},
         {intOp, "Config", "FadeBetweenPictures"},  {intOp, "Config", "DisplayBMPFiles"},
         {intOp, "Config", "DisplayJPGFiles"},      {intOp, "Config", "DisplayOtherFiles"},
-        {stringOp, "Config", "Directory"},
+        {intOp, "Config", "PanAndZoom"},           {stringOp, "Config", "Directory"},
     };
 }
 
 // Every setting of s against expected, given as {delay, stretch, random order, caption, fade, BMP,
-// JPG, Others, folder}.
+// JPG, Others, pan and zoom, folder}.
 void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.delay, expected.delay);
     EXPECT_EQ(s.stretch, expected.stretch);
@@ -43,6 +43,7 @@ void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.showBmp, expected.showBmp);
     EXPECT_EQ(s.showJpg, expected.showJpg);
     EXPECT_EQ(s.showOther, expected.showOther);
+    EXPECT_EQ(s.panAndZoom, expected.panAndZoom);
     EXPECT_EQ(s.folder, expected.folder);
 }
 
@@ -86,6 +87,7 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"DisplayBMPFiles", orv::SettingKind::Flag, 1},
         {"DisplayJPGFiles", orv::SettingKind::Flag, 1},
         {"DisplayOtherFiles", orv::SettingKind::Flag, 1},
+        {"PanAndZoom", orv::SettingKind::Flag, 0},
         {"Directory", orv::SettingKind::Folder, 0},
     };
     FakeProfileStore store;
@@ -108,8 +110,8 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
 
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     FakeProfileStore store;
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, kWindowsDir});
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, kWindowsDir});
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir});
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {10, 1, 1, 1, 1, 1, 1, 1, 0, kWindowsDir});
     EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
 }
 
@@ -151,9 +153,10 @@ TEST(SettingsLoad, StoredFlagsAndFolderPassUnchanged) {
     store.SetInt("Config", "DisplayBMPFiles", 5);
     store.SetInt("Config", "DisplayJPGFiles", 2);
     store.SetInt("Config", "DisplayOtherFiles", 3);
+    store.SetInt("Config", "PanAndZoom", 6);
     store.SetString("Config", "Directory", "D:\\Photos\\");
-    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, "D:\\Photos\\"});
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, "D:\\Photos\\"});
+    ExpectRecord(LoadWindowSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, 6, "D:\\Photos\\"});
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {30, 0, 7, -1, 4, 5, 2, 3, 6, "D:\\Photos\\"});
 }
 
 TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
@@ -169,7 +172,7 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
 TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     FakeProfileStore store;
     // Each flag its own value, so a setting written under another's name shows.
-    const SettingsRecord s{45, 0, 1, 2, 3, 4, 5, -1, "C:\\My Pictures"};
+    const SettingsRecord s{45, 0, 1, 2, 3, 4, 5, -1, 6, "C:\\My Pictures"};
     SaveSettings(store, s);
     EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString));
     EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
@@ -180,8 +183,9 @@ TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     EXPECT_EQ(store.Int("Config", "DisplayBMPFiles"), 4u);
     EXPECT_EQ(store.Int("Config", "DisplayJPGFiles"), 5u);
     EXPECT_EQ(store.Int("Config", "DisplayOtherFiles"), 0xFFFFFFFFu);
+    EXPECT_EQ(store.Int("Config", "PanAndZoom"), 6u);
     EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
-    EXPECT_EQ(store.ValueCount(), 9u);
+    EXPECT_EQ(store.ValueCount(), 10u);
 }
 
 TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
@@ -201,6 +205,7 @@ TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
     s.stretch = 0;
     s.folder = std::string(1000, 'x');  // the store keeps text of any length
     SaveSettings(store, s);
-    ExpectRecord(LoadDialogSettings(store, kWindowsDir), {120, 0, 1, 1, 1, 1, 1, 1, std::string(1000, 'x')});
-    EXPECT_EQ(store.ValueCount(), 9u);
+    ExpectRecord(LoadDialogSettings(store, kWindowsDir),
+                 {120, 0, 1, 1, 1, 1, 1, 1, 0, std::string(1000, 'x')});
+    EXPECT_EQ(store.ValueCount(), 10u);
 }

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "BmpBuilder.h"
+#include "PictureFiles.h"
 
 using orv::Desk;
 using orv::ShowCommand;
@@ -13,11 +17,12 @@ using orv::ShowController;
 
 namespace {
 
-orv::SettingsRecord Settings(bool fade) {
+orv::SettingsRecord Settings(bool fade, bool panAndZoom = false) {
     orv::SettingsRecord s;
     s.delay = 10;
     s.randomOrder = 0;
     s.fade = fade ? 1 : 0;
+    s.panAndZoom = panAndZoom ? 1 : 0;
     s.folder = "C:\\Pictures";
     return s;
 }
@@ -36,6 +41,15 @@ Desk OneMonitor(bool palette = false) {
 class Show {
 public:
     Show(bool preview, bool fade) : m_show(preview, Settings(fade)) {}
+    // Pan and zoom: the worker answers with a picture of 400 x 300 for every path, named by its
+    // path in the caption as ever.
+    Show(bool preview, bool fade, bool panAndZoom) : m_show(preview, Settings(fade, panAndZoom)) {
+        BmpBuilder bmp;
+        bmp.width = 400;
+        bmp.height = 300;
+        m_picture = m_folder.Write("p.bmp", bmp.Build());
+        m_show.SeedMotion(42);
+    }
 
     enum Event {
         kStart,       // the window exists
@@ -80,8 +94,14 @@ public:
             m_asked.pop_front();
             orv::DealResult result{job.generation, job.redo, {}};
             // No pixels: the slide stands for its path by its text.
-            for (const orv::SlideJob& slide : job.slides)
-                result.slides.push_back({nullptr, slide.path});
+            for (const orv::SlideJob& slide : job.slides) {
+                std::unique_ptr<CDibImage> picture;
+                if (!m_picture.empty()) {
+                    picture = std::make_unique<CDibImage>();
+                    EXPECT_TRUE(picture->Load(m_picture.c_str(), 0));
+                }
+                result.slides.push_back({std::move(picture), slide.path, {}});
+            }
             mail.deals.push_back(std::move(result));
             return Describe(m_show.Delivered(std::move(mail)));
         }
@@ -92,6 +112,7 @@ public:
             if (row.id == orv::SettingId::StretchPictures) s.stretch = !s.stretch;
             if (row.id == orv::SettingId::DelayBetweenPictures) s.delay = 5;
             if (row.id == orv::SettingId::FadeBetweenPictures) s.fade = !s.fade;
+            if (row.id == orv::SettingId::PanAndZoom) s.panAndZoom = !s.panAndZoom;
             return Describe(m_show.SettingChanged(row.id, s));
         }
         case kFolder:
@@ -136,13 +157,18 @@ public:
             case ShowCommand::Kind::DrawFadeFrame:
                 text += "frame " + std::to_string(c.weight);
                 break;
+            case ShowCommand::Kind::DrawMotionFrame:
+                m_frames.push_back({c.framings, c.oldFramings});
+                text += "moving frame " + std::to_string(c.weight) + " of " +
+                        std::to_string(c.oldFramings.size()) + "+" + std::to_string(c.framings.size());
+                break;
             case ShowCommand::Kind::EndFade:
                 text += "end fade";
                 break;
-            case ShowCommand::Kind::ArmFrameTimer:
+            case ShowCommand::Kind::WantFrame:
                 text += "next frame at " + std::to_string(static_cast<int>(c.atMs));
                 break;
-            case ShowCommand::Kind::StopFrameTimer:
+            case ShowCommand::Kind::StopFrames:
                 text += "no frames";
                 break;
             case ShowCommand::Kind::ArmSlideTimer:
@@ -165,6 +191,10 @@ public:
     }
 
     const std::vector<orv::DealJob>& Jobs() const { return m_jobs; }
+    struct Frame {
+        std::vector<orv::SlideFraming> framings, oldFramings;
+    };
+    const std::vector<Frame>& Frames() const { return m_frames; }
     ShowController& Controller() { return m_show; }
 
 private:
@@ -172,6 +202,9 @@ private:
     uint64_t m_walk = 0;
     std::deque<orv::DealJob> m_asked;  // what the worker holds, oldest first
     std::vector<orv::DealJob> m_jobs;  // every request, for the rows that look inside one
+    std::vector<Frame> m_frames;       // every moving frame, for the rows that look inside one
+    PictureFolder m_folder;
+    std::string m_picture;
 };
 
 using S = Show;
@@ -347,4 +380,179 @@ TEST(ShowStage, AreasAndLayoutScreens) {
     EXPECT_EQ(preview.ClientOffset({300, 200}).x, 0);
     EXPECT_EQ(full.ClientOffset({-640, 20}).x, 640);
     EXPECT_EQ(full.ClientOffset({-640, 20}).y, -20);
+}
+
+// Pan and zoom on a monitor of 800 x 600: a 400 x 300 picture stretched fills it. Frames come at
+// every refresh while anything moves, each with the framing of every slide of both screens.
+TEST(ShowController, MovingSlidesAskForAFrameEveryRefreshAndFadeBothScreens) {
+    Show show(false, true, true);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"fades in", S::kAnswer, "present a fading, prepare b, timer 10000"},
+        {"begun at 1000: black fades into the moving slide",
+         S::kFadeBegan,
+         "moving frame 4 of 0+1, next frame at 1000",
+         {},
+         true,
+         1000},
+        {"half way", S::kFrame, "moving frame 132 of 0+1, next frame at 1500", {}, false, 1500},
+        {"the fade's end: the slide goes on moving",
+         S::kFrame,
+         "no frames, end fade, moving frame 255 of 0+1, next frame at 2000",
+         {},
+         false,
+         2000},
+        {"between fades, still every refresh",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 5000",
+         {},
+         false,
+         5000},
+        {"the next is ready", S::kAnswer, ""},
+        {"the tick fades it in", S::kTick, "present b fading, prepare a"},
+        {"both screens move during the fade",
+         S::kFadeBegan,
+         "moving frame 4 of 1+1, next frame at 11000",
+         {},
+         true,
+         11000},
+        {"the owner's timer changes nothing to the frames", S::kStopTimer, "timer off"},
+        {"the next deal is ready", S::kAnswer, ""},
+        {"pan and zoom off: the fade ends, the slides are decoded again",
+         S::kSetting,
+         "no frames, end fade, forget screens, redo b, prepare a",
+         {},
+         false,
+         0,
+         orv::SettingId::PanAndZoom},
+        {"no fade runs now, the slides stand", S::kFrame, "no frames", {}, false, 11100},
+    });
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_GE(frames.size(), 5u);
+    for (const Show::Frame& f : frames)
+        for (const std::vector<orv::SlideFraming>* screen : {&f.framings, &f.oldFramings})
+            for (const orv::SlideFraming& s : *screen) {
+                // The layout's rectangle, whole: the drift is inside the picture, never the screen.
+                EXPECT_EQ(s.target, (orv::FrameRect{0, 0, 800, 600}));
+                EXPECT_GE(s.source.left, 0.0);
+                EXPECT_GE(s.source.top, 0.0);
+                EXPECT_LE(s.source.right, 400.0);
+                EXPECT_LE(s.source.bottom, 300.0);
+                EXPECT_GE(s.source.Width(), 400 / 1.25 - 1e-9);
+            }
+    // The slide moved between its frames; the old screen in the second fade is the first slide
+    // going on from where it stood.
+    EXPECT_FALSE(frames[1].framings[0].source == frames[3].framings[0].source);
+    EXPECT_FALSE(frames[4].oldFramings[0].source == frames[4].framings[0].source);
+    // Decoded for the largest zoom.
+    EXPECT_EQ(show.Jobs().front().zoom, 1.25);
+}
+
+TEST(ShowController, StillShowsWithoutPanAndZoomOrOnAPaletteDisplay) {
+    struct Case {
+        const char* what;
+        bool panAndZoom;
+        bool palette;
+        double zoom;
+    };
+    const Case cases[] = {
+        {"pan and zoom off", false, false, 1.0},
+        {"256 colours", true, true, 1.0},
+    };
+    for (const Case& c : cases) {
+        Show show(false, false, c.panAndZoom);
+        show.Play(
+            {
+                {"start", S::kStart, "walk 1"},
+                {"found", S::kWalk, "prepare a", {"a"}, true},
+                {"the cut", S::kAnswer, "present a, prepare a, timer 10000"},
+                {"no frames after it", S::kFadeBegan, "", {}, false, 1000},
+                {"a late frame only stops", S::kFrame, "no frames", {}, false, 1020},
+            },
+            OneMonitor(c.palette));
+        EXPECT_EQ(show.Jobs().front().zoom, c.zoom) << c.what;
+    }
+}
+
+TEST(ShowController, APictureOnShowPastItsTimeKeepsMovingInsideItself) {
+    Show show(false, false, true);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"cut in", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"moving from the hand-over",
+         S::kFadeBegan,
+         "moving frame 255 of 0+1, next frame at 0",
+         {},
+         false,
+         0},
+        {"the tick finds nothing ready (a slow disk)", S::kTick, "timer off"},
+        {"a frame well past the planned 10 s",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 10016",
+         {},
+         false,
+         10016},
+        {"and the next", S::kFrame, "moving frame 255 of 0+1, next frame at 10033", {}, false, 10033},
+    });
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_EQ(frames.size(), 3u);
+    const orv::FrameRect a = frames[1].framings[0].source, b = frames[2].framings[0].source;
+    // Still moving, by no more than a frame's worth (2 % of the 1000-pixel diagonal a second is
+    // 20 pixels of screen, 10 of this half-size picture, a second).
+    EXPECT_FALSE(a == b);
+    EXPECT_LE(std::abs(a.left - b.left), 10 * 0.017 * 1.1);
+    EXPECT_LE(a.right, 400.0);
+    EXPECT_LE(a.bottom, 300.0);
+}
+
+TEST(ShowController, TurningPanAndZoomOnMovesTheSlidesOnShowOnceTheirNewDecodeCutsIn) {
+    Show show(false, false, true);
+    orv::SettingsRecord still = show.Controller().Settings();
+    still.panAndZoom = 0;
+    show.Controller().SettingChanged(orv::SettingId::PanAndZoom, still);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"cut in, still", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"no frames", S::kFadeBegan, "", {}, false, 0},
+        {"turned on: decoded again for the zoom",
+         S::kSetting,
+         "forget screens, redo a, prepare b",
+         {},
+         false,
+         0,
+         orv::SettingId::PanAndZoom},
+        {"stale", S::kAnswer, ""},
+        {"the new decode cuts in", S::kAnswer, "present a in place"},
+        {"and moves from then on",
+         S::kFadeBegan,
+         "moving frame 255 of 0+1, next frame at 5000",
+         {},
+         false,
+         5000},
+        {"every refresh", S::kFrame, "moving frame 255 of 0+1, next frame at 5017", {}, false, 5017},
+        {"a whole drift later (10 s)",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 15000",
+         {},
+         false,
+         15000},
+        {"and back", S::kFrame, "moving frame 255 of 0+1, next frame at 25000", {}, false, 25000},
+    });
+    EXPECT_EQ(show.Jobs().at(2).zoom, 1.25);
+    EXPECT_TRUE(show.Jobs().at(2).redo);
+    // Its drift starts at the cut, not at the hand-over: a drift's length after the cut it stands
+    // at the far end (joined half way, it would be back where it was at the cut), and as long
+    // again after that, back at its start.
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_EQ(frames.size(), 4u);
+    const orv::FrameRect cut = frames[0].framings[0].source;
+    EXPECT_FALSE(frames[1].framings[0].source == cut);
+    EXPECT_GT(std::abs(frames[2].framings[0].source.left - cut.left) +
+                  std::abs(frames[2].framings[0].source.right - cut.right),
+              1.0);
+    EXPECT_NEAR(frames[3].framings[0].source.left, cut.left, 1e-9);
+    EXPECT_NEAR(frames[3].framings[0].source.right, cut.right, 1e-9);
 }

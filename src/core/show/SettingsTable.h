@@ -56,6 +56,7 @@ enum class SettingId {
     DisplayBMPFiles,
     DisplayJPGFiles,
     DisplayOtherFiles,
+    PanAndZoom,
     Directory,
 };
 
@@ -77,6 +78,7 @@ inline constexpr SettingRow kSettingRows[] = {
     {SettingId::DisplayBMPFiles, "DisplayBMPFiles", SettingKind::Flag, true},
     {SettingId::DisplayJPGFiles, "DisplayJPGFiles", SettingKind::Flag, true},
     {SettingId::DisplayOtherFiles, "DisplayOtherFiles", SettingKind::Flag, true},
+    {SettingId::PanAndZoom, "PanAndZoom", SettingKind::Flag, false},
     {SettingId::Directory, "Directory", SettingKind::Folder, true},
 };
 
@@ -103,6 +105,7 @@ struct SettingsRecord {
     int32_t showBmp = 1;      // DisplayBMPFiles
     int32_t showJpg = 1;      // DisplayJPGFiles
     int32_t showOther = 1;    // DisplayOtherFiles
+    int32_t panAndZoom = 0;   // PanAndZoom
     std::string folder;       // Directory; empty: the Windows directory
 };
 
@@ -116,6 +119,7 @@ struct SettingsFields {
     int32_t& showBmp;
     int32_t& showJpg;
     int32_t& showOther;
+    int32_t& panAndZoom;
     std::string& folder;
 };
 
@@ -138,6 +142,7 @@ void ForEachSetting(Visit&& visit, Settings&... settings) {
     VisitSetting<SettingId::DisplayBMPFiles>(visit, settings.showBmp...);
     VisitSetting<SettingId::DisplayJPGFiles>(visit, settings.showJpg...);
     VisitSetting<SettingId::DisplayOtherFiles>(visit, settings.showOther...);
+    VisitSetting<SettingId::PanAndZoom>(visit, settings.panAndZoom...);
     VisitSetting<SettingId::Directory>(visit, settings.folder...);
 }
 

@@ -89,6 +89,7 @@ void ShowController::HandOver(ShowCommands& out) {
         present.slides = std::move(m_prepared);
         m_prepared.clear();
         present.fade = present.keepScreens = FadeLength() > 0;
+        PlanMotions(present.slides, present.fade, false);
         out.push_back(std::move(present));
         RequestNextDeal(out);
         // The timer was held for this deal: the delay runs from its hand-over.
@@ -138,6 +139,7 @@ DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std
     job.preview = m_stage.Preview();
     job.showCaption = m_settings.showCaption != 0;
     job.paletteDisplay = m_desk.paletteDisplay;
+    job.zoom = MotionWanted() ? kLargestZoom : 1.0;
     for (size_t i = 0; i < paths.size() && i < areas.size(); ++i)
         job.slides.push_back(SlideJob{paths[i], areas[i], m_stage.LayoutScreen(areas[i], m_desk.primary)});
     return job;
@@ -182,8 +184,8 @@ void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
 std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const {
     std::vector<ShowSlide> slides;
     for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
-        slides.push_back(
-            ShowSlide{areas[i], std::move(result.slides[i].picture), std::move(result.slides[i].caption)});
+        slides.push_back(ShowSlide{areas[i], std::move(result.slides[i].picture),
+                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra)});
     return slides;
 }
 
@@ -201,6 +203,7 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             present.slides = SlidesFrom(deal, m_redoAreas);
             present.keepScreens = FadeLength() > 0;
             present.keepCaptionPlaces = true;
+            PlanMotions(present.slides, false, true);
             out.push_back(std::move(present));
         } else if (m_ahead.Arrived(deal.generation)) {
             m_prepared = SlidesFrom(deal, m_dealAreas);
@@ -222,6 +225,14 @@ ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& 
     // of the list reaches the controller as FolderChanged.
     if (id == SettingId::DelayBetweenPictures || id == SettingId::FadeBetweenPictures || RowOf(id).lists)
         return out;
+    // A fade's two screens are drawn one way or the other throughout: turning the drift on or off
+    // ends a running one where it stands.
+    // Turned on, the slides on show start a drift of their own when their new decode cuts in,
+    // rather than joining one half run since their hand-over.
+    if (id == SettingId::PanAndZoom) {
+        EndFade(out);
+        m_onShow.timed = false;
+    }
     PrepareAgain(true, out);
     return out;
 }
@@ -240,6 +251,9 @@ ShowCommands ShowController::DeskChanged(const Desk& desk) {
     if (m_stage.SlidesFollowClient()) {
         ShowCommand move(ShowCommand::Kind::MoveSlides);
         move.areas = m_stage.SlideAreas(desk);
+        // The drifts go on in the new areas: a framing is in the picture's own pixels.
+        for (size_t i = 0; i < m_onShow.areas.size() && i < move.areas.size(); ++i)
+            m_onShow.areas[i] = move.areas[i];
         out.push_back(std::move(move));
     }
     // The next deal was decoded for the old monitors and perhaps another palette mode.
@@ -254,7 +268,12 @@ uint32_t ShowController::FadeLength() const {
 }
 
 ShowCommands ShowController::FadeBegan(bool began, double nowMs) {
-    if (!began) return {};
+    // The slides just handed over start their drifts now, fade or cut.
+    if (!m_onShow.timed) {
+        m_onShow.shownAtMs = nowMs;
+        m_onShow.timed = true;
+    }
+    if (!began) return Moving() ? MotionFrame(nowMs) : ShowCommands{};
     m_fading = true;
     m_fadeLengthMs = FadeLength();
     m_frameRate = FrameRateFor(m_desk.refreshHz);
@@ -265,9 +284,10 @@ ShowCommands ShowController::FadeBegan(bool began, double nowMs) {
 }
 
 ShowCommands ShowController::FrameDue(double nowMs) {
+    if (Moving()) return MotionFrame(nowMs);
     ShowCommands out;
     if (!m_fading) {
-        out.push_back(ShowCommand(ShowCommand::Kind::StopFrameTimer));
+        out.push_back(ShowCommand(ShowCommand::Kind::StopFrames));
         return out;
     }
     const double elapsed = nowMs - m_fadeStartMs;
@@ -284,7 +304,7 @@ ShowCommands ShowController::FrameDue(double nowMs) {
     out.push_back(std::move(draw));
     // The next frame keeps its beat whatever this one costs: it is due at a time, not after a
     // pause.
-    ShowCommand arm(ShowCommand::Kind::ArmFrameTimer);
+    ShowCommand arm(ShowCommand::Kind::WantFrame);
     arm.atMs = nowMs + frame.nextInMs;
     out.push_back(std::move(arm));
     return out;
@@ -299,8 +319,94 @@ ShowCommands ShowController::FadeBroken() {
 void ShowController::EndFade(ShowCommands& out) {
     if (!m_fading) return;
     m_fading = false;
-    out.push_back(ShowCommand(ShowCommand::Kind::StopFrameTimer));
+    m_leaving = ScreenMotion();
+    out.push_back(ShowCommand(ShowCommand::Kind::StopFrames));
     out.push_back(ShowCommand(ShowCommand::Kind::EndFade));
+}
+
+bool ShowController::MotionWanted() const {
+    // Drawing at a sub-pixel framing needs true colours: a palette display keeps the still show.
+    return m_settings.panAndZoom != 0 && m_started && !m_desk.paletteDisplay;
+}
+
+bool ShowController::Moving() const {
+    if (!MotionWanted()) return false;
+    for (const SlideMotion& drift : m_onShow.drifts)
+        if (drift.lengthMs > 0) return true;
+    return false;
+}
+
+void ShowController::PlanMotions(const std::vector<ShowSlide>& slides, bool fading, bool samePictures) {
+    ScreenMotion next;
+    for (const ShowSlide& slide : slides) {
+        next.areas.push_back(slide.area);
+        next.pictures.push_back(slide.picture ? Size{slide.picture->GetWidth(), slide.picture->GetHeight()}
+                                              : Size{0, 0});
+    }
+    if (samePictures && m_onShow.drifts.size() == slides.size() && m_onShow.timed && MotionWanted()) {
+        // The same pictures decoded again (a setting, a resize): each drift goes on where it stands.
+        // A framing is in the picture's own pixels, which a new decode size does not change.
+        next.drifts = m_onShow.drifts;
+        next.shownAtMs = m_onShow.shownAtMs;
+        next.timed = true;
+        m_onShow = std::move(next);
+        return;
+    }
+    // The draws are made whether or not pan and zoom is on, one set per slide, so turning it on
+    // later does not replay the drifts an earlier run showed.
+    const double lengthMs = 1000.0 * m_settings.delay + FadeLength();
+    for (size_t i = 0; i < slides.size(); ++i) {
+        const Rect target = next.pictures[i].cx > 0
+                                ? m_stage.PictureRect(next.areas[i], next.pictures[i], m_desk.primary,
+                                                      m_settings.stretch != 0)
+                                : Rect{};
+        next.drifts.push_back(PlanMotion(m_motionRandom, next.pictures[i], target, next.areas[i], lengthMs));
+    }
+    if (fading) m_leaving = std::move(m_onShow);
+    m_onShow = std::move(next);
+}
+
+std::vector<SlideFraming> ShowController::FramingsAt(const ScreenMotion& screen, double nowMs) const {
+    std::vector<SlideFraming> framings;
+    const bool moving = MotionWanted();
+    for (size_t i = 0; i < screen.areas.size() && i < screen.drifts.size(); ++i) {
+        SlideFraming f;
+        const Size picture = screen.pictures[i];
+        if (picture.cx > 0 && picture.cy > 0) {
+            const Rect target =
+                m_stage.PictureRect(screen.areas[i], picture, m_desk.primary, m_settings.stretch != 0);
+            f.target = FrameRect{static_cast<double>(target.left), static_cast<double>(target.top),
+                                 static_cast<double>(target.right), static_cast<double>(target.bottom)};
+            f.source = moving ? FramingAt(screen.drifts[i], nowMs - screen.shownAtMs) : WholePicture(picture);
+        }
+        framings.push_back(f);
+    }
+    return framings;
+}
+
+ShowCommands ShowController::MotionFrame(double nowMs) {
+    ShowCommands out;
+    uint32_t weight = kFullWeight;
+    if (m_fading) {
+        const double elapsed = nowMs - m_fadeStartMs;
+        const uint32_t elapsedMs = elapsed <= 0     ? 0u
+                                   : elapsed >= 4e9 ? 0xFFFFFFFFu
+                                                    : static_cast<uint32_t>(elapsed);
+        const FadeFrame frame = FadeFrameAt(elapsedMs, m_fadeLengthMs, m_frameRate);
+        // The fade's end: the new screen alone from this frame on, still moving.
+        if (frame.last) EndFade(out);
+        weight = frame.last ? kFullWeight : frame.weight;
+    }
+    ShowCommand draw(ShowCommand::Kind::DrawMotionFrame);
+    draw.weight = weight;
+    draw.framings = FramingsAt(m_onShow, nowMs);
+    if (m_fading) draw.oldFramings = FramingsAt(m_leaving, nowMs);
+    out.push_back(std::move(draw));
+    // Every refresh: nothing on screen stands still.
+    ShowCommand want(ShowCommand::Kind::WantFrame);
+    want.atMs = nowMs;
+    out.push_back(std::move(want));
+    return out;
 }
 
 }  // namespace orv

@@ -14,6 +14,7 @@
 
 #include "core/framework/Geometry.h"
 #include "core/show/Monitors.h"
+#include "core/show/Motion.h"
 #include "core/show/SettingsTable.h"
 #include "core/show/ShowJobs.h"
 #include "core/show/ShowSequence.h"
@@ -71,23 +72,34 @@ struct ShowSlide {
     Rect area;                           // desk coordinates
     std::unique_ptr<CDibImage> picture;  // null: the load failed, the caption is the failure text
     std::string caption;                 // UTF-8; empty means no box
+    BgraPixels bgra;                     // the picture as the worker prepared it for pan and zoom
+};
+
+// Where one slide's picture goes in a frame: the part of it shown (its own pixels) and where on
+// the desk. A slide without a picture has an empty framing and draws nothing.
+struct SlideFraming {
+    FrameRect source;
+    FrameRect target;  // desk coordinates
 };
 
 struct ShowCommand {
     enum class Kind {
-        StartWalk,       // walk: a new walk of the folder; the list is empty again
-        Prepare,         // deal: decode these slides on the worker
-        Present,         // slides: put them on screen; fade: crossfade, else the cut;
-                         // keepScreens: fades are on, so screens are worth keeping between them;
-                         // keepCaptionPlaces: the same pictures again, each box stays put
-        DrawFadeFrame,   // weight: a frame of the running fade (0 old .. 255 new)
-        EndFade,         // the fade's new screen shows whole, with any failure box
-        ArmFrameTimer,   // atMs: the next fade frame is due then
-        StopFrameTimer,  // no fade runs
-        ArmSlideTimer,   // delayMs: timer 1 at the delay
-        HoldSlideTimer,  // timer 1 off (stopped, or waiting for its deal)
-        ForgetScreens,   // screens kept from the last fade no longer match what would be drawn
-        MoveSlides,      // areas: the slides on show take these areas (a preview resized)
+        StartWalk,        // walk: a new walk of the folder; the list is empty again
+        Prepare,          // deal: decode these slides on the worker
+        Present,          // slides: put them on screen; fade: crossfade, else the cut;
+                          // keepScreens: fades are on, so screens are worth keeping between them;
+                          // keepCaptionPlaces: the same pictures again, each box stays put
+        DrawFadeFrame,    // weight: a frame of the running fade (0 old .. 255 new)
+        DrawMotionFrame,  // a frame of moving slides: framings for the slides on show, oldFramings
+                          // for the fade's old screen while weight (0 old .. 255 new) blends them
+        EndFade,          // the fade's new screen shows whole, with any failure box
+        WantFrame,        // atMs: the next frame is due then; the window presents it with the
+                          // display's first refresh from then, input first
+        StopFrames,       // nothing moves: no frames until asked again
+        ArmSlideTimer,    // delayMs: timer 1 at the delay
+        HoldSlideTimer,   // timer 1 off (stopped, or waiting for its deal)
+        ForgetScreens,    // screens kept from the last fade no longer match what would be drawn
+        MoveSlides,       // areas: the slides on show take these areas (a preview resized)
     };
     explicit ShowCommand(Kind k) : kind(k) {}
 
@@ -102,6 +114,8 @@ struct ShowCommand {
     uint32_t weight = 0;
     double atMs = 0;
     uint32_t delayMs = 0;
+    std::vector<SlideFraming> framings;
+    std::vector<SlideFraming> oldFramings;
 };
 using ShowCommands = std::vector<ShowCommand>;
 
@@ -115,6 +129,10 @@ public:
     const Desk& GetDesk() const { return m_desk; }
     // Whether a fade runs; the window presents its frame when it paints.
     bool Fading() const { return m_fading; }
+    // Whether the slides on show drift (pan and zoom on, true colours, a picture on show).
+    bool Moving() const;
+    // The show's own generator for the drifts (the window seeds it from its clock; tests fix it).
+    void SeedMotion(uint64_t seed) { m_motionRandom = MotionRandom(seed); }
 
     // The window exists: the show waits black for its first deal, which goes on screen as soon as
     // the walk finds it; the slide timer starts from there. Without a worker (workerRunning
@@ -144,7 +162,7 @@ public:
     // The window began the fade a Present asked for (false: it could not, and cut instead), at
     // nowMs by its clock.
     ShowCommands FadeBegan(bool began, double nowMs);
-    // The frame timer fired.
+    // A frame is due (the window's frame pump, at the display's refresh).
     ShowCommands FrameDue(double nowMs);
     // The window changed under the fade (its size or place): the fade ends where it is.
     ShowCommands FadeBroken();
@@ -159,6 +177,19 @@ private:
     DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo) const;
     std::vector<ShowSlide> SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const;
     uint32_t FadeLength() const;
+
+    // Pan and zoom, apart from the deals: one drift per slide of a screen, on the window's clock.
+    struct ScreenMotion {
+        std::vector<Rect> areas;  // desk coordinates
+        std::vector<Size> pictures;
+        std::vector<SlideMotion> drifts;
+        double shownAtMs = 0;
+        bool timed = false;  // shownAtMs is set: the window began the hand-over
+    };
+    bool MotionWanted() const;
+    void PlanMotions(const std::vector<ShowSlide>& slides, bool fading, bool samePictures);
+    std::vector<SlideFraming> FramingsAt(const ScreenMotion& screen, double nowMs) const;
+    ShowCommands MotionFrame(double nowMs);
 
     ShowStage m_stage;
     SettingsRecord m_settings;
@@ -182,6 +213,10 @@ private:
     double m_fadeStartMs = 0;
     uint32_t m_fadeLengthMs = 0;
     int m_frameRate = 60;
+
+    MotionRandom m_motionRandom{0x6F7276616E7461ull};
+    ScreenMotion m_onShow;   // the slides on show
+    ScreenMotion m_leaving;  // the running fade's old screen
 };
 
 }  // namespace orv

@@ -28,6 +28,9 @@ struct DealJob {
     bool preview = false;
     bool paletteDisplay = false;
     bool showCaption = true;
+    // The largest zoom the slides are drawn at (pan and zoom): each is decoded for its drawn size
+    // times this, so the zoom never blurs it.
+    double zoom = 1.0;
 };
 
 // A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
@@ -41,9 +44,18 @@ struct WalkJob {
     bool showOther = true;
 };
 
+// A picture as 32-bit pixels (B G R and an unused byte, top row first) in plain memory.
+struct BgraPixels {
+    std::vector<uint32_t> pixels;
+    Size size;
+};
+
 struct PreparedSlide {
     std::unique_ptr<CDibImage> picture;  // null: the load failed
     std::string caption;                 // UTF-8: the caption, or the failure text
+    // Pan and zoom: the picture at the size it is drawn at its largest zoom, for the window to
+    // upload as it is; empty when the window draws it from the picture itself.
+    BgraPixels bgra;
 };
 
 struct DealResult {

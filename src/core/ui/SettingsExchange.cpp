@@ -32,6 +32,7 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::DisplayBMPFiles, IDC_SHOW_BMP},
     {SettingId::DisplayJPGFiles, IDC_SHOW_JPG},
     {SettingId::DisplayOtherFiles, IDC_SHOW_OTHER},
+    {SettingId::PanAndZoom, IDC_PAN_AND_ZOOM},
 };
 
 // The exchange visits each setting once.
@@ -83,6 +84,9 @@ void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& p
         break;
     case SettingId::DisplayOtherFiles:
         preview.SetDisplayOtherFiles(fields.showOther);
+        break;
+    case SettingId::PanAndZoom:
+        preview.SetPanAndZoom(fields.panAndZoom);
         break;
     case SettingId::Directory:
         break;  // the folder reaches the preview with the rebuild

@@ -37,6 +37,7 @@ public:
     virtual void SetDisplayBMPFiles(int32_t show) = 0;
     virtual void SetDisplayJPGFiles(int32_t show) = 0;
     virtual void SetDisplayOtherFiles(int32_t show) = 0;
+    virtual void SetPanAndZoom(int32_t move) = 0;
 };
 
 // Passes one change to the running preview. Nothing happens before the preview window exists

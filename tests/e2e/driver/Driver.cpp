@@ -241,6 +241,7 @@ void Settings::Write() const {
     dword("DisplayBMPFiles", bmp);
     dword("DisplayJPGFiles", jpg);
     dword("FadeBetweenPictures", fade.value_or(0));
+    dword("PanAndZoom", panAndZoom);
     if (folder)
         RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
                        DWORD(folder->size() + 1));
@@ -766,6 +767,9 @@ int main(int argc, char** argv) {
     CreateDirectoryA(g_caseRoot.c_str(), nullptr);
     // Every case starts from a user who has never run the saver.
     DeleteSettings();
+    // The saver (which inherits the environment) draws its frames on the CPU back-end, whose timing
+    // Wine runs as Windows would; a case that checks the GPU one sets the variable itself.
+    if (!std::getenv("ORVANTA_PRESENTER")) _putenv_s("ORVANTA_PRESENTER", "cpu");
     // The primary screen's centre, where the X server puts its pointer when it starts, and again
     // when it resets once the last program of the previous case has left it.
     ResetPointer(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);

@@ -335,6 +335,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
     for (int id : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
                    IDC_SHOW_OTHER})
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
+    E2E_EXPECT(!dlg.Checked(IDC_PAN_AND_ZOOM), "pan and zoom shows checked for a fresh user");
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
     E2E_EXPECT(_stricmp(TextOf(dlg.Item(IDC_FOLDER)).c_str(), windows) == 0, "folder box '%s', want '%s'",
@@ -360,6 +361,7 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     E2E_EXPECT(!dlg.Checked(IDC_SHOW_CAPTION), "a stored 7 shows its check box checked");
     dlg.Click(IDC_STRETCH);       // 0 -> 1
     dlg.Click(IDC_RANDOM_ORDER);  // 1 -> 0
+    dlg.Click(IDC_PAN_AND_ZOOM);  // default 0 -> 1
     Sync(dlg.hwnd);
     TypeDelay(saver, dlg, "45", "");
     const std::string other = MakeFolder("other");
@@ -377,7 +379,8 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     E2E_EXPECT(dir && *dir == other, "Directory '%s', want the REG_SZ '%s'", dir ? dir->c_str() : "(missing)",
                other.c_str());
     E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
-    E2E_EXPECT(ConfigValueCount() == 9, "%d values in the key, want 9", ConfigValueCount());
+    E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "pan and zoom not written as the DWORD 1");
+    E2E_EXPECT(ConfigValueCount() == 10, "%d values in the key, want 10", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {

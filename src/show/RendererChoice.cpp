@@ -1,0 +1,47 @@
+#include "show/RendererChoice.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/show/Fade.h"
+#include "show/D3DRenderer.h"
+#include "show/GdiRenderer.h"
+
+PresenterSwitch PresenterFromEnvironment() {
+    const char* value = std::getenv("ORVANTA_PRESENTER");
+    if (!value) return PresenterSwitch::kAuto;
+    if (std::strcmp(value, "cpu") == 0) return PresenterSwitch::kCpu;
+    if (std::strcmp(value, "gpu") == 0) return PresenterSwitch::kGpu;
+    return PresenterSwitch::kAuto;
+}
+
+IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
+    if (m_renderer) return m_renderer.get();
+    const bool gpu = m_switch == PresenterSwitch::kGpu ||
+                     (m_switch == PresenterSwitch::kAuto && !paletteDisplay && !m_gpuGivenUp);
+    if (gpu) m_renderer = CreateD3DRenderer(m_wnd);
+    if (!m_renderer) m_renderer = CreateGdiRenderer(m_wnd);
+    m_timedFrames = 0;
+    return m_renderer.get();
+}
+
+bool CRendererChoice::FallBack() {
+    if (m_renderer && std::strcmp(m_renderer->Name(), "cpu") == 0) return false;
+    m_gpuGivenUp = true;
+    m_renderer = CreateGdiRenderer(m_wnd);
+    return m_renderer != nullptr;
+}
+
+bool CRendererChoice::Timed(double nowMs, int refreshHz) {
+    if (m_switch != PresenterSwitch::kAuto || !m_renderer || std::strcmp(m_renderer->Name(), "gpu") != 0)
+        return false;
+    // The first few frames pay for the device's warm-up; the next second is the measure.
+    constexpr int kWarmUp = 10, kMeasured = 60;
+    ++m_timedFrames;
+    if (m_timedFrames == kWarmUp) m_firstTimedMs = nowMs;
+    if (m_timedFrames != kWarmUp + kMeasured) return false;
+    const double period = 1000.0 / orv::FrameRateFor(refreshHz);
+    // A quarter over the period on average: frames are being missed, not merely jittered.
+    if ((nowMs - m_firstTimedMs) / kMeasured <= period * 1.25) return false;
+    return FallBack();
+}

@@ -1,0 +1,243 @@
+// Pan and zoom on the CPU back-end: the box's value reaches the show, the picture moves (a pixel
+// read twice differs, waited for), the corners of a moving picture's rectangle never show the
+// black behind it, a key during motion ends the saver, a display change mid-motion, a palette
+// display keeps the still show, and pictures one pixel wide or high.
+#include <string>
+#include <vector>
+
+#include "Driver.h"  // <windows.h> first
+
+using namespace e2e;
+
+namespace {
+
+// A 24-bit picture whose every pixel differs from its neighbours (red across, green down) and none
+// is black (blue at least 96).
+std::vector<uint8_t> GradientBmp(int width, int height) {
+    std::vector<uint8_t> v = SolidBmp24(width, height, RGB(0, 0, 0));
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &v[54 + stride * y + 3 * size_t(x)];
+            p[0] = uint8_t(96 + (x + y) % 160);
+            p[1] = uint8_t(y * 255 / (height > 1 ? height - 1 : 1));
+            p[2] = uint8_t(x * 255 / (width > 1 ? width - 1 : 1));
+        }
+    return v;
+}
+
+// One picture (or several, in name order) stretched over the screen, pan and zoom on, fades off,
+// no captions, no timer in the way.
+void WriteMovingShow(const std::vector<std::vector<uint8_t>>& pictures, DWORD panAndZoom = 1) {
+    const std::string folder = MakeFolder("pics");
+    for (size_t i = 0; i < pictures.size(); ++i)
+        WriteFileBytes(folder + "\\" + std::string(1, char('a' + i)) + ".bmp", pictures[i]);
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 1;
+    s.caption = 0;
+    s.fade = 0;
+    s.panAndZoom = panAndZoom;
+    s.folder = folder;
+    s.Write();
+}
+
+// Points spread over the screen, away from its edges.
+std::vector<POINT> Probes() {
+    const int w = ScreenWidth(), h = ScreenHeight();
+    return {{w / 8, h / 8}, {w * 7 / 8, h / 8}, {w / 2, h / 2}, {w / 8, h * 7 / 8}, {w * 7 / 8, h * 7 / 8}};
+}
+
+std::vector<COLORREF> Read(const std::vector<POINT>& points) {
+    std::vector<COLORREF> values;
+    for (const POINT& p : points)
+        values.push_back(ScreenPixel(p.x, p.y));
+    return values;
+}
+
+// Waits for the picture (no probe black), then for any probe to change: the picture moves.
+bool WaitMotion(DWORD timeoutMs = 8000) {
+    const std::vector<POINT> probes = Probes();
+    std::vector<COLORREF> first;
+    if (!WaitUntil(
+            [&] {
+                first = Read(probes);
+                for (COLORREF c : first)
+                    if (c == RGB(0, 0, 0)) return false;
+                return true;
+            },
+            timeoutMs))
+        return false;
+    return WaitUntil([&] { return Read(probes) != first; }, timeoutMs);
+}
+
+}  // namespace
+
+E2E_CASE(motion_picture_moves) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_EXPECT(WaitMotion(), "with pan and zoom on the picture did not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
+
+E2E_CASE(motion_corners_never_black) {
+    // The picture's rectangle is the whole 4:3 screen: its corners are picture at every zoom.
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    const int w = ScreenWidth(), h = ScreenHeight();
+    const POINT corners[] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
+    // Read for two seconds of motion: the corners change, none is ever black.
+    const double end = NowMs() + 2000;
+    int reads = 0;
+    while (NowMs() < end) {
+        for (const POINT& p : corners) {
+            const COLORREF c = ScreenPixel(p.x, p.y);
+            E2E_REQUIRE(c != RGB(0, 0, 0), "corner (%ld, %ld) black after %d reads", p.x, p.y, reads);
+        }
+        ++reads;
+    }
+    Note("%d reads of the four corners", reads);
+}
+
+E2E_CASE(motion_key_ends_saver) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    const double pressed = NowMs();
+    saver.Post(WM_KEYDOWN, VK_SPACE, 1);
+    ExpectEndsOnce(saver, "a key during motion");
+    Note("a key during motion ended the saver after %.0f ms", NowMs() - pressed);
+}
+
+E2E_CASE(motion_display_change_goes_on) {
+    WriteMovingShow({GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(WaitMotion(), "the picture did not move");
+    saver.Post(WM_DISPLAYCHANGE, 24, MAKELPARAM(ScreenWidth(), ScreenHeight()));
+    E2E_REQUIRE(RoundTrip(saver.WaitFullScreen()), "the saver did not answer after the display change");
+    E2E_EXPECT(WaitMotion(), "after the display change the picture stopped moving");
+    saver.Tick();
+    E2E_EXPECT(WaitMotion(), "the next slide after the change does not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
+
+E2E_CASE_WITH(motion_palette_display_stays_still, "depth=8") {
+    // 256 colours: the still show, pan and zoom on or not. The screen holds still once drawn.
+    WriteMovingShow({SolidBmp24(400, 300, RGB(255, 255, 255))});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const POINT centre{ScreenWidth() / 2, ScreenHeight() / 2};
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(centre.x, centre.y) != RGB(0, 0, 0); }, 5000),
+                "the picture did not show");
+    const Shot still = WaitStillScreen();
+    const Shot again = WaitStillScreen();
+    E2E_EXPECT(still.pixels == again.pixels, "the palette display's screen changed: it moves");
+    E2E_EXPECT(saver.Running(), "the saver ended");
+}
+
+E2E_CASE(motion_one_pixel_pictures) {
+    // 1 x 10000 and 10000 x 1: laid out thinner than a pixel, so nothing may show of them; the
+    // window goes on answering through their motion, and the show goes on to the next.
+    WriteMovingShow({GradientBmp(1, 10000), GradientBmp(10000, 1), GradientBmp(400, 300)});
+    Saver saver("/s");
+    const HWND hwnd = saver.WaitFullScreen();
+    for (int i = 0; i < 2; ++i) {
+        E2E_EXPECT(RoundTrip(hwnd), "the window did not answer on picture %d", i + 1);
+        saver.Tick();
+    }
+    E2E_EXPECT(WaitMotion(), "the picture after them does not move");
+    E2E_EXPECT(saver.Running() && saver.TopWindows().size() == 1,
+               "the saver ended or opened a second window");
+}
+
+E2E_CASE(motion_dialog_box_starts_the_preview_moving) {
+    // The preview lives inside the dialog's modal loop: its frames come all the same.
+    WriteMovingShow({GradientBmp(400, 300)}, 0);
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    E2E_REQUIRE(dlg, "the settings dialog did not show");
+    HWND preview = nullptr;
+    EnumChildWindows(
+        dlg,
+        [](HWND h, LPARAM p) -> BOOL {
+            char cls[64] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&preview));
+    E2E_REQUIRE(preview, "the dialog has no preview window");
+    RECT r;
+    GetClientRect(preview, &r);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const POINT probes[] = {{r.left + 4, r.top + 4},
+                            {(r.left + r.right) / 2, (r.top + r.bottom) / 2},
+                            {r.right - 5, r.bottom - 5}};
+    auto read = [&] {
+        std::vector<COLORREF> v;
+        for (const POINT& p : probes)
+            v.push_back(ScreenPixel(p.x, p.y));
+        return v;
+    };
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(probes[1].x, probes[1].y) != RGB(0, 0, 0); }, 8000),
+                "the preview shows no picture");
+    // Pan and zoom off: the preview stands still.
+    const Shot still = WaitStill(r);
+    E2E_REQUIRE(!still.pixels.empty(), "the preview does not hold still with pan and zoom off");
+    PostMessageA(GetDlgItem(dlg, 1020), BM_CLICK, 0, 0);
+    const std::vector<COLORREF> before = read();
+    E2E_EXPECT(WaitUntil([&] { return read() != before; }, 8000), "the preview does not move after the box");
+    const std::vector<COLORREF> later = read();
+    E2E_EXPECT(WaitUntil([&] { return read() != later; }, 8000), "the preview's motion stopped");
+    PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    auto code = saver.WaitExit(10000);
+    E2E_EXPECT(code && *code == 0, "the dialog did not end with 0 after OK");
+    E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "PanAndZoom is not the DWORD 1 after the box");
+}
+
+E2E_CASE(motion_crossfade_blends_two_moving_pictures) {
+    // Solid red then solid blue, moving and fading: the centre passes through blends of the two.
+    WriteMovingShow({SolidBmp24(400, 300, RGB(255, 0, 0)), SolidBmp24(400, 300, RGB(0, 0, 255))});
+    Settings s;
+    s.fade = 1;
+    s.Write();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const int x = ScreenWidth() / 2, y = ScreenHeight() / 2;
+    E2E_REQUIRE(WaitPixel(x, y, RGB(255, 0, 0)), "the red picture did not show: %s",
+                Describe(ScreenPixel(x, y)).c_str());
+    saver.Tick();
+    auto blend = [](COLORREF c) {
+        return GetGValue(c) == 0 && GetRValue(c) > 0 && GetBValue(c) > 0 && GetRValue(c) < 255 &&
+               GetBValue(c) < 255;
+    };
+    E2E_EXPECT(WaitUntil([&] { return blend(ScreenPixel(x, y)); }, 5000),
+               "no blend of red and blue showed: %s", Describe(ScreenPixel(x, y)).c_str());
+    E2E_EXPECT(WaitPixel(x, y, RGB(0, 0, 255)), "the fade did not end on blue: %s",
+               Describe(ScreenPixel(x, y)).c_str());
+}
+
+E2E_CASE_WITH(motion_two_monitors_each_move, "monitors=2") {
+    WriteMovingShow({GradientBmp(400, 300), GradientBmp(400, 300)});
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const std::vector<RECT> monitors = ShowingOrderMonitors();
+    E2E_REQUIRE(monitors.size() == 2, "%zu monitors, want 2", monitors.size());
+    for (const RECT& m : monitors) {
+        const POINT p{m.left + (m.right - m.left) / 8, m.top + (m.bottom - m.top) / 8};
+        E2E_EXPECT(WaitUntil([&] { return ScreenPixel(p.x, p.y) != RGB(0, 0, 0); }, 8000),
+                   "the monitor at %ld,%ld shows no picture", m.left, m.top);
+        const COLORREF first = ScreenPixel(p.x, p.y);
+        E2E_EXPECT(WaitUntil([&] { return ScreenPixel(p.x, p.y) != first; }, 8000),
+                   "the picture on the monitor at %ld,%ld does not move", m.left, m.top);
+    }
+}
