@@ -335,8 +335,9 @@ void CPictureWnd::OnDestroy() {
     KillTimer(kFrameResume);
     ReleaseTextures(m_oldSlides);
     ReleaseTextures(m_slides);
-    m_renderers.Reset();
+    // Before the renderer goes: the log names the back-end that drew the frames.
     WriteFrameLog();
+    m_renderers.Reset();
     Default();
 }
 
