@@ -477,9 +477,13 @@ void CPictureWnd::DrawMotionFrame(const orv::ShowCommand& command) {
             const double now = NowMs();
             if (!m_strFrameLog.empty()) m_frameTimes.push_back(now);
             if (m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
+                // Too slow: the CPU renderer takes the slides over and draws this frame again at
+                // once, so the window never shows what is left behind the swap chain.
                 ForgetTextures(m_slides);
                 ForgetTextures(m_oldSlides);
+                if (IFrameRenderer* cpu = m_renderers.Current()) DrawMovingFrame(*cpu, command);
             }
+            m_renderers.Presented();
             return;
         }
         // A lost or removed device: the CPU renderer takes the slides over and draws this same

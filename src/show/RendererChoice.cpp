@@ -32,6 +32,9 @@ IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
 bool CRendererChoice::FallBack() {
     if (m_renderer && std::strcmp(m_renderer->Name(), "cpu") == 0) return false;
     m_gpuGivenUp = true;
+    // The GPU renderer stays until the CPU one has drawn its first frame: under Wine the window
+    // shows its old GDI contents (black) from the moment the swap chain goes until then.
+    m_retired = std::move(m_renderer);
     m_renderer = CreateGdiRenderer(m_wnd);
     return m_renderer != nullptr;
 }
@@ -41,11 +44,14 @@ bool CRendererChoice::Timed(double nowMs, int refreshHz) {
         return false;
     // The first few frames pay for the device's warm-up; the next second is the measure.
     constexpr int kWarmUp = 10, kMeasured = 60;
+    if (m_timedFrames > kWarmUp + kMeasured) return false;  // it kept the rate: decided
     ++m_timedFrames;
     if (m_timedFrames == kWarmUp) m_firstTimedMs = nowMs;
-    if (m_timedFrames != kWarmUp + kMeasured) return false;
+    if (m_timedFrames <= kWarmUp || m_timedFrames > kWarmUp + kMeasured) return false;
+    // A quarter over the period on average: frames are being missed, not merely jittered. A GPU
+    // that has spent the whole budget before its last measured frame leaves at once, so a slow
+    // one (software GL) holds the show back for about a second, not for its 60 slow frames.
     const double period = 1000.0 / orv::FrameRateFor(refreshHz);
-    // A quarter over the period on average: frames are being missed, not merely jittered.
-    if ((nowMs - m_firstTimedMs) / kMeasured <= period * 1.25) return false;
+    if (nowMs - m_firstTimedMs <= kMeasured * period * 1.25) return false;
     return FallBack();
 }
