@@ -61,9 +61,14 @@ std::string FrameLogPath() { return CaseRoot() + "\\frames.log"; }
 // read next is this saver's drawing.
 void UsePresenter(const char* presenter) {
     for (const RECT& m : ShowingOrderMonitors()) {
-        const POINT c = Centre(m);
-        E2E_REQUIRE(WaitPixel(c.x, c.y, kBlack, 5000), "the last saver's screen stays: %s at the centre",
-                    Describe(ScreenPixel(c.x, c.y)).c_str());
+        const POINT points[] = {Centre(m),
+                                {m.left, m.top},
+                                {m.right - 1, m.top},
+                                {m.left, m.bottom - 1},
+                                {m.right - 1, m.bottom - 1}};
+        for (const POINT& p : points)
+            E2E_REQUIRE(WaitPixel(p.x, p.y, kBlack, 5000), "the last saver's screen stays: %s at (%ld, %ld)",
+                        Describe(ScreenPixel(p.x, p.y)).c_str(), p.x, p.y);
     }
     _putenv_s("ORVANTA_PRESENTER", presenter);
     DeleteFileA(FrameLogPath().c_str());
