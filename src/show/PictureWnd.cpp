@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "core/show/Fade.h"
@@ -26,6 +27,8 @@ constexpr UINT kWorkerMail = WM_APP + 1;
 // The frame pump's message, and its resume timer for when input, painting or a timer waits.
 constexpr UINT kFrameMail = WM_APP + 2;
 constexpr UINT_PTR kFrameResume = 2;
+// Posted after the first paint when pan and zoom is on: the frame renderer is made ahead.
+constexpr UINT kRendererMail = WM_APP + 3;
 
 // Milliseconds of the performance counter: GetTickCount moves in steps of 10 to 16 ms, as long
 // as a frame.
@@ -55,6 +58,7 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
     ON_WM_DISPLAYCHANGE()
     ON_MESSAGE(kWorkerMail, &CPictureWnd::OnWorkerMail)
     ON_MESSAGE(kFrameMail, &CPictureWnd::OnFrameMail)
+    ON_MESSAGE(kRendererMail, &CPictureWnd::OnRendererMail)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview)
@@ -302,12 +306,49 @@ void CPictureWnd::OnPaint() {
     // The window changed under a fade: the fade ends and the slides are drawn as ever.
     if (m_show.Fading()) Run(m_show.FadeBroken());
     DrawPicture(dc);
+    // Once the window shows black, the frame renderer may take its time.
+    if (!m_bRendererAsked && m_bPanAndZoom && !m_show.GetDesk().paletteDisplay)
+        m_bRendererAsked = PostMessage(kRendererMail) != FALSE;
+}
+
+LRESULT CPictureWnd::OnRendererMail(WPARAM, LPARAM) {
+    PrepareRenderer();
+    return 0;
+}
+
+void CPictureWnd::PrepareRenderer() {
+    // Making a Direct3D renderer and its first present each take up to a second under software
+    // GL (less on a GPU, but never nothing): both are done ahead, a black frame over the black the
+    // window was erased to, while the worker still walks and decodes, or else before a moving
+    // slide's fade starts its clock. Made at the first moving frame instead, they would eat the
+    // first picture's fade-in from black.
+    if (!m_hWnd || m_renderers.Current()) return;
+    // The black erase reaches the window before any swap chain does: Wine puts a window's GDI
+    // drawing on screen lazily, and a late one lands over the first frames.
+    ::GdiFlush();
+    IFrameRenderer* renderer = m_renderers.Get(m_show.GetDesk().paletteDisplay);
+    if (!renderer || std::strcmp(renderer->Name(), "gpu") != 0) return;
+    RECT client{0, 0, 0, 0};
+    GetClientRect(&client);
+    if (renderer->Resize(client.right, client.bottom)) {
+        for (IFrameRenderer::Screen screen : {IFrameRenderer::Screen::kOld, IFrameRenderer::Screen::kNew}) {
+            renderer->BeginScreen(screen);
+            renderer->EndScreen();
+        }
+        if (renderer->Present(1.0)) return;
+    }
+    m_renderers.FallBack();
 }
 
 BOOL CPictureWnd::OnEraseBkgnd(HDC) {
     // A fade's frame, or the screen it left, covers the whole client area: erasing first would
     // flash black.
     if (m_show.Moving() || m_pPresenter->CoversClient(m_show.Fading())) return TRUE;
+    // GDI never paints a window that has a swap chain: under Wine such a fill comes back over
+    // the frames, and on Windows GDI into a flip-model window is unreliable. Its frames are black
+    // where nothing is drawn.
+    const IFrameRenderer* renderer = m_renderers.Current();
+    if (renderer && std::strcmp(renderer->Name(), "gpu") == 0) return TRUE;
     return static_cast<BOOL>(Default());
 }
 
@@ -346,8 +387,9 @@ void CPictureWnd::OnDestroy() {
     KillTimer(kFrameResume);
     ReleaseTextures(m_oldSlides);
     ReleaseTextures(m_slides);
-    m_renderers.Reset();
+    // Before the renderer goes: the log names the back-end that drew the frames.
     WriteFrameLog();
+    m_renderers.Reset();
     Default();
 }
 
@@ -432,6 +474,7 @@ void CPictureWnd::PresentMoving(orv::ShowCommand& command) {
         m_bMotionFade = false;
     }
     m_slides = std::move(slides);
+    PrepareRenderer();
     Run(m_show.FadeBegan(command.fade, NowMs()));
 }
 
@@ -445,9 +488,13 @@ void CPictureWnd::DrawMotionFrame(const orv::ShowCommand& command) {
             const double now = NowMs();
             if (!m_strFrameLog.empty()) m_frameTimes.push_back(now);
             if (m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
+                // Too slow: the CPU renderer takes the slides over and draws this frame again at
+                // once, so the window never shows what is left behind the swap chain.
                 ForgetTextures(m_slides);
                 ForgetTextures(m_oldSlides);
+                if (IFrameRenderer* cpu = m_renderers.Current()) DrawMovingFrame(*cpu, command);
             }
+            m_renderers.Presented();
             return;
         }
         // A lost or removed device: the CPU renderer takes the slides over and draws this same

@@ -108,6 +108,7 @@ protected:
     void OnDisplayChange(UINT nImageDepth, int cx, int cy);
     LRESULT OnWorkerMail(WPARAM, LPARAM);
     LRESULT OnFrameMail(WPARAM, LPARAM);
+    LRESULT OnRendererMail(WPARAM, LPARAM);
     void PostNcDestroy() override;
 
     BOOL m_bAutoDelete;
@@ -148,6 +149,8 @@ private:
     // Pan and zoom: the slides as textures of the frame renderer, moved by the controller's
     // framings; the caption boxes stand still over them.
     void PresentMoving(orv::ShowCommand& command);
+    // The frame renderer made, and its first present made, when there is none yet.
+    void PrepareRenderer();
     void DrawMotionFrame(const orv::ShowCommand& command);
     bool DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command);
     void DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides,
@@ -174,6 +177,7 @@ private:
     bool m_bMotionFade = false;       // the running fade is drawn by the frame renderer
     bool m_bFramesWanted = false;     // the controller asked for a frame
     bool m_bFramePosted = false;      // the pump's message or its resume timer is on its way
+    bool m_bRendererAsked = false;    // the frame renderer's early making was posted
     // ORVANTA_FRAME_LOG: each presented frame's time, written to that file when the window goes.
     std::string m_strFrameLog;
     std::vector<double> m_frameTimes;

@@ -16,8 +16,12 @@ PresenterSwitch PresenterFromEnvironment() {
 
 IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
     if (m_renderer) return m_renderer.get();
-    const bool gpu = m_switch == PresenterSwitch::kGpu ||
-                     (m_switch == PresenterSwitch::kAuto && !paletteDisplay && !m_gpuGivenUp);
+    // A child window (the settings dialog's live preview) among GDI controls always draws on the
+    // CPU: a flip-model swap chain in a child window under a GDI parent is unreliable on Windows,
+    // and under Wine its frames never reach the screen; the preview is small enough for GDI.
+    const bool child = m_wnd.m_hWnd && (::GetWindowLongA(m_wnd.m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
+    const bool gpu = !child && (m_switch == PresenterSwitch::kGpu ||
+                                (m_switch == PresenterSwitch::kAuto && !paletteDisplay && !m_gpuGivenUp));
     if (gpu) m_renderer = CreateD3DRenderer(m_wnd);
     if (!m_renderer) m_renderer = CreateGdiRenderer(m_wnd);
     m_pace = orv::FramePaceWatch();
@@ -27,6 +31,9 @@ IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
 bool CRendererChoice::FallBack() {
     if (m_renderer && std::strcmp(m_renderer->Name(), "cpu") == 0) return false;
     m_gpuGivenUp = true;
+    // The GPU renderer stays until the CPU one has drawn its first frame: under Wine the window
+    // shows its old GDI contents (black) from the moment the swap chain goes until then.
+    m_retired = std::move(m_renderer);
     m_renderer = CreateGdiRenderer(m_wnd);
     return m_renderer != nullptr;
 }

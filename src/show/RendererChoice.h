@@ -26,7 +26,12 @@ public:
     // A frame was presented at nowMs: the first frames of an unforced GPU are timed against the
     // display's period, and one that cannot keep it gives way to the CPU. True when it did.
     bool Timed(double nowMs, int refreshHz);
-    void Reset() { m_renderer.reset(); }
+    void Reset() {
+        m_renderer.reset();
+        m_retired.reset();
+    }
+    // The renderer in use has presented: the one it took over from goes.
+    void Presented() { m_retired.reset(); }
     // The renderer in use, without making one.
     IFrameRenderer* Current() const { return m_renderer.get(); }
 
@@ -34,6 +39,7 @@ private:
     CWnd& m_wnd;
     PresenterSwitch m_switch;
     std::unique_ptr<IFrameRenderer> m_renderer;
+    std::unique_ptr<IFrameRenderer> m_retired;  // left by FallBack until Presented
     bool m_gpuGivenUp = false;
     orv::FramePaceWatch m_pace;
 };

@@ -15,9 +15,9 @@ public:
     static constexpr int kMeasuredFrames = 60;
 
     // A frame was presented at nowMs on a display of refreshHz (GetDeviceCaps VREFRESH; 0 or
-    // unbelievable means 60). kUndecided until the measured frames are in, then the verdict once;
-    // kUndecided again afterwards. Falling behind is an average interval a quarter over the
-    // display's period: frames missed, not merely jittered.
+    // unbelievable means 60). kUndecided until the measured frames are in, or their time is spent
+    // sooner, then the verdict once; kUndecided again afterwards. Falling behind is an average
+    // interval a quarter over the display's period: frames missed, not merely jittered.
     Verdict Presented(double nowMs, int refreshHz);
 
 private:
