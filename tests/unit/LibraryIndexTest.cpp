@@ -93,9 +93,12 @@ std::unique_ptr<LibraryIndex> OpenIndex(const TempFolder& dir, uint64_t seed, In
     return LibraryIndex::Open(dir.File("Library.db"), orv::SeededOrderDraw(seed), 123, outcome);
 }
 
-std::string Single(LibraryIndex& index, bool random) {
-    const std::vector<std::string> deal = index.Deal(random, 1);
-    return deal.size() == 1 ? deal[0] : std::string("<none>");
+// One picture dealt at `now` and shown.
+std::string Single(LibraryIndex& index, bool random, int64_t now = 1000) {
+    const auto deal = index.Deal(random, 1, now);
+    if (!deal || deal->size() != 1) return "<none>";
+    EXPECT_TRUE(index.Shown(*deal));
+    return deal->front();
 }
 
 }  // namespace
@@ -189,8 +192,25 @@ TEST(LibraryIndexSorted, ResumesAfterTheLastDealtAndWraps) {
     for (const std::string& path : expected)
         EXPECT_EQ(Single(*index, false), path);
     // Several monitors take the next ones in turn, wrapping inside one deal.
-    EXPECT_EQ(index->Deal(false, 4),
+    EXPECT_EQ(index->Deal(false, 4, 1000),
               (std::vector<std::string>{"R\\s\\c.jpg", "R\\s\\d.jpg", "R\\z.jpg", "R\\a.jpg"}));
+    // Dealt but never shown (the run ended first): the next start goes on after the last shown.
+    index = OpenIndex(dir, 1);
+    EXPECT_EQ(Single(*index, false), "R\\s\\c.jpg");
+}
+
+TEST(LibraryIndexCycle, ADealNeverShownComesAgainOnceItsClaimRunsOut) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 4);
+    Walk(*index, {"R"}, Flat(5));
+    const auto dealt = index->Deal(true, 1, 1000);
+    ASSERT_TRUE(dealt && dealt->size() == 1);
+    // Another process meanwhile: the claimed picture is not dealt to it.
+    auto other = OpenIndex(dir, 5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(Single(*other, true, 1010), dealt->front());
+    // The claim ran out without a show: the picture is the only one left in the cycle.
+    EXPECT_EQ(Single(*other, true, 1000 + 600), dealt->front());
 }
 
 TEST(LibraryIndexFolders, RootsNoLongerConfiguredAreDroppedAndNewOnesAreNotCoveredYet) {

@@ -18,6 +18,8 @@ constexpr int kApplicationId = 0x4F52564E;
 constexpr int kBusyMs = 250;
 // Sorted positions are spaced this far apart at the first walk, so later finds fit between.
 constexpr int64_t kOrdSpacing = int64_t{1} << 32;
+// A picture dealt but not shown within this time is free for any process to deal again.
+constexpr int64_t kClaimSeconds = 120;
 // Places in the cycle are drawn below this.
 constexpr uint64_t kDealRange = uint64_t{1} << 62;
 
@@ -30,7 +32,7 @@ CREATE INDEX folder_parent ON folder(parent);
 CREATE TABLE picture(folder INTEGER NOT NULL, name TEXT NOT NULL, ord INTEGER NOT NULL,
                      deal INTEGER NOT NULL, pending INTEGER NOT NULL, size INTEGER, mtime INTEGER,
                      width INTEGER, height INTEGER, taken INTEGER, lat REAL, lon REAL,
-                     hidden INTEGER NOT NULL DEFAULT 0,
+                     hidden INTEGER NOT NULL DEFAULT 0, claim INTEGER,
                      PRIMARY KEY(folder, name)) WITHOUT ROWID;
 CREATE INDEX picture_cycle ON picture(pending, deal);
 CREATE INDEX picture_sorted ON picture(ord);
@@ -227,8 +229,10 @@ struct LibraryIndex::Statements {
           nextOrd(db, "SELECT min(ord) FROM picture WHERE ord > ?1"),
           cycleNext(db,
                     "SELECT p.folder, p.name, f.path FROM picture p JOIN folder f ON f.id = p.folder "
-                    "WHERE p.pending = 1 AND p.hidden = 0 ORDER BY p.deal LIMIT ?1"),
-          cycleTake(db, "UPDATE picture SET pending = 0 WHERE folder = ?1 AND name = ?2"),
+                    "WHERE p.pending = 1 AND p.hidden = 0 AND (p.claim IS NULL OR p.claim < ?2) "
+                    "ORDER BY p.deal LIMIT ?1"),
+          cycleTake(db, "UPDATE picture SET claim = ?3 WHERE folder = ?1 AND name = ?2"),
+          cycleShown(db, "UPDATE picture SET pending = 0, claim = NULL WHERE folder = ?1 AND name = ?2"),
           sortedNext(db,
                      "SELECT p.ord, p.name, f.path FROM picture p JOIN folder f ON f.id = p.folder "
                      "WHERE p.ord > ?1 AND p.hidden = 0 ORDER BY p.ord LIMIT ?2"),
@@ -237,7 +241,7 @@ struct LibraryIndex::Statements {
 
     Stmt folderGet, folderAdd, folderSeen, folderChildren, folderNames;
     Stmt pictureDrop, pictureTouch, pictureAdd, pictureOrd, nextOrd;
-    Stmt cycleNext, cycleTake, sortedNext, metaGet, metaSet;
+    Stmt cycleNext, cycleTake, cycleShown, sortedNext, metaGet, metaSet;
 };
 
 std::string LibraryFileIn(const std::string& localAppData) {
@@ -561,7 +565,8 @@ bool LibraryIndex::NewCycle() {
     }
     FairShuffle(keys, m_draw);
     const uint64_t spacing = keys.empty() ? 1 : kDealRange / keys.size();
-    Stmt place(m_db, "UPDATE picture SET deal = ?3, pending = 1 WHERE folder = ?1 AND name = ?2");
+    Stmt place(m_db,
+               "UPDATE picture SET deal = ?3, pending = 1, claim = NULL WHERE folder = ?1 AND name = ?2");
     for (size_t i = 0; i < keys.size(); ++i)
         if (!place.Bind(1, keys[i].first)
                  .Bind(2, keys[i].second)
@@ -571,19 +576,20 @@ bool LibraryIndex::NewCycle() {
     return true;
 }
 
-std::vector<std::string> LibraryIndex::Deal(bool random, size_t count) {
+std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t count, int64_t now) {
     std::vector<std::string> paths;
     if (count == 0) return paths;
     Transaction t(m_db);
-    if (!t.Open()) return {};
+    if (!t.Open()) return std::nullopt;
     if (random) {
         std::unordered_set<std::string> dealt;
-        for (int round = 0; round < 2 && paths.size() < count; ++round) {
+        // Takes pending pictures claimed before `cutoff` (or never), lowest places first.
+        const auto take = [&](int64_t cutoff) {
             Stmt& next = m_st->cycleNext;
-            next.Bind(1, static_cast<int64_t>(count - paths.size()));
+            next.Bind(1, static_cast<int64_t>(count - paths.size() + dealt.size())).Bind(2, cutoff);
             std::vector<std::pair<int64_t, std::string>> taken;
             int rc;
-            while ((rc = next.Step()) == SQLITE_ROW) {
+            while ((rc = next.Step()) == SQLITE_ROW && paths.size() < count) {
                 std::string path = next.Text(2) + '\\' + next.Text(1);
                 if (dealt.insert(path).second) {
                     taken.emplace_back(next.Int(0), next.Text(1));
@@ -591,17 +597,28 @@ std::vector<std::string> LibraryIndex::Deal(bool random, size_t count) {
                 }
             }
             next.Reset();
-            if (rc != SQLITE_DONE) return {};
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW) return false;
+            // Claimed, not yet shown: no other process deals them meanwhile; should this one
+            // never show them (a crash, a close before the tick), the claim runs out and they
+            // come again at their place.
             for (const auto& key : taken)
-                if (!m_st->cycleTake.Bind(1, key.first).Bind(2, key.second).Run()) return {};
-            // The cycle ran out: a new one, from which the rest of this deal comes.
-            if (paths.size() < count && (round > 0 || !NewCycle())) break;
-        }
+                if (!m_st->cycleTake.Bind(1, key.first).Bind(2, key.second).Bind(3, now).Run()) return false;
+            return true;
+        };
+        if (!take(now - kClaimSeconds)) return std::nullopt;
+        // The cycle ran out: a new one, from which the rest of this deal comes.
+        if (paths.size() < count && Pending() == 0 && (!NewCycle() || !take(now - kClaimSeconds)))
+            return std::nullopt;
+        // Every pending picture is on show elsewhere: a library this small shows one twice.
+        if (paths.size() < count && !take(INT64_MAX)) return std::nullopt;
     } else {
-        Stmt& meta = m_st->metaGet;
-        meta.Bind(1, std::string("sorted"));
-        int64_t position = meta.Step() == SQLITE_ROW ? meta.Int(0) : INT64_MIN;
-        meta.Reset();
+        if (!m_sortedCursor) {
+            Stmt& meta = m_st->metaGet;
+            meta.Bind(1, std::string("sorted"));
+            m_sortedCursor = meta.Step() == SQLITE_ROW ? meta.Int(0) : INT64_MIN;
+            meta.Reset();
+        }
+        int64_t position = *m_sortedCursor;
         for (int round = 0; round < 2 && paths.size() < count; ++round) {
             Stmt& next = m_st->sortedNext;
             next.Bind(1, round == 0 ? position : INT64_MIN)
@@ -612,13 +629,33 @@ std::vector<std::string> LibraryIndex::Deal(bool random, size_t count) {
                 paths.push_back(next.Text(2) + '\\' + next.Text(1));
             }
             next.Reset();
-            if (rc != SQLITE_DONE) return {};
+            if (rc != SQLITE_DONE) return std::nullopt;
         }
-        if (!paths.empty() && !m_st->metaSet.Bind(1, std::string("sorted")).Bind(2, position).Run())
-            return {};
+        m_sortedCursor = position;
     }
-    if (!t.Commit()) return {};
+    if (!t.Commit()) return std::nullopt;
     return paths;
+}
+
+bool LibraryIndex::Shown(const std::vector<std::string>& paths) {
+    if (paths.empty()) return true;
+    Transaction t(m_db);
+    if (!t.Open()) return false;
+    std::string folder, name;
+    std::optional<int64_t> last;
+    for (const std::string& path : paths) {
+        if (!SplitPath(path, folder, name)) continue;
+        const std::optional<int64_t> id = FolderId(folder, false, 0);
+        if (!id) continue;  // gone meanwhile
+        if (!m_st->cycleShown.Bind(1, *id).Bind(2, name).Run()) return false;
+        Stmt& ord = m_st->pictureOrd;
+        ord.Bind(1, *id).Bind(2, name);
+        if (ord.Step() == SQLITE_ROW) last = ord.Int(0);
+        ord.Reset();
+    }
+    // The sorted order goes on, at the next start, after the last picture shown.
+    if (last && !m_st->metaSet.Bind(1, std::string("sorted")).Bind(2, *last).Run()) return false;
+    return t.Commit();
 }
 
 bool LibraryIndex::Forget(const std::string& path) {
@@ -677,7 +714,7 @@ int64_t LibraryIndex::Count() {
 }
 
 int64_t LibraryIndex::Pending() {
-    Stmt count(m_db, "SELECT count(*) FROM picture WHERE pending = 1");
+    Stmt count(m_db, "SELECT count(*) FROM picture WHERE pending = 1 AND hidden = 0");
     return count.Step() == SQLITE_ROW ? count.Int(0) : 0;
 }
 

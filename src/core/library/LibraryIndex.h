@@ -15,13 +15,14 @@
 //    found later between two others takes a number between theirs; the last position dealt is
 //    kept in `meta`, and the next deal takes the positions after it, wrapping at the end.
 //  - random: each picture has a place in the cycle (`deal`) and a flag (`pending`) saying it is
-//    still to be shown in this cycle. A deal takes the pending pictures with the lowest places
-//    and clears their flags in the same transaction, so two processes never deal the same
-//    picture in one cycle. When no picture is pending, a new cycle numbers the whole library
-//    by a Fisher-Yates shuffle. A picture found later takes a uniformly drawn place, which puts
-//    it at a random place among those still pending.
-// What a crash loses: a deal is committed as it is dealt, one deal ahead of the screen; a crash
-// loses at most the deal prepared but not yet shown, which then comes in the next cycle.
+//    still to be shown in this cycle. A deal takes the unclaimed pending pictures with the lowest
+//    places and claims them (`claim`, the time) in the same transaction, so two processes never
+//    deal the same picture at once; once shown, the flag is cleared. When no picture is pending,
+//    a new cycle numbers the whole library by a Fisher-Yates shuffle. A picture found later takes
+//    a uniformly drawn place, which puts it at a random place among those still pending.
+// What a crash loses: what was shown is committed as it is shown (with the next deal's request);
+// a crash loses at most the last picture's record, which then shows again. A deal prepared but
+// never shown keeps its place, free again once its claim runs out.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -84,11 +85,15 @@ public:
     // the roots count as covered.
     bool EndWalk();
 
-    // The next `count` pictures (one a monitor), committed as dealt. Random: from the cycle,
-    // starting a new one when it runs out; sorted: after the last position dealt, wrapping.
-    // Hidden pictures are never dealt. Fewer than count when the library has fewer; empty on an
-    // error (the file is then of no use for this deal).
-    std::vector<std::string> Deal(bool random, size_t count);
+    // The next `count` pictures (one a monitor). Random: from the cycle, starting a new one when
+    // it runs out; each is claimed for a while (now: seconds since 1970), so that no other
+    // process deals it meanwhile. Sorted: after the last position this connection dealt (at first,
+    // after the last one shown), wrapping. Hidden pictures are never dealt. Fewer than count when
+    // the library has fewer; nothing on an error (the file is then of no use for this deal).
+    std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now);
+    // These pictures went on screen: they leave the cycle's pending ones, and the sorted order
+    // goes on after the last of them at the next start.
+    bool Shown(const std::vector<std::string>& paths);
 
     // A picture that has gone from the disk: dropped from the index and the cycle.
     bool Forget(const std::string& path);
@@ -96,7 +101,7 @@ public:
     bool StoreFacts(const std::string& path, const PictureFacts& facts);
     std::optional<PictureFacts> Facts(const std::string& path);
 
-    // The number of pictures, and of those still pending in the cycle.
+    // The number of pictures, and of those still to be shown in this cycle (hidden ones left out).
     int64_t Count();
     int64_t Pending();
 
@@ -113,7 +118,8 @@ private:
     int64_t m_mark = 0;  // the walk under way
     // New pictures a listing found, waiting for their place in the walk's order.
     std::unordered_map<std::string, DirEntry> m_fresh;
-    int64_t m_lastOrd = 0;  // the sorted position of the walk's last delivered entry
+    int64_t m_lastOrd = 0;                  // the sorted position of the walk's last delivered entry
+    std::optional<int64_t> m_sortedCursor;  // the sorted position this connection dealt last
 };
 
 // The index's file under a local application-data folder: <folder>\Orvanta\Library.db.

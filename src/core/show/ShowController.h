@@ -173,6 +173,7 @@ private:
     std::vector<Rect> m_dealAreas;          // the areas it is decoded for
     std::vector<ShowSlide> m_prepared;      // the next deal, once ready
     std::vector<std::string> m_shownPaths;  // the deal on show
+    bool m_shownUnrecorded = false;         // and the index has yet to hear of it
     std::vector<Rect> m_redoAreas;
     bool m_redoAsked = false;  // the slides on show are being decoded again
     bool m_timerHeld = false;  // timer 1 is off while a tick waits for its deal

@@ -28,6 +28,11 @@ struct DealJob {
     bool preview = false;
     bool paletteDisplay = false;
     bool showCaption = true;
+    // The worker's library index chooses the pictures (the slides' paths are empty): the next of
+    // its cycle in random order, of its sorted position otherwise.
+    bool fromIndex = false;
+    bool randomOrder = false;
+    std::vector<std::string> shown;  // with fromIndex: the pictures put on screen since the last deal
 };
 
 // A walk of the picture folder under the type boxes. The extensions "Others" stands for are asked
@@ -50,6 +55,8 @@ struct DealResult {
     uint64_t generation = 0;
     bool redo = false;
     std::vector<PreparedSlide> slides;
+    std::vector<std::string> paths;  // a deal from the index: the pictures it chose, one a slide
+    bool indexLost = false;          // the index failed this deal: the show goes on without it
 };
 
 // What the walk has delivered since the last drain.
@@ -57,7 +64,13 @@ struct WalkResult {
     uint64_t walk = 0;  // 0: nothing from any walk
     std::vector<std::string> entries;
     bool ended = false;
+    // The index covers this walk's folders: the show deals from it (DealJob::fromIndex) and the
+    // walk goes on behind, bringing the index up to date, with no entries for the list.
+    bool indexed = false;
 };
+
+// The folders a walk covers, in order, as the index keys them.
+inline std::vector<std::string> WalkRoots(const WalkJob& job) { return {job.folder}; }
 
 struct WorkerMail {
     std::vector<DealResult> deals;
