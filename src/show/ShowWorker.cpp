@@ -386,7 +386,7 @@ bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& re
     // What went on screen since the last deal is committed first: a crash from here on loses
     // nothing of it.
     std::optional<std::vector<std::string>> dealt;
-    if (index && index->Shown(job.shown)) dealt = index->Deal(job.randomOrder, job.slides.size(), now);
+    if (index) dealt = index->Deal(job.randomOrder, job.slides.size(), now, job.shown);
     if (!dealt || dealt->empty()) {
         // Of no use now (another process kept it busy past the time-out, the disk failed, it
         // holds nothing any more): the show walks as without an index from here on.

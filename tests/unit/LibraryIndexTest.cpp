@@ -93,11 +93,11 @@ std::unique_ptr<LibraryIndex> OpenIndex(const TempFolder& dir, uint64_t seed, In
     return LibraryIndex::Open(dir.File("Library.db"), orv::SeededOrderDraw(seed), 123, outcome);
 }
 
-// One picture dealt at `now` and shown.
+// One picture dealt at `now` and shown (recorded with a deal of nothing, as at the next deal).
 std::string Single(LibraryIndex& index, bool random, int64_t now = 1000) {
     const auto deal = index.Deal(random, 1, now);
     if (!deal || deal->size() != 1) return "<none>";
-    EXPECT_TRUE(index.Shown(*deal));
+    EXPECT_TRUE(index.Deal(random, 0, now, *deal));
     return deal->front();
 }
 
@@ -322,4 +322,21 @@ TEST(LibraryIndexOpen, DamagedForeignNewerAndUnreachableFiles) {
     IndexOpen outcome = IndexOpen::Ready;
     EXPECT_FALSE(LibraryIndex::Open("/nonexistent-folder/Library.db", orv::SeededOrderDraw(1), 1, &outcome));
     EXPECT_EQ(outcome, IndexOpen::Unavailable);
+}
+
+// The worker records what went on screen with the next deal: across the seam of two cycles the
+// picture on show never comes again at once.
+TEST(LibraryIndexCycle, ANewCycleNeverOpensWithThePictureOnShow) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 8);
+    Walk(*index, {"R"}, Flat(3));
+    std::vector<std::string> onShow;
+    for (int i = 0; i < 60; ++i) {
+        const auto deal = index->Deal(true, 1, 1000, onShow);
+        ASSERT_TRUE(deal && deal->size() == 1);
+        if (!onShow.empty()) {
+            EXPECT_NE(deal->front(), onShow.front()) << "deal " << i;
+        }
+        onShow = *deal;
+    }
 }

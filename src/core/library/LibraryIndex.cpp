@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 #include <utility>
@@ -369,6 +370,8 @@ bool LibraryIndex::BeginWalk(const std::vector<std::string>& roots, const std::s
         !Exec("INSERT OR IGNORE INTO root(path, complete) SELECT path, 0 FROM walk_root") ||
         !Exec("UPDATE root SET complete = 0"))
         return false;
+    // Nothing left of the old folders: their sorted position means nothing in the new ones.
+    if (Count() == 0 && !Exec("DELETE FROM meta WHERE key = 'sorted'")) return false;
     return t.Commit();
 }
 
@@ -405,7 +408,8 @@ bool LibraryIndex::FolderListed(const std::string& folder, const std::vector<Dir
     std::unordered_map<std::string, const DirEntry*> pictures;
     std::unordered_map<std::string, int64_t> subfolders;
     for (const DirEntry& entry : entries) {
-        if (entry.name.empty() || entry.name[0] == '.') continue;
+        if (entry.name.empty()) continue;
+        if (entry.isDirectory && entry.name[0] == '.') continue;  // never walked
         if (entry.isDirectory)
             subfolders[folder + '\\' + entry.name] = entry.writeTime;
         else if (IsListedPicture(entry.name, filter.showBmp, filter.showJpg, filter.otherExtensions))
@@ -551,7 +555,7 @@ bool LibraryIndex::EndWalk() {
     return t.Commit();
 }
 
-bool LibraryIndex::NewCycle() {
+bool LibraryIndex::NewCycle(const std::vector<std::string>& recent, size_t count) {
     // Fisher-Yates over the whole library: every order equally likely. The places are the
     // shuffled ranks spread over the range, so a picture found later draws its place among them
     // uniformly.
@@ -564,6 +568,21 @@ bool LibraryIndex::NewCycle() {
         if (rc != SQLITE_DONE) return false;
     }
     FairShuffle(keys, m_draw);
+    // The pictures on show or just dealt do not open the new cycle, where the library is large
+    // enough: a picture would otherwise follow itself across the cycles' seam.
+    std::unordered_set<std::string> avoid;
+    for (const std::string& path : recent) {
+        std::string folder, name;
+        if (!SplitPath(path, folder, name)) continue;
+        if (const std::optional<int64_t> id = FolderId(folder, false, 0))
+            avoid.insert(std::to_string(*id) + '/' + name);
+    }
+    const size_t front = std::min(keys.size(), count + avoid.size());
+    if (!avoid.empty() && front < keys.size()) {
+        for (size_t i = 0; i < front; ++i)
+            if (avoid.count(std::to_string(keys[i].first) + '/' + keys[i].second))
+                std::swap(keys[i], keys[front + static_cast<size_t>(DrawBelow(m_draw, keys.size() - front))]);
+    }
     const uint64_t spacing = keys.empty() ? 1 : kDealRange / keys.size();
     Stmt place(m_db,
                "UPDATE picture SET deal = ?3, pending = 1, claim = NULL WHERE folder = ?1 AND name = ?2");
@@ -576,11 +595,13 @@ bool LibraryIndex::NewCycle() {
     return true;
 }
 
-std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t count, int64_t now) {
+std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t count, int64_t now,
+                                                           const std::vector<std::string>& shown) {
     std::vector<std::string> paths;
-    if (count == 0) return paths;
+    // One transaction for both: one commit a deal.
     Transaction t(m_db);
-    if (!t.Open()) return std::nullopt;
+    if (!t.Open() || !RecordShown(shown)) return std::nullopt;
+    if (count == 0) return t.Commit() ? std::optional<std::vector<std::string>>(paths) : std::nullopt;
     if (random) {
         std::unordered_set<std::string> dealt;
         // Takes pending pictures claimed before `cutoff` (or never), lowest places first.
@@ -607,7 +628,10 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
         };
         if (!take(now - kClaimSeconds)) return std::nullopt;
         // The cycle ran out: a new one, from which the rest of this deal comes.
-        if (paths.size() < count && Pending() == 0 && (!NewCycle() || !take(now - kClaimSeconds)))
+        std::vector<std::string> recent = shown;
+        recent.insert(recent.end(), paths.begin(), paths.end());
+        if (paths.size() < count && Pending() == 0 &&
+            (!NewCycle(recent, count - paths.size()) || !take(now - kClaimSeconds)))
             return std::nullopt;
         // Every pending picture is on show elsewhere: a library this small shows one twice.
         if (paths.size() < count && !take(INT64_MAX)) return std::nullopt;
@@ -637,10 +661,7 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
     return paths;
 }
 
-bool LibraryIndex::Shown(const std::vector<std::string>& paths) {
-    if (paths.empty()) return true;
-    Transaction t(m_db);
-    if (!t.Open()) return false;
+bool LibraryIndex::RecordShown(const std::vector<std::string>& paths) {
     std::string folder, name;
     std::optional<int64_t> last;
     for (const std::string& path : paths) {
@@ -654,8 +675,7 @@ bool LibraryIndex::Shown(const std::vector<std::string>& paths) {
         ord.Reset();
     }
     // The sorted order goes on, at the next start, after the last picture shown.
-    if (last && !m_st->metaSet.Bind(1, std::string("sorted")).Bind(2, *last).Run()) return false;
-    return t.Commit();
+    return !last || m_st->metaSet.Bind(1, std::string("sorted")).Bind(2, *last).Run();
 }
 
 bool LibraryIndex::Forget(const std::string& path) {

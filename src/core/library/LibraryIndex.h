@@ -85,15 +85,16 @@ public:
     // the roots count as covered.
     bool EndWalk();
 
-    // The next `count` pictures (one a monitor). Random: from the cycle, starting a new one when
-    // it runs out; each is claimed for a while (now: seconds since 1970), so that no other
-    // process deals it meanwhile. Sorted: after the last position this connection dealt (at first,
-    // after the last one shown), wrapping. Hidden pictures are never dealt. Fewer than count when
-    // the library has fewer; nothing on an error (the file is then of no use for this deal).
-    std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now);
-    // These pictures went on screen: they leave the cycle's pending ones, and the sorted order
-    // goes on after the last of them at the next start.
-    bool Shown(const std::vector<std::string>& paths);
+    // First records `shown`, the pictures that went on screen since the last deal: they leave the
+    // cycle's pending ones, and the sorted order goes on after the last of them at the next start.
+    // Then deals the next `count` pictures (one a monitor), in the same transaction. Random: from
+    // the cycle, starting a new one when it runs out; each is claimed for a while (now: seconds
+    // since 1970), so that no other process deals it meanwhile. Sorted: after the last position
+    // this connection dealt (at first, after the last one shown), wrapping. Hidden pictures are
+    // never dealt. Fewer than count when the library has fewer; nothing on an error (the file is
+    // then of no use for this deal).
+    std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now,
+                                                 const std::vector<std::string>& shown = {});
 
     // A picture that has gone from the disk: dropped from the index and the cycle.
     bool Forget(const std::string& path);
@@ -109,7 +110,8 @@ private:
     struct Statements;
     explicit LibraryIndex(sqlite3* db, OrderDraw draw);
     bool Exec(const char* sql);
-    bool NewCycle();
+    bool NewCycle(const std::vector<std::string>& recent, size_t count);
+    bool RecordShown(const std::vector<std::string>& paths);
     std::optional<int64_t> FolderId(const std::string& folder, bool create, int64_t writeTime);
 
     sqlite3* m_db;

@@ -164,8 +164,12 @@ void ShowController::RequestNextDeal(ShowCommands& out) {
     prepare.deal.fromIndex = fromIndex;
     prepare.deal.randomOrder = fromIndex && m_settings.randomOrder != 0;
     // The index commits what went on screen with the next deal's request.
-    if (fromIndex && m_shownUnrecorded) prepare.deal.shown = m_shownPaths;
-    m_shownUnrecorded = false;
+    // (A deal on show from the list before the index took over counts too: the sorted order goes
+    // on after it.)
+    if (fromIndex && m_shownUnrecorded) {
+        prepare.deal.shown = m_shownPaths;
+        m_shownUnrecorded = false;
+    }
     out.push_back(std::move(prepare));
     m_ahead.Requested();
 }
@@ -218,7 +222,8 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             lost = true;
         } else if (m_ahead.Arrived(deal.generation)) {
             // What the index chose: the paths the slides on show are decoded again from.
-            if (m_sequence.Indexed()) m_dealPaths = std::move(deal.paths);
+            // (A deal the list chose before the index took over keeps its own.)
+            if (!deal.paths.empty()) m_dealPaths = std::move(deal.paths);
             m_prepared = SlidesFrom(deal, m_dealAreas);
             HandOver(out);
         }
