@@ -339,7 +339,8 @@ bool LibraryIndex::Covers(const std::vector<std::string>& roots, const std::stri
     if (stored != roots.size()) return false;
     for (const std::string& root : roots)
         if (!complete.count(root)) return false;
-    return Count() > 0;
+    Stmt any(m_db, "SELECT EXISTS(SELECT 1 FROM picture)");
+    return any.Step() == SQLITE_ROW && any.Int(0) != 0;
 }
 
 bool LibraryIndex::BeginWalk(const std::vector<std::string>& roots, const std::string& filterKey) {
