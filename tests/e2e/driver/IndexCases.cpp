@@ -2,6 +2,8 @@
 // library has shown, the sorted order resumes after the last picture shown, a picture gone since
 // the last run is passed over without the failure box, and an index that cannot be had (damaged,
 // held open by another program) leaves the show as it is without one.
+#include <sqlite3.h>
+
 #include <cstdlib>
 #include <set>
 
@@ -25,13 +27,29 @@ void ForgetIndex() {
         DeleteFileA((IndexFolder() + "\\Library.db" + suffix).c_str());
 }
 
-// The last write of the index's log: each deal the saver asks of its index is one commit.
-ULONGLONG IndexStamp() {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA((IndexFolder() + "\\Library.db-wal").c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
+// Whether the index has recorded picture pNN.bmp as shown: it left the cycle's pending ones, and
+// the sorted position is its own. Read beside the saver, as a second process would.
+bool RecordedShown(int picture) {
+    sqlite3* db = nullptr;
+    bool recorded = false;
+    if (sqlite3_open_v2((IndexFolder() + "\\Library.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        char name[32];
+        std::snprintf(name, sizeof name, "p%02d.bmp", picture);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(
+                db,
+                "SELECT p.pending = 0 OR p.ord = (SELECT value FROM meta WHERE key = 'sorted') "
+                "FROM picture p WHERE p.name = ?1",
+                -1, &stmt, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(stmt, 1, name, -1, SQLITE_TRANSIENT);
+            recorded = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) != 0;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return recorded;
 }
 
 // n pictures of distinct colours, p00.bmp .. , in one folder.
@@ -62,7 +80,6 @@ std::vector<int> ShowRun(const std::vector<COLORREF>& colours, int count) {
     saver.WaitFullScreen();
     COLORREF previous = RGB(0, 0, 0);
     for (int i = 0; i < count; ++i) {
-        const ULONGLONG before = IndexStamp();
         if (i > 0) saver.Tick();
         const auto got = WaitPixelChange(400, 300, previous);
         E2E_REQUIRE(got, "run step %d: no new picture after %s", i, Describe(previous).c_str());
@@ -71,9 +88,8 @@ std::vector<int> ShowRun(const std::vector<COLORREF>& colours, int count) {
         shown.push_back(index);
         Note("run step %d: p%02d", i, index);
         previous = *got;
-        // Shown and recorded: the index's log was written after the picture came.
-        E2E_REQUIRE(WaitUntil([&] { return IndexStamp() != before; }, 10000),
-                    "step %d: the index was not written", i);
+        E2E_REQUIRE(WaitUntil([&] { return RecordedShown(index); }, 10000),
+                    "step %d: p%02d was not recorded as shown", i, index);
     }
     saver.Kill();
     return shown;
