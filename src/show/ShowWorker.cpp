@@ -115,6 +115,7 @@ struct CShowWorker::Walk {
             roots.push_back(orv::NormalizeFolder(root));
         orv::IDirectoryEnumerator* lister = &dir;
         if (index) {
+            if (job.fromFirst) index->RestartSorted();
             const std::string key = orv::FilterKey(filter);
             indexed = index->Covers(roots, key);
             if (index->BeginWalk(roots, key)) {

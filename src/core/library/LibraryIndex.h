@@ -96,6 +96,9 @@ public:
     std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now,
                                                  const std::vector<std::string>& shown = {});
 
+    // The sorted order starts again at the first picture (this connection's next sorted deal).
+    void RestartSorted() { m_sortedCursor = INT64_MIN; }
+
     // A picture that has gone from the disk: dropped from the index and the cycle.
     bool Forget(const std::string& path);
     bool SetHidden(const std::string& path, bool hidden);

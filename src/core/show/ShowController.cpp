@@ -55,7 +55,7 @@ ShowCommands ShowController::Start(const Desk& desk, bool workerRunning) {
     return out;
 }
 
-void ShowController::StartWalk(ShowCommands& out) {
+void ShowController::StartWalk(ShowCommands& out, bool fromFirst) {
     if (!m_working) return;  // the walk starts with the window
     ++m_walk;
     m_sequence.Restart(m_settings.randomOrder != 0);
@@ -66,6 +66,7 @@ void ShowController::StartWalk(ShowCommands& out) {
     ShowCommand command(ShowCommand::Kind::StartWalk);
     command.walk = WalkJob{m_walk, m_settings.folder, m_settings.showBmp != 0, m_settings.showJpg != 0,
                            m_settings.showOther != 0};
+    command.walk.fromFirst = fromFirst;
     out.push_back(std::move(command));
 }
 
@@ -259,7 +260,7 @@ ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& 
 ShowCommands ShowController::FolderChanged(const SettingsRecord& settings) {
     ShowCommands out;
     m_settings = settings;
-    StartWalk(out);
+    StartWalk(out, true);
     return out;
 }
 

@@ -153,7 +153,9 @@ private:
     void HandOver(ShowCommands& out);
     void RequestNextDeal(ShowCommands& out);
     void PrepareAgain(bool redoShown, ShowCommands& out);
-    void StartWalk(ShowCommands& out);
+    // fromFirst: the list changed under a running show, whose sorted order starts again at the
+    // first picture; a start goes on from where the index left off.
+    void StartWalk(ShowCommands& out, bool fromFirst = false);
     void EndFade(ShowCommands& out);
     void ArmSlideTimer(ShowCommands& out);
     DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo) const;

@@ -44,6 +44,9 @@ struct WalkJob {
     bool showBmp = true;
     bool showJpg = true;
     bool showOther = true;
+    // A change of the list under a running show: the index's sorted order starts again at the
+    // first picture, as a new list does; a start goes on after the last picture shown.
+    bool fromFirst = false;
 };
 
 struct PreparedSlide {
