@@ -126,12 +126,12 @@ void BM_FolderWalkFirstEntries(benchmark::State& state) {
 
 void BM_ShufflePictures(benchmark::State& state) {
     const std::vector<std::string> walked = Walked(static_cast<int>(state.range(0)));
-    orv::SeedRandom(1);
+    const orv::OrderDraw draw = orv::SeededOrderDraw(1);
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<std::string> list = walked;
         state.ResumeTiming();
-        orv::ShufflePictures(list);
+        orv::ShufflePictures(list, draw);
         benchmark::DoNotOptimize(list.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(walked.size()));

@@ -5,8 +5,15 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <utility>
 
+#include <shlobj.h>
+
+#include <ctime>
+
+#include "core/library/LibraryIndex.h"
+#include "core/library/RecordingDirectory.h"
 #include "core/show/Caption.h"
 #include "core/show/FolderWalk.h"
 #include "core/picture/SystemDecoder.h"
@@ -14,6 +21,7 @@
 #include "framework/ComPtr.h"
 #include "framework/TextConvert.h"
 #include "framework/TextFile.h"
+#include "framework/WidePath.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "show/Win32Directory.h"
@@ -57,6 +65,36 @@ std::string ReadCaptionText(const std::string& picturePath) {
 // WM_DESTROY, never notice it.
 constexpr DWORD kStopWaitMs = 20;
 
+// Worker thread. The index's file, %LOCALAPPDATA%\Orvanta\Library.db, its folder made if need be;
+// empty when the profile has no such folder.
+std::string LibraryFile() {
+    PWSTR wide = nullptr;
+    std::string file;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &wide)) && wide) {
+        const std::string folder = AnsiFromWide(wide);
+        if (!folder.empty()) {
+            file = orv::LibraryFileIn(folder);
+            const std::wstring own = std::wstring(wide) + L"\\Orvanta";
+            // Made once; already there is the usual answer. Should it fail (a read-only profile),
+            // the open below fails too and the show runs without an index.
+            ::CreateDirectoryW(own.c_str(), nullptr);
+        }
+    }
+    ::CoTaskMemFree(wide);
+    return file;
+}
+
+// Worker thread. Whether a picture whose load failed is no longer there at all: such a picture
+// the index listed is passed over without the failure box; one that is there but damaged gets it.
+bool Vanished(const std::string& path) {
+    if (::GetFileAttributesW(LongWidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// How many pictures a deal from the index passes over as vanished before it gives up on a slide.
+constexpr int kVanishedTries = 16;
+
 }  // namespace
 
 // One walk of the picture folders: a step reads one folder and hands over the entries that now
@@ -67,19 +105,43 @@ struct CShowWorker::Walk {
 
     // Worker thread: the first step makes the walk, asking the imaging component (COM, the
     // registry) which extensions "Others" stands for; the window's thread never waits for that.
-    bool Step(std::vector<std::string>& entries) {
-        if (!walk) {
-            orv::PictureFilter filter;
-            filter.showBmp = job.showBmp;
-            filter.showJpg = job.showJpg;
-            if (job.showOther) filter.otherExtensions = orv::SystemOtherExtensions();
-            // The roots and exclusions come made (WalkFoldersOf) from the settings.
-            walk = std::make_unique<orv::FolderWalk>(dir, job.roots, job.excluded, std::move(filter),
-                                                     AnsiLeadByteTest(), &cancel);
+    // With an index, the walk records what it lists into it; indexed tells whether the index
+    // already covers these folders, so that the show can deal from it at once.
+    void Begin(orv::LibraryIndex* index) {
+        orv::PictureFilter filter;
+        filter.showBmp = job.showBmp;
+        filter.showJpg = job.showJpg;
+        if (job.showOther) filter.otherExtensions = orv::SystemOtherExtensions();
+        // The roots and exclusions come made (WalkFoldersOf) from the settings.
+        const std::vector<std::string>& roots = job.roots;
+        orv::IDirectoryEnumerator* lister = &dir;
+        if (index) {
+            if (job.fromFirst) index->RestartSorted();
+            const std::string key = orv::FilterKey(filter);
+            indexed = index->Covers(roots, key);
+            if (index->BeginWalk(roots, key)) {
+                recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
+                lister = recorder.get();
+            } else {
+                indexed = false;
+            }
         }
+        walk = std::make_unique<orv::FolderWalk>(*lister, roots, job.excluded, filter, AnsiLeadByteTest(),
+                                                 &cancel);
+    }
+    // Worker thread. The walk's next folder; the entries are recorded in the index, which at the
+    // walk's end drops what was not found.
+    bool Step(std::vector<std::string>& entries, orv::LibraryIndex* index) {
         walk->Step(entries);
+        if (recorder && recorder->Recording() && index && !cancel) {
+            if (!index->Delivered(entries)) recorder->StopRecording();
+            if (walk->Ended() && recorder->Recording() && !index->EndWalk()) recorder->StopRecording();
+        }
         return walk->Ended();
     }
+    // Worker thread: the index now covers the walk's folders (it did from the start, or this walk
+    // has just completed it).
+    bool Covered() const { return indexed || (recorder && recorder->Recording() && walk && walk->Ended()); }
     // Worker thread, under the lock.
     bool Ended() const { return failed || (walk && walk->Ended()); }
 
@@ -87,7 +149,9 @@ struct CShowWorker::Walk {
     WalkJob job;
     std::atomic<bool> cancel{false};  // any thread
     bool failed = false;              // a step ran out of memory: the walk ends where it is
+    bool indexed = false;             // the index covered the folders when the walk began
     Win32DirectoryEnumerator dir;
+    std::unique_ptr<orv::RecordingDirectory> recorder;  // with an index
     std::unique_ptr<orv::FolderWalk> walk;
 };
 
@@ -117,6 +181,28 @@ struct CShowWorker::State {
     std::unique_ptr<DealJob> next;
     std::shared_ptr<Walk> walk;
     WorkerMail mail;
+    // The worker thread's alone, never under the lock: the library index, opened on the first
+    // walk; null when it cannot be had, and from the first failure of a deal on.
+    std::unique_ptr<orv::LibraryIndex> index;
+    bool indexTried = false;
+    // A deal found the index of no use: later walks and deals go without it. The object stays,
+    // since the walk under way may still be recording into it.
+    bool indexBroken = false;
+
+    // Worker thread, without the lock. The index, opened on first use; null without one.
+    orv::LibraryIndex* Index() {
+        if (!indexTried) {
+            indexTried = true;
+            const std::string file = LibraryFile();
+            // A damaged or foreign file is set aside inside Open; any other failure (a read-only
+            // profile, a full disk, the file held open without sharing, a newer release's index)
+            // leaves the show as it is without an index, and nothing is said.
+            if (!file.empty())
+                index = orv::LibraryIndex::Open(file, orv::EntropyOrderDraw(),
+                                                static_cast<int64_t>(std::time(nullptr)));
+        }
+        return indexBroken ? nullptr : index.get();
+    }
 };
 
 // Window's thread, as every member below up to ThreadMain.
@@ -239,18 +325,33 @@ void CShowWorker::Run(State& state) {
         const std::shared_ptr<Walk> walk = state.walk;
         std::vector<std::string> entries;
         bool ended = false;
+        bool begun = false;
         try {
             SrwLockGuard::Unlocked outside(lock);
-            ended = walk->Step(entries);
+            if (!walk->walk) {
+                walk->Begin(state.Index());
+                begun = true;
+            } else {
+                ended = walk->Step(entries, state.indexBroken ? nullptr : state.index.get());
+            }
         } catch (const std::bad_alloc&) {
             // The walk ends with what it delivered so far: the show goes on with that list.
             walk->failed = true;
             entries.clear();
             ended = true;
         }
+        if (state.stop || walk != state.walk || walk->cancel) continue;
+        if (walk->indexed && !walk->failed) {
+            // The show deals from the index at once; the walk only brings it up to date, behind.
+            if (begun) {
+                state.mail.walk = WalkResult{walk->id, {}, false, true};
+                state.Post();
+            }
+            continue;
+        }
         // A walk replaced meanwhile delivers nothing: its entries belong to another list. A folder
         // that added nothing (only subfolders, say) is not worth waking the window for.
-        if (state.stop || walk != state.walk || walk->cancel || (entries.empty() && !ended)) continue;
+        if (entries.empty() && !ended) continue;
         WalkResult& mail = state.mail.walk;
         // A new walk's result is moved in whole, and appending may fail: then the walk ends
         // there, as above, with nothing more to allocate.
@@ -263,14 +364,17 @@ void CShowWorker::Run(State& state) {
             ended = true;
         }
         mail.ended = ended;
+        // The walk has just completed the index: the show deals from it from here on.
+        if (ended && !walk->failed && walk->Covered() && !state.indexBroken) mail.indexed = true;
         state.Post();
     }
 }
 
-bool CShowWorker::DealSlides(const DealJob& job, const State& state, DealResult& result) {
+bool CShowWorker::DealSlides(const DealJob& job, State& state, DealResult& result) {
     // Worker thread, without the lock. Each slide can take long (a slow open, a large decode):
     // a stop is looked for before each, and stops the deal, whose result is then of no use.
     result.slides.reserve(job.slides.size());
+    if (job.fromIndex) return DealFromIndex(job, state, result);
     for (const SlideJob& slide : job.slides) {
         if (state.stop) return false;
         result.slides.push_back(LoadSlide(slide, job));
@@ -315,6 +419,43 @@ orv::BgraPixels CShowWorker::BgraAtDrawnSize(const CDibImage& picture, const orv
     if (bitmap) ::DeleteObject(bitmap);
     ::DeleteDC(dc);
     return out;
+}
+
+bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& result) {
+    // Worker thread, without the lock. The index chooses, and commits the choice as it makes it.
+    orv::LibraryIndex* index = state.Index();
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    // What went on screen since the last deal is committed first: a crash from here on loses
+    // nothing of it.
+    std::optional<std::vector<std::string>> dealt;
+    if (index) dealt = index->Deal(job.randomOrder, job.slides.size(), now, job.shown);
+    if (!dealt || dealt->empty()) {
+        // Of no use now (another process kept it busy past the time-out, the disk failed, it
+        // holds nothing any more): the show walks as without an index from here on.
+        state.indexBroken = true;
+        result.indexLost = true;
+        return !state.stop;
+    }
+    const std::vector<std::string>& paths = *dealt;
+    for (size_t i = 0; i < paths.size() && i < job.slides.size(); ++i) {
+        if (state.stop) return false;
+        SlideJob slide = job.slides[i];
+        slide.path = paths[i];
+        PreparedSlide prepared = LoadSlide(slide, job);
+        // A picture gone since the index listed it is passed over: dropped, and the next one
+        // taken in its place.
+        for (int tries = 0;
+             !prepared.picture && tries < kVanishedTries && !state.stop && Vanished(slide.path); ++tries) {
+            index->Forget(slide.path);
+            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
+            if (!next || next->empty()) break;
+            slide.path = next->front();
+            prepared = LoadSlide(slide, job);
+        }
+        result.paths.push_back(std::move(slide.path));
+        result.slides.push_back(std::move(prepared));
+    }
+    return !state.stop;
 }
 
 PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) {

@@ -4,6 +4,11 @@
 // are found, and decodes deals at their drawn sizes with their captions. Deals go first, so the
 // next picture never waits behind a long walk.
 //
+// It alone opens the library index (core/library/LibraryIndex.h): each walk records into it, and
+// once it covers the configured folders the walk no longer feeds the window's list; the deals
+// then come from the index, which chooses their pictures (the random cycle, the sorted position)
+// and commits each choice as it deals it.
+//
 // What it hands back is plain memory (paths, GlobalAlloc picture blocks, UTF-8 caption text) in a
 // mailbox guarded by a lock; it posts one private message, with no parameters, to the window,
 // which then drains the mailbox. It touches no window and no GDI object, and initialises COM for
@@ -75,7 +80,8 @@ private:
     // Worker thread, all three.
     static unsigned __stdcall ThreadMain(void* state);
     static void Run(State& state);
-    static bool DealSlides(const DealJob& job, const State& state, DealResult& result);
+    static bool DealSlides(const DealJob& job, State& state, DealResult& result);
+    static bool DealFromIndex(const DealJob& job, State& state, DealResult& result);
 
     std::shared_ptr<State> m_state;  // null while not running; the thread holds its own reference
     UniqueThread m_thread;

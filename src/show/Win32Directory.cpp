@@ -80,6 +80,10 @@ bool Win32DirectoryEnumerator::Enumerate(const std::string& pattern,
     do {
         NameFromWide(data.cFileName, entry.name);
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entry.writeTime =
+            static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                 data.ftLastWriteTime.dwLowDateTime);
         if (!visit(entry)) break;
     } while (::FindNextFileW(find.get(), &data));
     return true;
@@ -108,6 +112,8 @@ bool Win32DirectoryEnumerator::ListOpenFolder(HANDLE handle, const std::string& 
             NameFromWide(std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t)),
                          entry.name);
             entry.isDirectory = (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            entry.size = static_cast<uint64_t>(info->EndOfFile.QuadPart);
+            entry.writeTime = info->LastWriteTime.QuadPart;
             // A listing gives a link, junction or mount its own identity, not that of the folder
             // it leads to: those are opened and asked when the walk gets there. So is a folder
             // whose index is 0, which tells nothing. Dot-named folders are never walked.

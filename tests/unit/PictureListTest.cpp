@@ -108,49 +108,48 @@ TEST(PictureListCompareNoCase, DoubleByteCharacterComparesAsOneSixteenBitValue) 
     }
 }
 
-TEST(PictureListShuffle, NoEntryOrOneEntryDrawsNothing) {
+// The shuffle draws from the order's generator alone: the process generator keeps its sequence
+// for the caption's place, whatever the list.
+TEST(PictureListShuffle, NeverDrawsFromTheProcessGenerator) {
     orv::SeedRandom(1);
     Paths none;
-    ShufflePictures(none);
+    ShufflePictures(none, orv::SeededOrderDraw(1));
     Paths one{"only"};
-    ShufflePictures(one);
+    ShufflePictures(one, orv::SeededOrderDraw(1));
     EXPECT_EQ(one, Paths{"only"});
-    EXPECT_EQ(orv::NextRandom(), 41) << "the generator was not advanced";
-}
-
-// Seed 1 draws 41, 18467, 6334, 26500, 19169, ...; scaled by n - 1 = 1 all four give index 0.
-TEST(PictureListShuffle, TwoEntriesStayUnlessAMaximumIsDrawn) {
-    orv::SeedRandom(1);
-    Paths two{"A", "B"};
-    ShufflePictures(two);
-    EXPECT_EQ(two, (Paths{"A", "B"}));
-    EXPECT_EQ(orv::NextRandom(), 19169) << "exactly four draws";
-
-    // This seed draws 32767 first: indices (1, 0), then (0, 0).
-    orv::SeedRandom(4028364353u);
-    ShufflePictures(two);
-    EXPECT_EQ(two, (Paths{"B", "A"}));
-}
-
-// Seed 1, n = 5, scale 4: draws 41 18467 | 6334 26500 | 19169 15724 | 11478 29358 | 26962 24464 |
-// 5705 28145 | 23281 16827 | 9961 491 give the exchanges (0,2) (0,3) (2,1) (1,3) (3,2) (0,3) (2,2)
-// (1,0): ABCDE -> CBADE -> DBACE -> DABCE -> DCBAE -> DCABE -> BCADE -> BCADE -> CBADE.
-TEST(PictureListShuffle, FiveEntriesWithSeedOne) {
-    orv::SeedRandom(1);
     Paths five{"A", "B", "C", "D", "E"};
-    ShufflePictures(five);
-    EXPECT_EQ(five, (Paths{"C", "B", "A", "D", "E"}));
-    EXPECT_EQ(orv::NextRandom(), 2995) << "exactly sixteen draws";
+    ShufflePictures(five, orv::SeededOrderDraw(1));
+    EXPECT_EQ(orv::NextRandom(), 41) << "the process generator was not advanced";
 }
 
-// 26500 * 99999 exceeds 2^31 on the fourth draw already; every index must stay inside the list.
+// Fisher-Yates from the end: the last entry is exchanged with the one a draw below 2 picks.
+// A draw at or past half of 2^64 picks 1 (it stays), one below picks 0 (the two change places):
+// the written scale of n - 1 kept the last entry last unless the draw was the very maximum.
+TEST(PictureListShuffle, TheLastOfTwoMovesOnHalfTheDraws) {
+    struct Case {
+        uint64_t draw;
+        Paths expected;
+    };
+    const std::vector<Case> cases = {
+        {0x0000000000000010ull, {"B", "A"}},
+        {0x7FFFFFFFFFFFFFFFull, {"B", "A"}},
+        {0x8000000000000000ull, {"A", "B"}},
+        {0xFFFFFFFFFFFFFFFFull, {"A", "B"}},
+    };
+    for (const Case& c : cases) {
+        Paths two{"A", "B"};
+        ShufflePictures(two, [&c] { return c.draw; });
+        EXPECT_EQ(two, c.expected) << std::hex << c.draw;
+    }
+}
+
+// Every index stays inside a list of 100,000 entries.
 TEST(PictureListShuffle, ListsAbove65539EntriesStayAPermutation) {
     Paths big;
     for (int i = 0; i < 100000; ++i)
         big.push_back(std::to_string(i));
-    orv::SeedRandom(1);
     Paths shuffled = big;
-    ShufflePictures(shuffled);
+    ShufflePictures(shuffled, orv::SeededOrderDraw(1));
     EXPECT_NE(shuffled, big);
     std::sort(shuffled.begin(), shuffled.end());
     std::sort(big.begin(), big.end());

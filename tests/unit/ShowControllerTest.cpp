@@ -92,7 +92,9 @@ public:
             orv::WorkerMail mail;
             const orv::DealJob job = m_asked.front();
             m_asked.pop_front();
-            orv::DealResult result{job.generation, job.redo, {}};
+            orv::DealResult result;
+            result.generation = job.generation;
+            result.redo = job.redo;
             // No pixels: the slide stands for its path by its text.
             for (const orv::SlideJob& slide : job.slides) {
                 std::unique_ptr<CDibImage> picture;

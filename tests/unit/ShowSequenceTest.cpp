@@ -22,7 +22,7 @@ std::vector<std::string> Names(std::initializer_list<const char*> names) {
 }
 
 // A generator that gives its values in turn, then repeats the last.
-ShowSequence::DrawFn Draws(std::vector<int> values) {
+ShowSequence::DrawFn Draws(std::vector<uint64_t> values) {
     auto at = std::make_shared<size_t>(0);
     return [values, at] { return values[std::min(values.size() - 1, (*at)++)]; };
 }
@@ -65,19 +65,19 @@ TEST(ShowSequence, RandomDuringTheWalkNeverRepeatsTheOneJustShown) {
     struct Step {
         const char* what;
         std::vector<std::string> append;
-        std::vector<int> draws;  // two draws make one index: (hi << 15 | lo) % candidates
+        std::vector<uint64_t> draws;  // one draw makes one index: the high half of draw * candidates
         Indices expected;
     };
     const std::vector<Step> steps = {
         {"nothing known", {}, {5}, {}},
-        {"one known: it shows", Names({"a"}), {0, 7}, {0}},
-        {"only the one on show: wait", {}, {0, 0}, {}},
-        {"two known: the other", Names({"b"}), {0, 0}, {1}},
-        {"four known, 1 excluded: pick 1 of 3 skips it", Names({"c", "d"}), {0, 1}, {2}},
-        {"pick 2 of 3 after excluding 2 is 3", {}, {0, 2}, {3}},
-        {"beyond the first 32768 entries: the high draw counts", {}, {1, 0}, {32768 % 3}},
+        {"one known: it shows", Names({"a"}), {0}, {0}},
+        {"only the one on show: wait", {}, {0}, {}},
+        {"two known: the other", Names({"b"}), {0}, {1}},
+        {"four known, 1 excluded: pick 1 of 3 skips it", Names({"c", "d"}), {0x6000000000000000ull}, {2}},
+        {"pick 2 of 3 after excluding 2 is 3", {}, {0xB000000000000000ull}, {3}},
+        {"the top draw picks the last candidate below the excluded one", {}, {~0ull}, {2}},
     };
-    std::vector<int> all;
+    std::vector<uint64_t> all;
     for (const Step& step : steps)
         all.insert(all.end(), step.draws.begin(), step.draws.end());
     auto at = std::make_shared<size_t>(0);
@@ -93,18 +93,15 @@ TEST(ShowSequence, RandomDuringTheWalkNeverRepeatsTheOneJustShown) {
     }
 }
 
-// Seed 7, n = 9, scale 8: the 32 draws 61 17422 | 15215 7040 | 15521 6516 | 30152 11794 |
-// 27727 20344 | 4818 28409 | 25042 17801 | 12042 6215 | 63 24189 | 15812 15512 | 2580 9185 |
-// 28455 9472 | 22374 13198 | 14201 19266 | 14140 11133 | 23453 17475 give the exchanges (0,4)
-// (3,1) (3,1) (7,2) (6,4) (1,6) (6,4) (2,1) (0,5) (3,3) (0,2) (6,2) (5,3) (3,4) (3,2) (5,4):
-// abcdefghi -> ebcdafghi -> edcbafghi -> ebcdafghi -> ebhdafgci -> ebhdgfaci -> eahdgfbci ->
-// eahdbfgci -> ehadbfgci -> fhadbegci -> fhadbegci -> ahfdbegci -> ahgdbefci -> ahgebdfci ->
-// ahgbedfci -> ahbgedfci -> ahbgdefci.
+// Fisher-Yates from the end with every draw 1 (the least one the bounded draw does not reject):
+// each place from the last down takes the entry at the front, so the list comes out turned by
+// one: abcdefghi -> bcdefghia. The shuffle draws from
+// the sequence's generator, never from the process generator (the caption's).
 TEST(ShowSequence, RandomWalkEndShufflesTheWholeListAndStartsOver) {
     const std::vector<std::string> names = Names({"a", "b", "c", "d", "e", "f", "g", "h", "i"});
-    const std::vector<std::string> expected = Names({"a", "h", "b", "g", "d", "e", "f", "c", "i"});
+    const std::vector<std::string> expected = Names({"b", "c", "d", "e", "f", "g", "h", "i", "a"});
 
-    ShowSequence sequence(Draws({3}));
+    ShowSequence sequence(Draws({1}));
     sequence.Restart(true);
     sequence.Append({names.begin(), names.begin() + 4});
     EXPECT_EQ(sequence.NextDeal(1).size(), 1u);
@@ -112,7 +109,7 @@ TEST(ShowSequence, RandomWalkEndShufflesTheWholeListAndStartsOver) {
     orv::SeedRandom(7);
     sequence.EndWalk();
     EXPECT_EQ(sequence.Entries(), expected);
-    EXPECT_EQ(orv::NextRandom(), 54) << "exactly 32 draws";
+    EXPECT_EQ(orv::NextRandom(), 61) << "the process generator was not drawn from";
     for (std::size_t i = 0; i < names.size() + 2; ++i)
         EXPECT_EQ(sequence.NextDeal(1), Indices{i % names.size()}) << "tick " << i;
     // A finished list is final: a late delivery of the walk is not appended.

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "core/framework/Ascii.h"
-#include "core/show/Random.h"
 
 namespace orv {
 namespace {
@@ -54,19 +53,8 @@ int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLea
     }
 }
 
-void ShufflePictures(std::vector<std::string>& pictures) {
-    const size_t n = pictures.size();
-    if (n <= 1) return;
-    // The scale is n - 1, not n: the last entry moves only on a draw of exactly kRandomMax.
-    // That is the saver's long-standing order for a given seed, so it stays. The product is
-    // formed in 64 bits: in 32 bits it overflows once n exceeds 65,539; below that the result
-    // is the same.
-    const uint64_t scale = static_cast<uint64_t>(n - 1);
-    for (size_t round = 0; round < 2 * n - 2; ++round) {
-        const size_t a = static_cast<size_t>(static_cast<uint64_t>(NextRandom()) * scale / kRandomMax);
-        const size_t b = static_cast<size_t>(static_cast<uint64_t>(NextRandom()) * scale / kRandomMax);
-        if (a != b) std::swap(pictures[a], pictures[b]);
-    }
+void ShufflePictures(std::vector<std::string>& pictures, const OrderDraw& draw) {
+    FairShuffle(pictures, draw);
 }
 
 }  // namespace orv

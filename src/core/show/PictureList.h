@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "core/show/OrderRandom.h"
+
 namespace orv {
 
 struct DirEntry {
     std::string name;  // the long name as the file system reports it
     bool isDirectory = false;
+    uint64_t size = 0;      // a file's bytes, where the listing tells; else 0
+    int64_t writeTime = 0;  // the last write as the listing gives it (FILETIME ticks); 0 unknown
 };
 
 class IDirectoryEnumerator {
@@ -50,7 +54,8 @@ std::string NormalizeFolder(std::string folder);
 // Case-insensitive byte order of the framework string: ASCII A-Z folded, bytes unsigned, a DBCS
 // lead byte and its trail compared as one 16-bit character. The walk sorts each folder by it.
 int CompareNoCase(const std::string& a, const std::string& b, LeadByteTest isLeadByte = nullptr);
-// 2n - 2 exchanges of two drawn indices scaled by n - 1, from the process-wide generator.
-void ShufflePictures(std::vector<std::string>& pictures);
+// Every order equally likely (FairShuffle), from the order's generator; never from the process
+// generator, whose draws belong to the caption.
+void ShufflePictures(std::vector<std::string>& pictures, const OrderDraw& draw);
 
 }  // namespace orv

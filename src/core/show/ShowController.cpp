@@ -56,7 +56,7 @@ ShowCommands ShowController::Start(const Desk& desk, bool workerRunning) {
     return out;
 }
 
-void ShowController::StartWalk(ShowCommands& out) {
+void ShowController::StartWalk(ShowCommands& out, bool fromFirst) {
     if (!m_working) return;  // the walk starts with the window
     ++m_walk;
     m_sequence.Restart(m_settings.randomOrder != 0);
@@ -74,6 +74,7 @@ void ShowController::StartWalk(ShowCommands& out) {
                            m_settings.showOther != 0,
                            std::move(folders.roots),
                            std::move(folders.excluded)};
+    command.walk.fromFirst = fromFirst;
     out.push_back(std::move(command));
 }
 
@@ -90,6 +91,7 @@ void ShowController::HandOver(ShowCommands& out) {
     if (m_ahead.TakeHandOver()) {
         m_shownPaths = std::move(m_dealPaths);
         m_dealPaths.clear();
+        m_shownUnrecorded = true;
         // A redo of the slides that were on show is of no use any more.
         m_redoAsked = false;
         EndFade(out);
@@ -158,7 +160,11 @@ void ShowController::RequestNextDeal(ShowCommands& out) {
     const std::vector<Rect> areas = m_stage.SlideAreas(m_desk);
     // Monitors that came or went since the deal: the entries dealt no longer fit them.
     if (!m_dealPaths.empty() && m_dealPaths.size() != areas.size()) m_dealPaths.clear();
-    if (m_dealPaths.empty()) {
+    const bool fromIndex = m_sequence.Indexed();
+    if (fromIndex) {
+        // The worker's index chooses: one empty path a monitor, filled in by its answer.
+        m_dealPaths.assign(areas.size(), std::string());
+    } else if (m_dealPaths.empty()) {
         for (size_t index : m_sequence.NextDeal(areas.size()))
             m_dealPaths.push_back(m_sequence.Entries()[index]);
         if (m_dealPaths.empty()) return;  // the walk's next delivery asks again
@@ -166,6 +172,15 @@ void ShowController::RequestNextDeal(ShowCommands& out) {
     m_dealAreas = areas;
     ShowCommand prepare(ShowCommand::Kind::Prepare);
     prepare.deal = MakeJob(m_dealPaths, areas, false);
+    prepare.deal.fromIndex = fromIndex;
+    prepare.deal.randomOrder = fromIndex && m_settings.randomOrder != 0;
+    // The index commits what went on screen with the next deal's request.
+    // (A deal on show from the list before the index took over counts too: the sorted order goes
+    // on after it.)
+    if (fromIndex && m_shownUnrecorded) {
+        prepare.deal.shown = m_shownPaths;
+        m_shownUnrecorded = false;
+    }
     out.push_back(std::move(prepare));
     m_ahead.Requested();
 }
@@ -199,6 +214,7 @@ std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std:
 
 ShowCommands ShowController::Delivered(WorkerMail mail) {
     ShowCommands out;
+    bool lost = false;
     for (DealResult& deal : mail.deals) {
         if (deal.redo) {
             // Stale, or the show moved on meanwhile: dropped.
@@ -213,14 +229,29 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             present.keepCaptionPlaces = true;
             PlanMotions(present.slides, false, true);
             out.push_back(std::move(present));
+        } else if (deal.indexLost) {
+            // The index failed under the show: a walk as without one, the slides on show kept.
+            lost = true;
         } else if (m_ahead.Arrived(deal.generation)) {
+            // What the index chose: the paths the slides on show are decoded again from.
+            // (A deal the list chose before the index took over keeps its own.)
+            if (!deal.paths.empty()) m_dealPaths = std::move(deal.paths);
             m_prepared = SlidesFrom(deal, m_dealAreas);
             HandOver(out);
         }
     }
+    if (lost) {
+        StartWalk(out);
+        return out;
+    }
     if (mail.walk.walk == m_walk && m_walk != 0) {
-        m_sequence.Append(std::move(mail.walk.entries));
-        if (mail.walk.ended) m_sequence.EndWalk();
+        if (mail.walk.indexed) {
+            // From here on the index deals; a deal the list asked for still counts.
+            m_sequence.UseIndex();
+        } else {
+            m_sequence.Append(std::move(mail.walk.entries));
+            if (mail.walk.ended) m_sequence.EndWalk();
+        }
         RequestNextDeal(out);
     }
     return out;
@@ -248,7 +279,7 @@ ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& 
 ShowCommands ShowController::FolderChanged(const SettingsRecord& settings) {
     ShowCommands out;
     m_settings = settings;
-    StartWalk(out);
+    StartWalk(out, true);
     return out;
 }
 

@@ -171,7 +171,9 @@ private:
     void HandOver(ShowCommands& out);
     void RequestNextDeal(ShowCommands& out);
     void PrepareAgain(bool redoShown, ShowCommands& out);
-    void StartWalk(ShowCommands& out);
+    // fromFirst: the list changed under a running show, whose sorted order starts again at the
+    // first picture; a start goes on from where the index left off.
+    void StartWalk(ShowCommands& out, bool fromFirst = false);
     void EndFade(ShowCommands& out);
     void ArmSlideTimer(ShowCommands& out);
     DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo) const;
@@ -204,6 +206,7 @@ private:
     std::vector<Rect> m_dealAreas;          // the areas it is decoded for
     std::vector<ShowSlide> m_prepared;      // the next deal, once ready
     std::vector<std::string> m_shownPaths;  // the deal on show
+    bool m_shownUnrecorded = false;         // and the index has yet to hear of it
     std::vector<Rect> m_redoAreas;
     bool m_redoAsked = false;  // the slides on show are being decoded again
     bool m_timerHeld = false;  // timer 1 is off while a tick waits for its deal

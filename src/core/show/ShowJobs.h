@@ -31,6 +31,11 @@ struct DealJob {
     // The largest zoom the slides are drawn at (pan and zoom): each is decoded for its drawn size
     // times this, so the zoom never blurs it.
     double zoom = 1.0;
+    // The worker's library index chooses the pictures (the slides' paths are empty): the next of
+    // its cycle in random order, of its sorted position otherwise.
+    bool fromIndex = false;
+    bool randomOrder = false;
+    std::vector<std::string> shown;  // with fromIndex: the pictures put on screen since the last deal
 };
 
 // A walk of the picture folders under the type boxes. The extensions "Others" stands for are asked
@@ -49,6 +54,9 @@ struct WalkJob {
     std::vector<std::string> roots;
     // Subtrees below a root that are never entered, normalised like the roots.
     std::vector<std::string> excluded;
+    // A change of the list under a running show: the index's sorted order starts again at the
+    // first picture, as a new list does; a start goes on after the last picture shown.
+    bool fromFirst = false;
 };
 
 // A picture as 32-bit pixels (B G R and an unused byte, top row first) in plain memory.
@@ -69,6 +77,8 @@ struct DealResult {
     uint64_t generation = 0;
     bool redo = false;
     std::vector<PreparedSlide> slides;
+    std::vector<std::string> paths;  // a deal from the index: the pictures it chose, one a slide
+    bool indexLost = false;          // the index failed this deal: the show goes on without it
 };
 
 // What the walk has delivered since the last drain.
@@ -76,6 +86,9 @@ struct WalkResult {
     uint64_t walk = 0;  // 0: nothing from any walk
     std::vector<std::string> entries;
     bool ended = false;
+    // The index covers this walk's folders: the show deals from it (DealJob::fromIndex) and the
+    // walk goes on behind, bringing the index up to date, with no entries for the list.
+    bool indexed = false;
 };
 
 struct WorkerMail {

@@ -4,16 +4,25 @@
 
 #include "core/show/Monitors.h"
 #include "core/show/PictureList.h"
-#include "core/show/Random.h"
 
 namespace orv {
 
-ShowSequence::ShowSequence(DrawFn draw) : m_draw(draw ? std::move(draw) : DrawFn(&NextRandom)) {}
+ShowSequence::ShowSequence(DrawFn draw) : m_draw(draw ? std::move(draw) : EntropyOrderDraw()) {}
 
 void ShowSequence::Restart(bool randomOrder) {
     m_randomOrder = randomOrder;
     m_walkEnded = false;
+    m_indexed = false;
     m_entries.clear();
+    m_next = 0;
+    m_lastDeal.clear();
+}
+
+void ShowSequence::UseIndex() {
+    m_indexed = true;
+    m_walkEnded = true;
+    m_entries.clear();
+    m_entries.shrink_to_fit();
     m_next = 0;
     m_lastDeal.clear();
 }
@@ -32,16 +41,12 @@ void ShowSequence::EndWalk() {
     if (m_walkEnded) return;
     m_walkEnded = true;
     if (m_randomOrder) {
-        ShufflePictures(m_entries);
+        ShufflePictures(m_entries, m_draw);
         m_next = 0;
     }
 }
 
-size_t ShowSequence::DrawIndex(size_t count) {
-    // Two draws make 30 bits: one draw alone reaches only the first 32,768 entries.
-    const uint64_t wide = (static_cast<uint64_t>(m_draw()) << 15) | static_cast<uint64_t>(m_draw());
-    return static_cast<size_t>(wide % count);
-}
+size_t ShowSequence::DrawIndex(size_t count) { return static_cast<size_t>(DrawBelow(m_draw, count)); }
 
 std::vector<std::size_t> ShowSequence::NextDeal(std::size_t monitors) {
     const size_t count = m_entries.size();

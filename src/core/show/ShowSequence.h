@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/show/OrderRandom.h"
+
 namespace orv {
 
 // The entries each tick deals, from a list that grows while the walk runs.
@@ -17,11 +19,14 @@ namespace orv {
 // ended. Random order: until the walk ends each monitor takes an entry drawn from those found so
 // far, never the one it has just shown; when the walk ends the whole list is shuffled
 // (ShufflePictures) and the show goes on from its start.
+//
+// Indexed: the worker's library index deals (its cycle or its sorted position); the list stays
+// empty and NextDeal deals nothing: each deal's pictures are the worker's to choose.
 class ShowSequence {
 public:
-    using DrawFn = std::function<int()>;  // one draw of 0 .. kRandomMax
+    using DrawFn = OrderDraw;
 
-    // draw: the random phase's generator; the process-wide one unless a test gives its own.
+    // draw: the order's generator; one seeded from the system's entropy unless a test gives one.
     explicit ShowSequence(DrawFn draw = {});
 
     // A new walk begins: the list is empty again and the show starts at its first entry.
@@ -30,6 +35,10 @@ public:
     void Append(std::vector<std::string> entries);
     // The walk has ended: nothing more comes. In random order the whole list is shuffled now.
     void EndWalk();
+
+    // The worker's index deals from here on (until the next Restart): the list is dropped.
+    void UseIndex();
+    bool Indexed() const { return m_indexed; }
 
     const std::vector<std::string>& Entries() const { return m_entries; }
 
@@ -44,6 +53,7 @@ private:
     DrawFn m_draw;
     bool m_randomOrder = false;
     bool m_walkEnded = false;
+    bool m_indexed = false;
     std::vector<std::string> m_entries;
     std::size_t m_next = 0;
     std::vector<std::size_t> m_lastDeal;  // random phase: what each monitor showed last

@@ -1,0 +1,135 @@
+#pragma once
+// The library index: an SQLite file that remembers, between runs, every picture of the configured
+// folders (its folder, name, size and write time, the facts its header gives cheaply), each
+// folder's write time, the random cycle and the sorted position, and the pictures the user hid.
+//
+// Who uses it: the picture window's worker thread alone opens it, records what the walk lists,
+// and deals each next picture from it; nothing here is touched by a window's thread. Several
+// processes may hold the file at once (a preview beside the full-screen saver, two desktops):
+// WAL, a short busy time-out and one short transaction per step keep each from holding up the
+// other; a step the other process keeps busy past the time-out fails, and the caller goes on
+// without it.
+//
+// How the orders are stored:
+//  - sorted: each picture has a position (`ord`) in the walk's order, spaced so that a picture
+//    found later between two others takes a number between theirs; the last position dealt is
+//    kept in `meta`, and the next deal takes the positions after it, wrapping at the end.
+//  - random: each picture has a place in the cycle (`deal`) and a flag (`pending`) saying it is
+//    still to be shown in this cycle. A deal takes the unclaimed pending pictures with the lowest
+//    places and claims them (`claim`, the time) in the same transaction, so two processes never
+//    deal the same picture at once; once shown, the flag is cleared. When no picture is pending,
+//    a new cycle numbers the whole library by a Fisher-Yates shuffle. A picture found later takes
+//    a uniformly drawn place, which puts it at a random place among those still pending.
+// What a crash loses: what was shown is committed as it is shown (with the next deal's request);
+// a crash loses at most the last picture's record, which then shows again. A deal prepared but
+// never shown keeps its place, free again once its claim runs out.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/show/OrderRandom.h"
+#include "core/show/PictureList.h"
+
+struct sqlite3;
+
+namespace orv {
+
+// What the header of a picture gives cheaply; each unknown until the decode stores it.
+struct PictureFacts {
+    std::optional<int> width;      // after the orientation
+    std::optional<int> height;     // after the orientation
+    std::optional<int64_t> taken;  // the date taken, seconds since 1970 in the camera's time
+    std::optional<double> latitude;
+    std::optional<double> longitude;
+};
+
+// How Open went. Only Ready gives an index; every other outcome means the show runs without one.
+enum class IndexOpen {
+    Ready,        // opened (or made)
+    SetAside,     // the file was damaged or not ours: renamed beside, and made again (Ready too)
+    Unavailable,  // could not be opened or made: a read-only or full disk, a file held open
+    Newer,        // written by a newer release: left as it is
+};
+
+class LibraryIndex {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    // file: the database's path (UTF-8). draw: the cycle's generator. now: seconds since 1970,
+    // for the name a damaged file is set aside under (file + ".damaged-<now>").
+    static std::unique_ptr<LibraryIndex> Open(const std::string& file, OrderDraw draw, int64_t now,
+                                              IndexOpen* outcome = nullptr);
+    ~LibraryIndex();
+    LibraryIndex(const LibraryIndex&) = delete;
+    LibraryIndex& operator=(const LibraryIndex&) = delete;
+
+    // True when the last walk of every one of these roots (and no other) ended under this filter
+    // and found at least one picture: the show can start from the index at once.
+    bool Covers(const std::vector<std::string>& roots, const std::string& filterKey);
+
+    // A walk of these roots begins. Roots no longer configured lose their folders and pictures now;
+    // the ones kept are incomplete until EndWalk.
+    bool BeginWalk(const std::vector<std::string>& roots, const std::string& filterKey);
+    // The walk read this folder whole: its pictures (the entries the filter keeps) and subfolders.
+    // Pictures and subfolders no longer there are dropped; new pictures are remembered until the
+    // walk delivers them in order (Delivered).
+    bool FolderListed(const std::string& folder, const std::vector<DirEntry>& entries,
+                      const PictureFilter& filter);
+    // The walk's entries in their final order: new ones get their sorted position and a place in
+    // the cycle.
+    bool Delivered(const std::vector<std::string>& paths);
+    // The walk reached its end: every folder it did not enter is dropped with its pictures, and
+    // the roots count as covered.
+    bool EndWalk();
+
+    // First records `shown`, the pictures that went on screen since the last deal: they leave the
+    // cycle's pending ones, and the sorted order goes on after the last of them at the next start.
+    // Then deals the next `count` pictures (one a monitor), in the same transaction. Random: from
+    // the cycle, starting a new one when it runs out; each is claimed for a while (now: seconds
+    // since 1970), so that no other process deals it meanwhile. Sorted: after the last position
+    // this connection dealt (at first, after the last one shown), wrapping. Hidden pictures are
+    // never dealt. Fewer than count when the library has fewer; nothing on an error (the file is
+    // then of no use for this deal).
+    std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now,
+                                                 const std::vector<std::string>& shown = {});
+
+    // The sorted order starts again at the first picture (this connection's next sorted deal).
+    void RestartSorted() { m_sortedCursor = INT64_MIN; }
+
+    // A picture that has gone from the disk: dropped from the index and the cycle.
+    bool Forget(const std::string& path);
+    bool SetHidden(const std::string& path, bool hidden);
+    bool StoreFacts(const std::string& path, const PictureFacts& facts);
+    std::optional<PictureFacts> Facts(const std::string& path);
+
+    // The number of pictures, and of those still to be shown in this cycle (hidden ones left out).
+    int64_t Count();
+    int64_t Pending();
+
+private:
+    struct Statements;
+    explicit LibraryIndex(sqlite3* db, OrderDraw draw);
+    bool Exec(const char* sql);
+    bool NewCycle(const std::vector<std::string>& recent, size_t count);
+    bool RecordShown(const std::vector<std::string>& paths);
+    std::optional<int64_t> FolderId(const std::string& folder, bool create, int64_t writeTime);
+
+    sqlite3* m_db;
+    OrderDraw m_draw;
+    std::unique_ptr<Statements> m_st;
+    int64_t m_mark = 0;  // the walk under way
+    // New pictures a listing found, waiting for their place in the walk's order.
+    std::unordered_map<std::string, DirEntry> m_fresh;
+    int64_t m_lastOrd = 0;                  // the sorted position of the walk's last delivered entry
+    std::optional<int64_t> m_sortedCursor;  // the sorted position this connection dealt last
+};
+
+// The index's file under a local application-data folder: <folder>\Orvanta\Library.db.
+std::string LibraryFileIn(const std::string& localAppData);
+// The filter's part of what the index covers: the same pictures are listed under equal keys.
+std::string FilterKey(const PictureFilter& filter);
+
+}  // namespace orv

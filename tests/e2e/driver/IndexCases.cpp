@@ -1,0 +1,207 @@
+// The library index across runs: the random cycle never repeats a picture before the whole
+// library has shown, the sorted order resumes after the last picture shown, a picture gone since
+// the last run is passed over without the failure box, and an index that cannot be had (damaged,
+// held open by another program) leaves the show as it is without one.
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "Driver.h"
+
+using namespace e2e;
+
+namespace {
+
+// The index's folder in this case's profile: %LOCALAPPDATA%\Orvanta.
+std::string IndexFolder() {
+    char local[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
+    return std::string(local) + "\\Orvanta";
+}
+
+// No index from an earlier case: the profile is the suite's.
+void ForgetIndex() {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        DeleteFileA((IndexFolder() + "\\Library.db" + suffix).c_str());
+}
+
+// Whether the index has recorded picture pNN.bmp as shown: it left the cycle's pending ones, and
+// the sorted position is its own. Read beside the saver, as a second process would.
+bool RecordedShown(int picture) {
+    sqlite3* db = nullptr;
+    bool recorded = false;
+    if (sqlite3_open_v2((IndexFolder() + "\\Library.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        char name[32];
+        std::snprintf(name, sizeof name, "p%02d.bmp", picture);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(
+                db,
+                "SELECT p.pending = 0 OR p.ord = (SELECT value FROM meta WHERE key = 'sorted') "
+                "FROM picture p WHERE p.name = ?1",
+                -1, &stmt, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(stmt, 1, name, -1, SQLITE_TRANSIENT);
+            recorded = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) != 0;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return recorded;
+}
+
+// n pictures of distinct colours, p00.bmp .. , in one folder.
+std::vector<COLORREF> MakeLibrary(const std::string& folder, int n) {
+    std::vector<COLORREF> colours;
+    for (int i = 0; i < n; ++i) {
+        const COLORREF c = RGB(20 + 14 * i, 200 - 9 * i, (i % 2) ? 60 : 180);
+        char name[32];
+        std::snprintf(name, sizeof name, "\\p%02d.bmp", i);
+        WriteFileBytes(folder + name, SolidBmp24(64, 48, c));
+        colours.push_back(c);
+    }
+    return colours;
+}
+
+int IndexOf(COLORREF c, const std::vector<COLORREF>& colours) {
+    for (size_t i = 0; i < colours.size(); ++i)
+        if (colours[i] == c) return static_cast<int>(i);
+    return -1;
+}
+
+// One run of the saver showing `count` pictures; each one's index in the library. The record of
+// the last one shown is waited for (it is committed with the next deal's request), so that the
+// run can end by a kill, as a crash would end it.
+std::vector<int> ShowRun(const std::vector<COLORREF>& colours, int count) {
+    std::vector<int> shown;
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    COLORREF previous = RGB(0, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) saver.Tick();
+        const auto got = WaitPixelChange(400, 300, previous);
+        E2E_REQUIRE(got, "run step %d: no new picture after %s", i, Describe(previous).c_str());
+        const int index = IndexOf(*got, colours);
+        E2E_REQUIRE(index >= 0, "run step %d: %s is no picture of the library", i, Describe(*got).c_str());
+        shown.push_back(index);
+        Note("run step %d: p%02d", i, index);
+        previous = *got;
+        E2E_REQUIRE(WaitUntil([&] { return RecordedShown(index); }, 10000),
+                    "step %d: p%02d was not recorded as shown", i, index);
+    }
+    saver.Kill();
+    return shown;
+}
+
+}  // namespace
+
+E2E_CASE_WITH(index_cycle_across_three_runs, "timeout=120") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    const std::vector<COLORREF> colours = MakeLibrary(folder, 16);
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 1;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+    std::set<int> seen;
+    for (int run = 0; run < 3; ++run) {
+        for (int index : ShowRun(colours, 4)) {
+            E2E_EXPECT(seen.insert(index).second, "run %d: p%02d shown again before the cycle ended", run,
+                       index);
+        }
+    }
+    Note("12 pictures over three runs, %zu distinct", seen.size());
+}
+
+E2E_CASE_WITH(index_sorted_resumes_after_the_last_shown, "timeout=120") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    const std::vector<COLORREF> colours = MakeLibrary(folder, 5);
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+    const std::vector<int> first = ShowRun(colours, 2);
+    E2E_REQUIRE(first == (std::vector<int>{0, 1}), "the first run starts at the first picture");
+    const std::vector<int> second = ShowRun(colours, 4);
+    E2E_EXPECT(second == (std::vector<int>{2, 3, 4, 0}),
+               "the second run goes on after p01 and wraps: %d %d %d %d", second[0], second[1], second[2],
+               second[3]);
+}
+
+E2E_CASE_WITH(index_picture_gone_since_the_last_run_is_passed_over, "timeout=120") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    const std::vector<COLORREF> colours = MakeLibrary(folder, 4);
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 1;
+    s.folder = folder;
+    s.Write();
+    E2E_REQUIRE(ShowRun(colours, 1) == std::vector<int>{0}, "the first run shows p00");
+    E2E_REQUIRE(DeleteFileA((folder + "\\p01.bmp").c_str()), "p01 could not be deleted");
+    // The index still lists p01, next in order: it is passed over for p02, with no failure box.
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const auto got = WaitPixelChange(400, 300, RGB(0, 0, 0));
+    E2E_REQUIRE(got && *got == colours[2], "showing %s, want p02", got ? Describe(*got).c_str() : "nothing");
+    const Shot shot = CaptureScreen();
+    E2E_EXPECT(shot.Count(colours[2]) + shot.Count(RGB(0, 0, 0)) == shot.width * shot.height,
+               "nothing but the picture on black (a failure box would show)");
+}
+
+// What the saver does with an index it cannot use: the show runs, from a walk, as without one.
+E2E_CASE_WITH(index_damaged_is_set_aside_and_made_again, "timeout=120") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    const std::vector<COLORREF> colours = MakeLibrary(folder, 3);
+    CreateDirectoryA(IndexFolder().c_str(), nullptr);
+    WriteFileBytes(IndexFolder() + "\\Library.db", std::vector<uint8_t>(8192, 0x5A));
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+    E2E_REQUIRE(ShowRun(colours, 2) == (std::vector<int>{0, 1}), "the show runs in order");
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((IndexFolder() + "\\Library.db.damaged-*").c_str(), &data);
+    E2E_EXPECT(find != INVALID_HANDLE_VALUE, "the damaged file was not set aside");
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    // The index made again carries the sorted position over.
+    E2E_EXPECT(ShowRun(colours, 1) == std::vector<int>{2}, "the next run goes on from the new index");
+}
+
+E2E_CASE_WITH(index_held_open_without_sharing_shows_as_without_one, "timeout=120") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    const std::vector<COLORREF> colours = MakeLibrary(folder, 3);
+    CreateDirectoryA(IndexFolder().c_str(), nullptr);
+    const HANDLE held = CreateFileA((IndexFolder() + "\\Library.db").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    E2E_REQUIRE(held != INVALID_HANDLE_VALUE, "the index could not be held open");
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 0;
+    s.folder = folder;
+    s.Write();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    COLORREF previous = RGB(0, 0, 0);
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) saver.Tick();
+        const auto got = WaitPixelChange(400, 300, previous);
+        E2E_REQUIRE(got && *got == colours[static_cast<size_t>(i % 3)], "step %d: showing %s", i,
+                    got ? Describe(*got).c_str() : "nothing");
+        previous = *got;
+    }
+    CloseHandle(held);
+}

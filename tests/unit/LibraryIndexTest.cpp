@@ -1,0 +1,342 @@
+#include "core/library/LibraryIndex.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+using orv::DirEntry;
+using orv::IndexOpen;
+using orv::LibraryIndex;
+using orv::PictureFilter;
+
+namespace {
+
+// A folder of its own for each test, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        char pattern[] = "/tmp/orvanta-index-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        m_path = made ? made : "/tmp";
+    }
+    ~TempFolder() { std::system(("rm -rf '" + m_path + "'").c_str()); }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+    bool Exists(const std::string& name) const { return std::ifstream(File(name)).good(); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        FILE* list = popen(("ls -1 '" + m_path + "'").c_str(), "r");
+        char line[512];
+        while (list && std::fgets(line, sizeof line, list)) {
+            std::string name(line);
+            if (!name.empty() && name.back() == '\n') name.pop_back();
+            names.push_back(name);
+        }
+        if (list) pclose(list);
+        return names;
+    }
+
+private:
+    std::string m_path;
+};
+
+// A tree as the walk sees it: each folder's entries, names ending in "\" being subfolders.
+using Tree = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+// Walks the tree into the index as the worker does: each folder listed, then the pictures in the
+// walk's order, then the end.
+void Walk(LibraryIndex& index, const std::vector<std::string>& roots, const Tree& tree) {
+    const PictureFilter filter;
+    ASSERT_TRUE(index.BeginWalk(roots, orv::FilterKey(filter)));
+    std::vector<std::string> order;
+    for (const auto& folder : tree) {
+        std::vector<DirEntry> entries;
+        for (std::string name : folder.second) {
+            DirEntry entry;
+            entry.isDirectory = !name.empty() && name.back() == '\\';
+            if (entry.isDirectory) name.pop_back();
+            entry.name = name;
+            entry.size = 1000;
+            entry.writeTime = 7;
+            entries.push_back(entry);
+            if (!entry.isDirectory) order.push_back(folder.first + "\\" + name);
+        }
+        ASSERT_TRUE(index.FolderListed(folder.first, entries, filter));
+    }
+    // The walk delivers in the order of the whole paths (FolderWalk.h).
+    std::sort(order.begin(), order.end(),
+              [](const std::string& a, const std::string& b) { return orv::CompareNoCase(a, b) < 0; });
+    ASSERT_TRUE(index.Delivered(order));
+    ASSERT_TRUE(index.EndWalk());
+}
+
+// One folder "R" of pictures p00.jpg .. p<n-1>.jpg.
+Tree Flat(int n, int from = 0) {
+    std::vector<std::string> names;
+    for (int i = from; i < from + n; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%02d.jpg", i);
+        names.push_back(name);
+    }
+    return {{"R", names}};
+}
+
+std::unique_ptr<LibraryIndex> OpenIndex(const TempFolder& dir, uint64_t seed, IndexOpen* outcome = nullptr) {
+    return LibraryIndex::Open(dir.File("Library.db"), orv::SeededOrderDraw(seed), 123, outcome);
+}
+
+// One picture dealt at `now` and shown (recorded with a deal of nothing, as at the next deal).
+std::string Single(LibraryIndex& index, bool random, int64_t now = 1000) {
+    const auto deal = index.Deal(random, 1, now);
+    if (!deal || deal->size() != 1) return "<none>";
+    EXPECT_TRUE(index.Deal(random, 0, now, *deal));
+    return deal->front();
+}
+
+}  // namespace
+
+TEST(LibraryIndexCycle, EveryPictureOnceBeforeAnyAgainAcrossRuns) {
+    TempFolder dir;
+    {
+        auto index = OpenIndex(dir, 1);
+        ASSERT_TRUE(index);
+        Walk(*index, {"R"}, Flat(12));
+        EXPECT_TRUE(index->Covers({"R"}, orv::FilterKey(PictureFilter{})));
+    }
+    // Three runs of four deals each, each run a new connection with a generator of its own.
+    std::set<std::string> seen;
+    for (int run = 0; run < 3; ++run) {
+        auto index = OpenIndex(dir, 100 + run);
+        ASSERT_TRUE(index);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(seen.insert(Single(*index, true)).second) << "run " << run << " deal " << i;
+    }
+    EXPECT_EQ(seen.size(), 12u);
+    // The cycle is over: the next one deals the whole library again, once each.
+    auto index = OpenIndex(dir, 9);
+    std::set<std::string> again;
+    for (int i = 0; i < 12; ++i)
+        again.insert(Single(*index, true));
+    EXPECT_EQ(again, seen);
+}
+
+TEST(LibraryIndexCycle, PicturesFoundLaterJoinTheRestAtRandomPlacesAndGoneOnesLeave) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 5);
+    ASSERT_TRUE(index);
+    Walk(*index, {"R"}, Flat(40));
+    std::set<std::string> dealt;
+    for (int i = 0; i < 20; ++i)
+        dealt.insert(Single(*index, true));
+    // The next walk: p00..p39 less p10..p19 (gone), and p40..p59 (new).
+    Tree tree = Flat(10);
+    const Tree later = Flat(40, 20);
+    for (const std::string& name : later[0].second)
+        tree[0].second.push_back(name);
+    Walk(*index, {"R"}, tree);
+    // The rest of the cycle: the pending old ones that are still there, and every new one, each
+    // once; the new ones spread among the old rather than after them.
+    std::set<std::string> rest;
+    int newInFirstHalf = 0;
+    std::set<std::string> expected;
+    for (const auto& name : tree[0].second)
+        if (!dealt.count("R\\" + name)) expected.insert("R\\" + name);
+    const size_t pending = static_cast<size_t>(index->Pending());
+    EXPECT_EQ(pending, expected.size());
+    for (size_t i = 0; i < pending; ++i) {
+        const std::string path = Single(*index, true);
+        EXPECT_TRUE(rest.insert(path).second) << path << " twice";
+        if (i < pending / 2 && path >= "R\\p40") ++newInFirstHalf;
+    }
+    EXPECT_EQ(rest, expected);
+    EXPECT_GT(newInFirstHalf, 3) << "new pictures all came last";
+    EXPECT_LT(newInFirstHalf, 17) << "new pictures all came first";
+}
+
+TEST(LibraryIndexCycle, TwoConnectionsNeverDealTheSamePicture) {
+    TempFolder dir;
+    auto a = OpenIndex(dir, 1);
+    ASSERT_TRUE(a);
+    Walk(*a, {"R"}, Flat(10));
+    auto b = OpenIndex(dir, 2);
+    ASSERT_TRUE(b);
+    std::set<std::string> seen;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(seen.insert(Single(*a, true)).second);
+        EXPECT_TRUE(seen.insert(Single(*b, true)).second);
+    }
+    EXPECT_EQ(seen.size(), 10u);
+}
+
+TEST(LibraryIndexSorted, ResumesAfterTheLastDealtAndWraps) {
+    TempFolder dir;
+    {
+        auto index = OpenIndex(dir, 1);
+        Walk(*index, {"R"}, {{"R", {"a.jpg", "b.jpg", "s\\", "z.jpg"}}, {"R\\s", {"c.jpg"}}});
+        EXPECT_EQ(Single(*index, false), "R\\a.jpg");
+        EXPECT_EQ(Single(*index, false), "R\\b.jpg");
+    }
+    auto index = OpenIndex(dir, 1);
+    // A picture found since, between the ones dealt next: it takes its place in the order.
+    Walk(*index, {"R"}, {{"R", {"a.jpg", "b.jpg", "s\\", "z.jpg"}}, {"R\\s", {"c.jpg", "d.jpg"}}});
+    const std::vector<std::string> expected = {"R\\s\\c.jpg", "R\\s\\d.jpg", "R\\z.jpg", "R\\a.jpg",
+                                               "R\\b.jpg"};
+    for (const std::string& path : expected)
+        EXPECT_EQ(Single(*index, false), path);
+    // Several monitors take the next ones in turn, wrapping inside one deal.
+    EXPECT_EQ(index->Deal(false, 4, 1000),
+              (std::vector<std::string>{"R\\s\\c.jpg", "R\\s\\d.jpg", "R\\z.jpg", "R\\a.jpg"}));
+    // Dealt but never shown (the run ended first): the next start goes on after the last shown.
+    index = OpenIndex(dir, 1);
+    EXPECT_EQ(Single(*index, false), "R\\s\\c.jpg");
+}
+
+TEST(LibraryIndexCycle, ADealNeverShownComesAgainOnceItsClaimRunsOut) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 4);
+    Walk(*index, {"R"}, Flat(5));
+    const auto dealt = index->Deal(true, 1, 1000);
+    ASSERT_TRUE(dealt && dealt->size() == 1);
+    // Another process meanwhile: the claimed picture is not dealt to it.
+    auto other = OpenIndex(dir, 5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(Single(*other, true, 1010), dealt->front());
+    // The claim ran out without a show: the picture is the only one left in the cycle.
+    EXPECT_EQ(Single(*other, true, 1000 + 600), dealt->front());
+}
+
+TEST(LibraryIndexFolders, RootsNoLongerConfiguredAreDroppedAndNewOnesAreNotCoveredYet) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 1);
+    Walk(*index, {"A", "B"}, {{"A", {"1.jpg"}}, {"B", {"2.jpg", "sub\\"}}, {"B\\sub", {"3.jpg"}}});
+    const std::string key = orv::FilterKey(PictureFilter{});
+    EXPECT_TRUE(index->Covers({"A", "B"}, key));
+    EXPECT_FALSE(index->Covers({"A"}, key)) << "B is still in the index";
+    EXPECT_FALSE(index->Covers({"A", "B", "C"}, key)) << "C was never walked";
+    PictureFilter bmpOnly;
+    bmpOnly.showJpg = false;
+    EXPECT_FALSE(index->Covers({"A", "B"}, orv::FilterKey(bmpOnly))) << "another filter";
+
+    ASSERT_TRUE(index->BeginWalk({"A"}, key));
+    EXPECT_EQ(index->Count(), 1) << "B and its subfolder went at the walk's start";
+    EXPECT_FALSE(index->Covers({"A"}, key)) << "not until the walk ends";
+    std::vector<DirEntry> entries(1);
+    entries[0].name = "1.jpg";
+    ASSERT_TRUE(index->FolderListed("A", entries, PictureFilter{}));
+    ASSERT_TRUE(index->EndWalk());
+    EXPECT_TRUE(index->Covers({"A"}, key));
+    EXPECT_EQ(Single(*index, true), "A\\1.jpg");
+}
+
+TEST(LibraryIndexFolders, ForgottenAndHiddenPicturesAreNeverDealt) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 3);
+    Walk(*index, {"R"}, Flat(3));
+    EXPECT_TRUE(index->Forget("R\\p00.jpg"));
+    EXPECT_TRUE(index->SetHidden("R\\p01.jpg", true));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Single(*index, i % 2 == 0), "R\\p02.jpg") << i;
+}
+
+TEST(LibraryIndexFacts, StoredFactsReadBackAndUnknownOnesStayUnknown) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 3);
+    Walk(*index, {"R"}, Flat(1));
+    auto facts = index->Facts("R\\p00.jpg");
+    ASSERT_TRUE(facts);
+    EXPECT_FALSE(facts->width || facts->taken || facts->latitude);
+    orv::PictureFacts stored;
+    stored.width = 4000;
+    stored.height = 3000;
+    stored.latitude = 48.85;
+    ASSERT_TRUE(index->StoreFacts("R\\p00.jpg", stored));
+    facts = index->Facts("R\\p00.jpg");
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->width, 4000);
+    EXPECT_EQ(facts->height, 3000);
+    EXPECT_EQ(facts->latitude, 48.85);
+    EXPECT_FALSE(facts->taken || facts->longitude);
+    EXPECT_FALSE(index->StoreFacts("R\\missing.jpg", stored));
+}
+
+// What Open makes of what it finds at the index's path.
+TEST(LibraryIndexOpen, DamagedForeignNewerAndUnreachableFiles) {
+    enum class Make { Garbage, Foreign, Newer, Truncated };
+    struct Case {
+        const char* what;
+        Make make;
+        IndexOpen outcome;
+        bool setAside;
+    };
+    const std::vector<Case> cases = {
+        {"bytes that are no database", Make::Garbage, IndexOpen::SetAside, true},
+        {"another program's database", Make::Foreign, IndexOpen::SetAside, true},
+        {"a newer release's index", Make::Newer, IndexOpen::Newer, false},
+        {"an index cut short", Make::Truncated, IndexOpen::SetAside, true},
+    };
+    for (const Case& c : cases) {
+        TempFolder dir;
+        const std::string file = dir.File("Library.db");
+        if (c.make == Make::Garbage) {
+            std::ofstream(file) << std::string(5000, 'x');
+        } else if (c.make == Make::Truncated) {
+            {
+                auto index = OpenIndex(dir, 1);
+                Walk(*index, {"R"}, Flat(200));
+            }
+            std::system(("truncate -s 9000 '" + file + "'").c_str());
+        } else {
+            sqlite3* db = nullptr;
+            sqlite3_open(file.c_str(), &db);
+            sqlite3_exec(db,
+                         c.make == Make::Foreign ? "CREATE TABLE t(x)"
+                                                 : "PRAGMA application_id=1330796110; PRAGMA user_version=2; "
+                                                   "CREATE TABLE future(x)",
+                         nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        IndexOpen outcome = IndexOpen::Ready;
+        auto index = OpenIndex(dir, 1, &outcome);
+        EXPECT_EQ(outcome, c.outcome) << c.what;
+        EXPECT_EQ(static_cast<bool>(index), c.outcome == IndexOpen::SetAside) << c.what;
+        EXPECT_EQ(dir.Exists("Library.db.damaged-123"), c.setAside) << c.what;
+        if (index) {
+            Walk(*index, {"R"}, Flat(2));
+            EXPECT_EQ(index->Count(), 2) << c.what << ": made again";
+        }
+        if (c.make == Make::Newer) {
+            index.reset();
+            IndexOpen again = IndexOpen::Ready;
+            EXPECT_FALSE(OpenIndex(dir, 1, &again)) << "left as it was";
+            EXPECT_EQ(again, IndexOpen::Newer);
+        }
+    }
+    IndexOpen outcome = IndexOpen::Ready;
+    EXPECT_FALSE(LibraryIndex::Open("/nonexistent-folder/Library.db", orv::SeededOrderDraw(1), 1, &outcome));
+    EXPECT_EQ(outcome, IndexOpen::Unavailable);
+}
+
+// The worker records what went on screen with the next deal: across the seam of two cycles the
+// picture on show never comes again at once.
+TEST(LibraryIndexCycle, ANewCycleNeverOpensWithThePictureOnShow) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 8);
+    Walk(*index, {"R"}, Flat(3));
+    std::vector<std::string> onShow;
+    for (int i = 0; i < 60; ++i) {
+        const auto deal = index->Deal(true, 1, 1000, onShow);
+        ASSERT_TRUE(deal && deal->size() == 1);
+        if (!onShow.empty()) {
+            EXPECT_NE(deal->front(), onShow.front()) << "deal " << i;
+        }
+        onShow = *deal;
+    }
+}
