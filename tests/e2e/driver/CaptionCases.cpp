@@ -266,6 +266,21 @@ E2E_CASE_WITH(failure_box_and_show_goes_on, "x86") {
 E2E_CASE(failure_file_removed_after_start) {
     // The list is built at start; a file deleted since shows the failure box when its turn comes.
     // The picture after the one on show is decoded ahead, so the file deleted is the one after it.
+    // This is the show without a library index (held open here without sharing, so none can be
+    // had): one that lists a picture since gone passes over it instead (the index cases).
+    char local[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
+    ForgetLibraryIndex();
+    CreateDirectoryA((std::string(local) + "\\Orvanta").c_str(), nullptr);
+    struct Held {
+        HANDLE h;
+        ~Held() {
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        }
+    } held{CreateFileA((std::string(local) + "\\Orvanta\\Library.db").c_str(), GENERIC_READ | GENERIC_WRITE,
+                       0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    E2E_REQUIRE(held.h != INVALID_HANDLE_VALUE, "the index could not be held open");
     std::string folder = MakeFolder("pics");
     WriteFileBytes(folder + "\\a.bmp", SolidBmp24(320, 240, kRed));
     WriteFileBytes(folder + "\\b.bmp", SolidBmp24(320, 240, kGreen));

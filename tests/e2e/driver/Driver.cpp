@@ -20,6 +20,7 @@ std::map<std::string, CaseFn>& Cases() {
 std::string g_caseName;
 std::string g_caseRoot;
 int g_failures = 0;
+bool g_keepLibraryIndex = false;  // KeepLibraryIndexAcrossStarts
 
 std::string ScrPath() {
     const char* p = std::getenv("ORVANTA_SCR");
@@ -507,6 +508,7 @@ std::optional<RECT> FindCaptionBox(const Shot& shot) {
 // ---- The saver -----------------------------------------------------------------------------
 
 Saver::Saver(const std::string& args) {
+    if (!g_keepLibraryIndex) ForgetLibraryIndex();
     std::string scr = ScrPath();
     E2E_REQUIRE(!scr.empty(), "ORVANTA_SCR is not set");
     std::string cmd = "\"" + scr + "\"";
@@ -1032,6 +1034,16 @@ HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs) {
         },
         timeoutMs);
     return child;
+}
+
+void KeepLibraryIndexAcrossStarts() { g_keepLibraryIndex = true; }
+
+void ForgetLibraryIndex() {
+    char local[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    if (n == 0 || n >= sizeof local) return;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        DeleteFileA((std::string(local) + "\\Orvanta\\Library.db" + suffix).c_str());
 }
 
 void UseSlowSaver(int folderMs, int openMs) {

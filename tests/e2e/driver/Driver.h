@@ -289,6 +289,12 @@ HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs = 10000);
 // The rest of the case starts the test-only twin of the saver beside the one under test, whose
 // directory layer waits folderMs on every folder and whose file layer waits openMs on every open.
 void UseSlowSaver(int folderMs, int openMs);
+// Every saver a case starts begins without a library index (%LOCALAPPDATA%\Orvanta\Library.db),
+// as a user who never ran it: an index left by an earlier start would resume the sorted order or
+// go on with the cycle, and the written cases expect a first start each time. A case about what
+// carries over from run to run keeps it between its starts.
+void KeepLibraryIndexAcrossStarts();
+void ForgetLibraryIndex();
 // Waits up to 5 s for the saver to end, and expects code 0 with no second visible window on the
 // way (a message box).
 void ExpectEndsOnce(Saver& saver, const char* what);

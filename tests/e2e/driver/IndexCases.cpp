@@ -21,10 +21,11 @@ std::string IndexFolder() {
     return std::string(local) + "\\Orvanta";
 }
 
-// No index from an earlier case: the profile is the suite's.
+// No index from an earlier case (the profile is the suite's), and this case's own kept from one
+// start to the next.
 void ForgetIndex() {
-    for (const char* suffix : {"", "-wal", "-shm"})
-        DeleteFileA((IndexFolder() + "\\Library.db" + suffix).c_str());
+    ForgetLibraryIndex();
+    KeepLibraryIndexAcrossStarts();
 }
 
 // Whether the index has recorded picture pNN.bmp as shown: it left the cycle's pending ones, and
