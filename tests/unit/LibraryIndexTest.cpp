@@ -199,6 +199,21 @@ TEST(LibraryIndexSorted, ResumesAfterTheLastDealtAndWraps) {
     EXPECT_EQ(Single(*index, false), "R\\s\\c.jpg");
 }
 
+TEST(LibraryIndexSorted, ARestartGoesOnAfterWhatTheListShowedMeanwhile) {
+    // The list changed under a running show: its walk restarts the sorted order, the show goes on
+    // from its own list while the walk completes the index, and the index then takes over after
+    // the last picture the list showed, not from the first again.
+    TempFolder dir;
+    auto index = OpenIndex(dir, 1);
+    Walk(*index, {"R"}, {{"R", {"a.jpg", "b.jpg", "c.jpg"}}});
+    EXPECT_EQ(Single(*index, false), "R\\a.jpg");
+    index->RestartSorted();
+    EXPECT_EQ(index->Deal(false, 1, 1000, {"R\\a.jpg", "R\\b.jpg"}), std::vector<std::string>{"R\\c.jpg"});
+    // With nothing shown meanwhile a restart deals from the first.
+    index->RestartSorted();
+    EXPECT_EQ(Single(*index, false), "R\\a.jpg");
+}
+
 TEST(LibraryIndexCycle, ADealNeverShownComesAgainOnceItsClaimRunsOut) {
     TempFolder dir;
     auto index = OpenIndex(dir, 4);

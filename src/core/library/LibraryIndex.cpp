@@ -601,7 +601,9 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
     std::vector<std::string> paths;
     // One transaction for both: one commit a deal.
     Transaction t(m_db);
-    if (!t.Open() || !RecordShown(shown)) return std::nullopt;
+    std::optional<int64_t> lastShown;
+    if (!t.Open() || !RecordShown(shown, lastShown)) return std::nullopt;
+    if (m_cursorFollowsShown && lastShown) m_sortedCursor = lastShown;
     if (count == 0) return t.Commit() ? std::optional<std::vector<std::string>>(paths) : std::nullopt;
     if (random) {
         std::unordered_set<std::string> dealt;
@@ -657,14 +659,14 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
             if (rc != SQLITE_DONE) return std::nullopt;
         }
         m_sortedCursor = position;
+        m_cursorFollowsShown = false;
     }
     if (!t.Commit()) return std::nullopt;
     return paths;
 }
 
-bool LibraryIndex::RecordShown(const std::vector<std::string>& paths) {
+bool LibraryIndex::RecordShown(const std::vector<std::string>& paths, std::optional<int64_t>& last) {
     std::string folder, name;
-    std::optional<int64_t> last;
     for (const std::string& path : paths) {
         if (!SplitPath(path, folder, name)) continue;
         const std::optional<int64_t> id = FolderId(folder, false, 0);

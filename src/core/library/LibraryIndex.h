@@ -97,7 +97,10 @@ public:
                                                  const std::vector<std::string>& shown = {});
 
     // The sorted order starts again at the first picture (this connection's next sorted deal).
-    void RestartSorted() { m_sortedCursor = INT64_MIN; }
+    void RestartSorted() {
+        m_sortedCursor = INT64_MIN;
+        m_cursorFollowsShown = true;
+    }
 
     // A picture that has gone from the disk: dropped from the index and the cycle.
     bool Forget(const std::string& path);
@@ -114,7 +117,8 @@ private:
     explicit LibraryIndex(sqlite3* db, OrderDraw draw);
     bool Exec(const char* sql);
     bool NewCycle(const std::vector<std::string>& recent, size_t count);
-    bool RecordShown(const std::vector<std::string>& paths);
+    // last: the sorted position of the last of them the index knows.
+    bool RecordShown(const std::vector<std::string>& paths, std::optional<int64_t>& last);
     std::optional<int64_t> FolderId(const std::string& folder, bool create, int64_t writeTime);
 
     sqlite3* m_db;
@@ -125,6 +129,10 @@ private:
     std::unordered_map<std::string, DirEntry> m_fresh;
     int64_t m_lastOrd = 0;                  // the sorted position of the walk's last delivered entry
     std::optional<int64_t> m_sortedCursor;  // the sorted position this connection dealt last
+    // Restarted and not yet dealt from: the show may have gone on from its own list meanwhile (a
+    // walk that completes the index under a running show), so the first pictures it records as
+    // shown move the cursor to the last of them, and the index goes on after it.
+    bool m_cursorFollowsShown = false;
 };
 
 // The index's file under a local application-data folder: <folder>\Orvanta\Library.db.
