@@ -43,7 +43,8 @@ void BenchMotionFrames() {
     Saver saver("/s");
     saver.WaitFullScreen(20000);
     const int x = ScreenWidth() / 4, y = ScreenHeight() / 4;
-    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(x, y) != RGB(0, 0, 0); }, 20000), "the picture did not show");
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(x, y) != RGB(0, 0, 0); }, 20000),
+                "the picture did not show");
     const COLORREF first = ScreenPixel(x, y);
     E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(x, y) != first; }, 20000), "the picture does not move");
     Note("screen %dx%d, moving", ScreenWidth(), ScreenHeight());

@@ -181,6 +181,19 @@ void WriteText(const std::string& path, const std::string& text) {
     WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+std::vector<uint8_t> GradientBmp(int width, int height) {
+    std::vector<uint8_t> v = SolidBmp24(width, height, RGB(0, 0, 0));
+    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &v[54 + stride * y + 3 * size_t(x)];
+            p[0] = uint8_t(96 + (x + y) % 160);
+            p[1] = uint8_t(y * 255 / (height > 1 ? height - 1 : 1));
+            p[2] = uint8_t(x * 255 / (width > 1 ? width - 1 : 1));
+        }
+    return v;
+}
+
 std::vector<uint8_t> SolidBmp24(int width, int height, COLORREF colour) {
     size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
     std::vector<uint8_t> v = BmpHeaders(width, height, 24, 0, stride * height);

@@ -82,6 +82,9 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 // A 24-bit bottom-up BMP of one solid colour.
 std::vector<uint8_t> SolidBmp24(int width, int height, COLORREF colour);
+// A 24-bit picture whose every pixel differs from its neighbours (red across, green down) and none
+// is black (blue at least 96): any move of it shows.
+std::vector<uint8_t> GradientBmp(int width, int height);
 // An 8-bit BMP with a 256-entry colour table whose every pixel uses entry 1 (colour).
 std::vector<uint8_t> SolidBmp8(int width, int height, COLORREF colour);
 // A small baseline JPEG, 160 x 120, solid RGB(40, 90, 200) before compression.

@@ -23,20 +23,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // Making a Direct3D renderer and its first present take about 1.5 s under software GL.
 constexpr DWORD kFirstFrameMs = 15000;
 
-// A picture whose every pixel differs from its neighbours and none is black.
-std::vector<uint8_t> GradientBmp(int width, int height) {
-    std::vector<uint8_t> v = SolidBmp24(width, height, kBlack);
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &v[54 + stride * y + 3 * size_t(x)];
-            p[0] = uint8_t(96 + (x + y) % 160);
-            p[1] = uint8_t(y * 255 / (height > 1 ? height - 1 : 1));
-            p[2] = uint8_t(x * 255 / (width > 1 ? width - 1 : 1));
-        }
-    return v;
-}
-
 // The pictures in name order, sorted, no captions, no timer in the way.
 void WriteShow(const std::vector<std::vector<uint8_t>>& pictures, DWORD stretch, DWORD fade,
                DWORD panAndZoom) {
