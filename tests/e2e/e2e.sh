@@ -115,8 +115,21 @@ cmd_run() {
   fi
   local log=$state/$name${scr:+.x86}.log
   # Output goes to a file: a Windows process that outlives the driver must not hold ctest's pipe.
-  timeout -k 5 "$limit" wine "${E2E_PROGRAM:-$E2E_DRIVER}" "${E2E_ARGUMENT:-$name}" </dev/null >"$log" 2>&1
-  local rc=$?
+  # Wine now and then refuses to start a program at all ("ShellExecuteEx failed: Internal error",
+  # ERROR_INTERNAL_ERROR) while the previous case's processes are still being torn down; the
+  # driver works around the same refusal for the saver it starts. Only that refusal, before the
+  # program ran a single line, is tried again, a moment later: a case that ran and failed is not.
+  local rc attempt
+  for attempt in 1 2 3; do
+    timeout -k 5 "$limit" wine "${E2E_PROGRAM:-$E2E_DRIVER}" "${E2E_ARGUMENT:-$name}" </dev/null >"$log" 2>&1
+    rc=$?
+    if [ $rc = 0 ] || ! grep -q '^ShellExecuteEx failed' "$log" ||
+      [ "$(grep -vc -e '^ShellExecuteEx failed' -e '^Application could not be started' -e '^$' "$log")" != 0 ]; then
+      break
+    fi
+    echo "e2e: Wine refused to start the program (attempt $attempt)" >>"$state/start-refusals.log"
+    sleep 0.5
+  done
   cat "$log"
   [ $rc = 124 ] && echo "e2e: case $name timed out after $limit s"
   if [ -n "$isolated" ]; then
