@@ -44,7 +44,8 @@ public:
     Show(bool preview, bool fade) : m_show(preview, Settings(fade)) {}
     // Pan and zoom: the worker answers with a picture of 400 x 300 for every path, named by its
     // path in the caption as ever.
-    Show(bool preview, bool fade, bool panAndZoom) : m_show(preview, Settings(fade, panAndZoom)) {
+    Show(bool preview, bool fade, bool panAndZoom, bool browseKeys = false)
+        : m_show(preview, Settings(fade, panAndZoom, browseKeys)) {
         BmpBuilder bmp;
         bmp.width = 400;
         bmp.height = 300;
@@ -752,4 +753,51 @@ TEST(ShowControllerKeys, PauseHideAndKeysDuringAFade) {
         {"a walk that finds the hidden ones again keeps them out", S::kFolder, "walk 2"},
         {"found", S::kWalk, "", {"a", "b", "c"}, true},
     });
+}
+
+// Space stops the drifts where they stand, and they go on from there: the drifts' clock leaves
+// the paused time out.
+TEST(ShowControllerKeys, PauseStopsTheDriftsWhereTheyStand) {
+    using K = orv::BrowseKey;
+    Show show(false, false, true, true);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"cut in", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"moving from the hand-over",
+         S::kFadeBegan,
+         "moving frame 255 of 0+1, next frame at 0",
+         {},
+         false,
+         0},
+        {"a second on", S::kFrame, "moving frame 255 of 0+1, next frame at 1000", {}, false, 1000},
+        {"Space: no more frames", S::kKey, "timer off, no frames, pause mark", {}, false, 1000, {}, K::Pause},
+        {"a frame asked for before: drawn where the drift stands, and no next",
+         S::kFrame,
+         "moving frame 255 of 0+1",
+         {},
+         false,
+         3000},
+        {"Space again: frames from now",
+         S::kKey,
+         "no pause mark, timer 10000, next frame at 5000",
+         {},
+         false,
+         5000,
+         {},
+         K::Pause},
+        {"the first frame after the pause",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 5000",
+         {},
+         false,
+         5000},
+        {"and on", S::kFrame, "moving frame 255 of 0+1, next frame at 6000", {}, false, 6000},
+    });
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_EQ(frames.size(), 5u);
+    const orv::FrameRect atPause = frames[1].framings[0].source;
+    EXPECT_TRUE(frames[2].framings[0].source == atPause) << "moved while paused";
+    EXPECT_TRUE(frames[3].framings[0].source == atPause) << "jumped over the paused time";
+    EXPECT_FALSE(frames[4].framings[0].source == atPause) << "stands still after the pause";
 }
