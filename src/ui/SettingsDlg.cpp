@@ -85,6 +85,12 @@ BOOL CSettingsDlg::OnInitDialog() {
     ::SendDlgItemMessageA(m_hWnd, IDC_FOLDER, EM_SETLIMITTEXT, 0, 0);
     CDialog::OnInitDialog();  // the controls show the members
 
+    // Nothing hidden, nothing to show again (bounded by the index's busy time-out; an index that
+    // cannot be read leaves the button for a try). Asked before the preview's worker may be
+    // making the file.
+    if (HiddenPictureCount() == std::optional<int64_t>(0))
+        if (CWnd* pButton = GetDlgItem(IDC_SHOW_HIDDEN)) ::EnableWindow(pButton->m_hWnd, FALSE);
+
     // The preview takes the hidden placeholder's place, in the dialog's client coordinates.
     RECT rect{};
     if (CWnd* pFrame = GetDlgItem(IDC_PREVIEW_FRAME)) pFrame->GetWindowRect(&rect);

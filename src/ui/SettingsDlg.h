@@ -52,7 +52,8 @@ protected:
 
     void OnAbout();
     void OnBrowse();
-    // Every picture the full-screen show hid shows again; the button is spent once it has.
+    // Every picture the full-screen show hid shows again; the button is spent once it has (and
+    // grey from the start when nothing is hidden).
     void OnShowHidden();
     // The folder lists' buttons: Add... appends a folder from the browser (unless listed already),
     // Remove takes out the selected line; either then updates the preview as an edit would.

@@ -339,6 +339,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
     E2E_EXPECT(!dlg.Checked(IDC_PAN_AND_ZOOM), "pan and zoom shows checked for a fresh user");
     E2E_EXPECT(!dlg.Checked(IDC_BROWSE_KEYS), "browsing keys show checked for a fresh user");
+    E2E_EXPECT(!IsWindowEnabled(dlg.Item(IDC_SHOW_HIDDEN)), "nothing is hidden, yet the button is enabled");
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
     E2E_EXPECT(_stricmp(TextOf(dlg.Item(IDC_FOLDER)).c_str(), windows) == 0, "folder box '%s', want '%s'",
