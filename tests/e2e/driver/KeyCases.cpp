@@ -222,3 +222,41 @@ E2E_CASE(keys_hide_the_last_picture_leaves_the_screen_black) {
     Press(saver, VK_ESCAPE, kEscape);
     ExpectEndsOnce(saver, "Esc on the black screen");
 }
+
+E2E_CASE(keys_pause_stops_the_motion_where_it_stands) {
+    const std::string folder = MakeFolder("pics");
+    WriteFileBytes(folder + "\\a.bmp", GradientBmp(400, 300));
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.stretch = 1;
+    s.caption = 0;
+    s.panAndZoom = 1;
+    s.browseKeys = 1;
+    s.folder = folder;
+    s.Write();
+    ResetPointer();
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    const POINT probe{ScreenWidth() / 3, ScreenHeight() / 3};
+    E2E_REQUIRE(WaitUntil([&] { return ScreenPixel(probe.x, probe.y) != kBlack; }, 10000), "no picture");
+    E2E_REQUIRE(WaitPixelChange(probe.x, probe.y, ScreenPixel(probe.x, probe.y), 8000),
+                "the picture does not move");
+
+    const POINT mark = MarkPoint();
+    Press(saver, VK_SPACE, kSpace);
+    E2E_EXPECT(WaitPixel(mark.x, mark.y, kWhite, 5000), "no pause sign over the moving picture: %s",
+               Describe(ScreenPixel(mark.x, mark.y)).c_str());
+    // The last frame stands: for two seconds (a hundred frames' worth of drift) nothing changes.
+    const RECT area{probe.x - 50, probe.y - 50, probe.x + 50, probe.y + 50};
+    const Shot paused = WaitStill(area);
+    const bool moved = WaitUntil([&] { return Capture(area).pixels != paused.pixels; }, 2000);
+    E2E_EXPECT(!moved, "the picture went on moving while paused");
+
+    Press(saver, VK_SPACE, kSpace);
+    E2E_EXPECT(WaitUntil([&] { return Capture(area).pixels != paused.pixels; }, 8000),
+               "the picture did not move again after the second Space");
+    E2E_EXPECT(saver.Running(), "the saver ended");
+    Press(saver, VK_ESCAPE, kEscape);
+    ExpectEndsOnce(saver, "Esc during the motion");
+}
