@@ -82,7 +82,12 @@ void CFullScreenWnd::OnMButtonDown(UINT, POINT) { ApplyInputRules(); }
 
 void CFullScreenWnd::OnRButtonDown(UINT, POINT) { ApplyInputRules(); }
 
-void CFullScreenWnd::OnKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
+void CFullScreenWnd::OnKeyDown(UINT nChar, UINT, UINT nFlags) {
+    // With BrowseKeys on, the browsing keys steer the show (KF_REPEAT: a held key's repeat); every
+    // other key closes it as ever.
+    if (BrowseKeyDown(nChar, (nFlags & KF_REPEAT) != 0)) return;
+    ApplyInputRules();
+}
 
 void CFullScreenWnd::OnSysKeyDown(UINT, UINT, UINT) { ApplyInputRules(); }
 

@@ -34,9 +34,11 @@
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
 #define IDC_PAN_AND_ZOOM       1020
+#define IDC_BROWSE_KEYS        1022   // check box: the full-screen show's keys browse
 #define IDC_MORE_FOLDERS       1030   // list box: the folders walked after Directory
 #define IDC_ADD_FOLDER         1031
 #define IDC_REMOVE_FOLDER      1032
 #define IDC_EXCLUDED_FOLDERS   1033   // list box: the subtrees never walked
 #define IDC_ADD_EXCLUDED       1034
 #define IDC_REMOVE_EXCLUDED    1035
+#define IDC_SHOW_HIDDEN        1036   // button: every hidden picture shows again

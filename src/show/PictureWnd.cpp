@@ -29,6 +29,11 @@ constexpr UINT kFrameMail = WM_APP + 2;
 constexpr UINT_PTR kFrameResume = 2;
 // Posted after the first paint when pan and zoom is on: the frame renderer is made ahead.
 constexpr UINT kRendererMail = WM_APP + 3;
+// The pause sign's control id.
+constexpr UINT kPauseMarkId = 1;
+
+// The core maps the keys by their Win32 codes.
+static_assert(VK_RIGHT == 0x27 && VK_NEXT == 0x22 && VK_LEFT == 0x25 && VK_PRIOR == 0x21 && VK_SPACE == 0x20);
 
 // Milliseconds of the performance counter: GetTickCount moves in steps of 10 to 16 ms, as long
 // as a frame.
@@ -59,6 +64,7 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
     ON_MESSAGE(kWorkerMail, &CPictureWnd::OnWorkerMail)
     ON_MESSAGE(kFrameMail, &CPictureWnd::OnFrameMail)
     ON_MESSAGE(kRendererMail, &CPictureWnd::OnRendererMail)
+    ON_MESSAGE(WM_DRAWITEM, &CPictureWnd::OnDrawItem)
 END_MESSAGE_MAP()
 
 CPictureWnd::CPictureWnd(BOOL autoDelete, BOOL preview)
@@ -105,6 +111,59 @@ void CPictureWnd::StartSlideTimer() { Run(m_show.StartSlideTimer()); }
 void CPictureWnd::StopSlideTimer() { Run(m_show.StopSlideTimer()); }
 
 void CPictureWnd::ShowNextPicture() { Run(m_show.Tick()); }
+
+bool CPictureWnd::BrowseKeyDown(UINT nChar, bool repeat) {
+    if (!m_show.TakesKeys()) return false;
+    const std::optional<orv::BrowseKey> key = orv::BrowseKeyOf(nChar);
+    if (!key) return false;
+    Run(m_show.Key(*key, repeat, NowMs()));
+    return true;
+}
+
+void CPictureWnd::ShowPauseMark(const orv::ShowCommand& command) {
+    if (!command.paused || command.areas.empty() || !m_hWnd) {
+        if (m_hPauseMark) ::DestroyWindow(m_hPauseMark);
+        m_hPauseMark = nullptr;
+        return;
+    }
+    RECT rc = ToRECT(command.areas.front());
+    const POINT offset = ClientOffset();
+    ::OffsetRect(&rc, offset.x, offset.y);
+    if (m_hPauseMark) {
+        ::SetWindowPos(m_hPauseMark, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // Clipping its children keeps the sign over every paint and frame of the show; the window has
+    // no other child.
+    const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    if (!(style & WS_CLIPCHILDREN)) ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style | WS_CLIPCHILDREN);
+    // Should it fail, the show is paused all the same, only without its sign.
+    m_hPauseMark = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, rc.left, rc.top,
+                                     rc.right - rc.left, rc.bottom - rc.top, m_hWnd,
+                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPauseMarkId)),
+                                     AfxGetInstanceHandle(), nullptr);
+}
+
+LRESULT CPictureWnd::OnDrawItem(WPARAM, LPARAM lParam) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (!item || item->CtlType != ODT_STATIC || item->hwndItem != m_hPauseMark) return Default();
+    // Two light bars on a dark square read on any picture. The DC brush is a stock object: nothing
+    // to free.
+    const RECT& rc = item->rcItem;
+    const int side = rc.right - rc.left;
+    HGDIOBJ original = ::SelectObject(item->hDC, ::GetStockObject(DC_BRUSH));
+    ::SetDCBrushColor(item->hDC, RGB(32, 32, 32));
+    ::FillRect(item->hDC, &rc, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    ::SetDCBrushColor(item->hDC, RGB(255, 255, 255));
+    const int top = rc.top + side / 5, bottom = rc.bottom - side / 5;
+    const RECT left{rc.left + side / 4, top, rc.left + side * 5 / 12, bottom};
+    const RECT right{rc.left + side * 7 / 12, top, rc.right - side / 4, bottom};
+    ::FillRect(item->hDC, &left, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    ::FillRect(item->hDC, &right, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    if (original) ::SelectObject(item->hDC, original);
+    return TRUE;
+}
 
 orv::Desk CPictureWnd::CurrentDesk() {
     orv::Desk desk;
@@ -195,6 +254,12 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
         case Kind::MoveSlides:
             for (size_t i = 0; i < m_slides.size() && i < command.areas.size(); ++i)
                 m_slides[i].m_rcArea = ToRECT(command.areas[i]);
+            break;
+        case Kind::HidePicture:
+            m_worker.Hide(command.path);
+            break;
+        case Kind::PauseMark:
+            ShowPauseMark(command);
             break;
         }
     }
@@ -383,6 +448,7 @@ void CPictureWnd::OnDestroy() {
     // Before the window goes: nothing may post to it or wait on it afterwards.
     m_worker.Stop();
     StopSlideTimer();
+    m_hPauseMark = nullptr;  // destroyed with this window
     m_bFramesWanted = false;
     KillTimer(kFrameResume);
     ReleaseTextures(m_oldSlides);

@@ -43,6 +43,7 @@ public:
     void SetDisplayJPGFiles(BOOL bShow)         { m_bShowJpg = bShow;       OnSettingChanged(orv::SettingId::DisplayJPGFiles); }
     void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
     void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
+    void SetBrowseKeys(BOOL bBrowse)            { m_bBrowseKeys = bBrowse;  OnSettingChanged(orv::SettingId::BrowseKeys); }
     // clang-format on
     // The folders walked after the folder, and those never walked: plain stores like the above;
     // the owner's SetFolder then walks them.
@@ -66,6 +67,11 @@ public:
 
     // A tick: the prepared deal goes on screen now, or as soon as it is ready.
     void ShowNextPicture();
+
+    // A key went down (repeat: the system's auto-repeat). True when it is one of the browsing keys
+    // and the show takes them (BrowseKeys on, full screen): the show has stepped, paused or hidden
+    // as the controller decided. False for every other key, which the owner handles as ever.
+    bool BrowseKeyDown(UINT nChar, bool repeat);
 
 protected:
     // One monitor's slide: the picture on show there and its caption. The full-screen window has
@@ -109,6 +115,8 @@ protected:
     LRESULT OnWorkerMail(WPARAM, LPARAM);
     LRESULT OnFrameMail(WPARAM, LPARAM);
     LRESULT OnRendererMail(WPARAM, LPARAM);
+    // The pause sign is an owner-drawn static child: its parent draws it.
+    LRESULT OnDrawItem(WPARAM, LPARAM);
     void PostNcDestroy() override;
 
     BOOL m_bAutoDelete;
@@ -124,12 +132,14 @@ protected:
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
+    BOOL m_bBrowseKeys = FALSE;
     std::string m_strFolder;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     orv::SettingsFields Fields() {
-        return {m_nDelay,   m_bStretch,   m_bRandomOrder, m_bShowCaption, m_bFade,       m_bShowBmp,
-                m_bShowJpg, m_bShowOther, m_bPanAndZoom,  m_strFolder,    m_moreFolders, m_excludedFolders};
+        return {m_nDelay,    m_bStretch,    m_bRandomOrder,   m_bShowCaption, m_bFade,
+                m_bShowBmp,  m_bShowJpg,    m_bShowOther,     m_bPanAndZoom,  m_bBrowseKeys,
+                m_strFolder, m_moreFolders, m_excludedFolders};
     }
     std::vector<CSlide> m_slides;
 
@@ -139,6 +149,9 @@ private:
     // Carries out what the controller decided, in order.
     void Run(orv::ShowCommands commands);
     void Present(orv::ShowCommand& command);
+    // The pause sign: a small child window over the show, so that neither a paint, nor a fade's
+    // frame, nor a moving frame of the GDI renderer (the window clips its children) covers it.
+    void ShowPauseMark(const orv::ShowCommand& command);
     std::vector<CSlide> SlidesOf(orv::ShowCommand& command);
 
     // Frames, while a fade runs or the slides move: the frame pump presents one each refresh,
@@ -173,6 +186,7 @@ private:
     std::unique_ptr<IShowPresenter> m_pPresenter;
 
     CRendererChoice m_renderers{*this};
+    HWND m_hPauseMark = nullptr;      // the pause sign's window while paused; a child, gone with this one
     std::vector<CSlide> m_oldSlides;  // a moving fade's old screen
     bool m_bMotionFade = false;       // the running fade is drawn by the frame renderer
     bool m_bFramesWanted = false;     // the controller asked for a frame

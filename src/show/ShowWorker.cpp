@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <new>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include <shlobj.h>
@@ -116,6 +117,9 @@ struct CShowWorker::Walk {
         const std::vector<std::string>& roots = job.roots;
         orv::IDirectoryEnumerator* lister = &dir;
         if (index) {
+            // Pictures hidden in earlier runs stay out of the list this walk feeds.
+            for (std::string& path : index->HiddenPaths())
+                hidden.insert(std::move(path));
             if (job.fromFirst) index->RestartSorted();
             const std::string key = orv::FilterKey(filter);
             indexed = index->Covers(roots, key);
@@ -147,9 +151,10 @@ struct CShowWorker::Walk {
 
     uint64_t id = 0;
     WalkJob job;
-    std::atomic<bool> cancel{false};  // any thread
-    bool failed = false;              // a step ran out of memory: the walk ends where it is
-    bool indexed = false;             // the index covered the folders when the walk began
+    std::atomic<bool> cancel{false};         // any thread
+    bool failed = false;                     // a step ran out of memory: the walk ends where it is
+    bool indexed = false;                    // the index covered the folders when the walk began
+    std::unordered_set<std::string> hidden;  // the index's hidden pictures when the walk began
     Win32DirectoryEnumerator dir;
     std::unique_ptr<orv::RecordingDirectory> recorder;  // with an index
     std::unique_ptr<orv::FolderWalk> walk;
@@ -179,6 +184,7 @@ struct CShowWorker::State {
     bool posted = false;  // a wake-up is on its way and the window has not drained yet
     std::unique_ptr<DealJob> redo;
     std::unique_ptr<DealJob> next;
+    std::vector<std::string> hide;  // pictures the user hid, for the index
     std::shared_ptr<Walk> walk;
     WorkerMail mail;
     // The worker thread's alone, never under the lock: the library index, opened on the first
@@ -188,6 +194,9 @@ struct CShowWorker::State {
     // A deal found the index of no use: later walks and deals go without it. The object stays,
     // since the walk under way may still be recording into it.
     bool indexBroken = false;
+    // The worker thread's alone: every picture hidden in this run, kept out of what it hands over
+    // whether or not the index took it.
+    std::unordered_set<std::string> hidden;
 
     // Worker thread, without the lock. The index, opened on first use; null without one.
     orv::LibraryIndex* Index() {
@@ -264,6 +273,17 @@ void CShowWorker::Prepare(DealJob job) {
     ::WakeAllConditionVariable(&m_state->wake);
 }
 
+void CShowWorker::Hide(const std::string& path) {
+    if (!m_state) return;
+    try {
+        SrwLockGuard lock(m_state->lock);
+        m_state->hide.push_back(path);
+    } catch (const std::bad_alloc&) {
+        return;  // the controller keeps it out of this run all the same
+    }
+    ::WakeAllConditionVariable(&m_state->wake);
+}
+
 WorkerMail CShowWorker::Drain() {
     if (!m_state) return {};
     SrwLockGuard lock(m_state->lock);
@@ -291,14 +311,34 @@ void CShowWorker::Run(State& state) {
     // Worker thread. Every piece of work runs outside the lock and is handed over under it.
     SrwLockGuard lock(state.lock);
     for (;;) {
-        while (!state.stop && !state.redo && !state.next && !(state.walk && !state.walk->Ended()))
+        while (!state.stop && state.hide.empty() && !state.redo && !state.next &&
+               !(state.walk && !state.walk->Ended()))
             lock.Wait(state.wake);
         if (state.stop) return;
+
+        if (!state.hide.empty()) {
+            // Before any deal: the next one must not bring the picture back.
+            std::vector<std::string> hide = std::move(state.hide);
+            state.hide.clear();
+            SrwLockGuard::Unlocked outside(lock);
+            state.Index();  // opened if no walk did yet
+            for (const std::string& path : hide) {
+                try {
+                    state.hidden.insert(path);
+                } catch (const std::bad_alloc&) {
+                }
+                // A picture the index does not hold (it has not heard of it yet, or it is not
+                // to be had) stays out of this run alone.
+                if (state.index) state.index->SetHidden(path, true);
+            }
+            continue;
+        }
 
         if (std::unique_ptr<DealJob> job = state.redo ? std::move(state.redo) : std::move(state.next)) {
             DealResult result;
             result.generation = job->generation;
             result.redo = job->redo;
+            result.browse = job->browse;
             // The allocator is the one thing that fails here without a result of its own. A deal it
             // broke still answers, with no slides: the window shows black for it and goes on,
             // rather than hold its timer for ever. (Should not even that answer fit, the window
@@ -333,6 +373,13 @@ void CShowWorker::Run(State& state) {
                 begun = true;
             } else {
                 ended = walk->Step(entries, state.indexBroken ? nullptr : state.index.get());
+                if (!walk->hidden.empty() || !state.hidden.empty())
+                    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                                 [&](const std::string& path) {
+                                                     return walk->hidden.count(path) != 0 ||
+                                                            state.hidden.count(path) != 0;
+                                                 }),
+                                  entries.end());
             }
         } catch (const std::bad_alloc&) {
             // The walk ends with what it delivered so far: the show goes on with that list.
@@ -441,6 +488,12 @@ bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& re
         if (state.stop) return false;
         SlideJob slide = job.slides[i];
         slide.path = paths[i];
+        // Hidden in this run after the index failed to take it: passed over like a vanished one.
+        for (int tries = 0; state.hidden.count(slide.path) != 0 && tries < kVanishedTries; ++tries) {
+            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
+            if (!next || next->empty()) break;
+            slide.path = next->front();
+        }
         PreparedSlide prepared = LoadSlide(slide, job);
         // A picture gone since the index listed it is passed over: dropped, and the next one
         // taken in its place.

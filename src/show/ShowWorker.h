@@ -65,6 +65,9 @@ public:
     // Window's thread. Asks for a deal; a request of the same kind (next, or redo) not yet begun
     // is replaced.
     void Prepare(DealJob job);
+    // Window's thread. The user hid this picture: the index keeps it hidden (in later runs too),
+    // and no deal or walk of this worker hands it over again. Done before any deal still waiting.
+    void Hide(const std::string& path);
     // Window's thread. Everything finished since the last call.
     WorkerMail Drain();
 

@@ -11,6 +11,7 @@
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
+#include "show/HiddenPictures.h"
 #include "ui/AboutBox.h"
 
 namespace {
@@ -31,6 +32,7 @@ public:
     void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
     void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
     void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
+    void SetBrowseKeys(BOOL bBrowse) override { m_wnd.SetBrowseKeys(bBrowse); }
     void SetMoreFolders(const std::vector<std::string>& folders) override { m_wnd.SetMoreFolders(folders); }
     void SetExcludedFolders(const std::vector<std::string>& folders) override {
         m_wnd.SetExcludedFolders(folders);
@@ -58,10 +60,12 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
     ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
     ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
+    ON_BN_CLICKED(IDC_BROWSE_KEYS, &CSettingsDlg::OnSettingEdited<orv::SettingId::BrowseKeys>)
     ON_BN_CLICKED(IDC_ADD_FOLDER, &CSettingsDlg::OnAddFolder)
     ON_BN_CLICKED(IDC_REMOVE_FOLDER, &CSettingsDlg::OnRemoveFolder)
     ON_BN_CLICKED(IDC_ADD_EXCLUDED, &CSettingsDlg::OnAddExcluded)
     ON_BN_CLICKED(IDC_REMOVE_EXCLUDED, &CSettingsDlg::OnRemoveExcluded)
+    ON_BN_CLICKED(IDC_SHOW_HIDDEN, &CSettingsDlg::OnShowHidden)
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg(CWnd* pParent) : CDialog(IDD_SETTINGS, pParent) {}
@@ -80,6 +84,12 @@ BOOL CSettingsDlg::OnInitDialog() {
     // Zero asks for the most a single-line box holds.
     ::SendDlgItemMessageA(m_hWnd, IDC_FOLDER, EM_SETLIMITTEXT, 0, 0);
     CDialog::OnInitDialog();  // the controls show the members
+
+    // Nothing hidden, nothing to show again (bounded by the index's busy time-out; an index that
+    // cannot be read leaves the button for a try). Asked before the preview's worker may be
+    // making the file.
+    if (HiddenPictureCount() == std::optional<int64_t>(0))
+        if (CWnd* pButton = GetDlgItem(IDC_SHOW_HIDDEN)) ::EnableWindow(pButton->m_hWnd, FALSE);
 
     // The preview takes the hidden placeholder's place, in the dialog's client coordinates.
     RECT rect{};
@@ -170,6 +180,17 @@ void CSettingsDlg::RemoveFolderFrom(int listId, std::vector<std::string>& folder
         ::SendDlgItemMessageW(m_hWnd, listId, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
     }
     UpdatePreview(id);
+}
+
+void CSettingsDlg::OnShowHidden() {
+    // At once, not with OK: the index is no setting. Bounded by the index's busy time-out; should
+    // the index stay busy, the button stays for another try.
+    if (!ShowHiddenPicturesAgain()) return;
+    if (CWnd* pButton = GetDlgItem(IDC_SHOW_HIDDEN)) {
+        // The focus leaves the button before it goes grey, or the dialog's keys would go nowhere.
+        if (::GetFocus() == pButton->m_hWnd) ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+        ::EnableWindow(pButton->m_hWnd, FALSE);
+    }
 }
 
 void CSettingsDlg::OnAbout() {

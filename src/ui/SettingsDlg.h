@@ -34,12 +34,14 @@ public:
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
+    BOOL m_bBrowseKeys = FALSE;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     // The members for the core's rules, in SettingId order.
     orv::SettingsFields Fields() {
-        return {m_nDelay,   m_bStretch,   m_bRandomOrder, m_bShowCaption, m_bFade,       m_bShowBmp,
-                m_bShowJpg, m_bShowOther, m_bPanAndZoom,  m_strFolder,    m_moreFolders, m_excludedFolders};
+        return {m_nDelay,    m_bStretch,    m_bRandomOrder,   m_bShowCaption, m_bFade,
+                m_bShowBmp,  m_bShowJpg,    m_bShowOther,     m_bPanAndZoom,  m_bBrowseKeys,
+                m_strFolder, m_moreFolders, m_excludedFolders};
     }
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window
@@ -50,6 +52,9 @@ protected:
 
     void OnAbout();
     void OnBrowse();
+    // Every picture the full-screen show hid shows again; the button is spent once it has (and
+    // grey from the start when nothing is hidden).
+    void OnShowHidden();
     // The folder lists' buttons: Add... appends a folder from the browser (unless listed already),
     // Remove takes out the selected line; either then updates the preview as an edit would.
     void OnAddFolder() { AddFolderTo(m_moreFolders, orv::SettingId::MoreFolders); }

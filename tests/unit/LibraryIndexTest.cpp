@@ -261,6 +261,39 @@ TEST(LibraryIndexFolders, ForgottenAndHiddenPicturesAreNeverDealt) {
         EXPECT_EQ(Single(*index, i % 2 == 0), "R\\p02.jpg") << i;
 }
 
+// Hidden is for good: across later runs and walks of the same folder, in either order, until the
+// user clears the list; a hidden picture deleted from the disk goes with its flag.
+TEST(LibraryIndexFolders, HiddenPicturesStayHiddenAcrossRunsUntilCleared) {
+    TempFolder dir;
+    {
+        auto index = OpenIndex(dir, 3);
+        Walk(*index, {"R"}, Flat(3));
+        ASSERT_TRUE(index->SetHidden("R\\p01.jpg", true));
+        EXPECT_FALSE(index->SetHidden("R\\nowhere.jpg", true)) << "a picture the index does not hold";
+    }
+    {
+        auto index = OpenIndex(dir, 4);
+        Walk(*index, {"R"}, Flat(3));  // the next run's walk finds it again, unchanged
+        EXPECT_EQ(index->HiddenPaths(), std::vector<std::string>{"R\\p01.jpg"});
+        EXPECT_EQ(index->HiddenCount(), 1);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_NE(Single(*index, i % 2 == 0), "R\\p01.jpg") << i;
+        ASSERT_TRUE(index->ClearHidden());
+    }
+    {
+        auto index = OpenIndex(dir, 5);
+        EXPECT_EQ(index->HiddenCount(), 0);
+        std::set<std::string> sorted;
+        for (int i = 0; i < 3; ++i)
+            sorted.insert(Single(*index, false));
+        EXPECT_EQ(sorted.count("R\\p01.jpg"), 1u) << "cleared: dealt again";
+        ASSERT_TRUE(index->SetHidden("R\\p02.jpg", true));
+        Walk(*index, {"R"}, Flat(2));  // p02.jpg deleted
+        EXPECT_TRUE(index->HiddenPaths().empty());
+        EXPECT_EQ(index->Count(), 2);
+    }
+}
+
 TEST(LibraryIndexFacts, StoredFactsReadBackAndUnknownOnesStayUnknown) {
     TempFolder dir;
     auto index = OpenIndex(dir, 3);

@@ -17,8 +17,9 @@ using orv::ShowController;
 
 namespace {
 
-orv::SettingsRecord Settings(bool fade, bool panAndZoom = false) {
+orv::SettingsRecord Settings(bool fade, bool panAndZoom = false, bool browseKeys = false) {
     orv::SettingsRecord s;
+    s.browseKeys = browseKeys ? 1 : 0;
     s.delay = 10;
     s.randomOrder = 0;
     s.fade = fade ? 1 : 0;
@@ -43,13 +44,17 @@ public:
     Show(bool preview, bool fade) : m_show(preview, Settings(fade)) {}
     // Pan and zoom: the worker answers with a picture of 400 x 300 for every path, named by its
     // path in the caption as ever.
-    Show(bool preview, bool fade, bool panAndZoom) : m_show(preview, Settings(fade, panAndZoom)) {
+    Show(bool preview, bool fade, bool panAndZoom, bool browseKeys = false)
+        : m_show(preview, Settings(fade, panAndZoom, browseKeys)) {
         BmpBuilder bmp;
         bmp.width = 400;
         bmp.height = 300;
         m_picture = m_folder.Write("p.bmp", bmp.Build());
         m_show.SeedMotion(42);
     }
+    // Browsing keys on (full screen, no pan and zoom).
+    struct Keys {};
+    Show(Keys, bool fade) : m_show(false, Settings(fade, false, true)) {}
 
     enum Event {
         kStart,       // the window exists
@@ -63,6 +68,7 @@ public:
         kBroken,      // the window changed under the fade
         kStartTimer,  // the owner's StartSlideTimer
         kStopTimer,   // the owner's StopSlideTimer
+        kKey,         // browsing key `key` at `at` (flag: the system's auto-repeat)
     };
     struct Row {
         const char* what;
@@ -72,6 +78,7 @@ public:
         bool flag = false;
         double at = 0;
         orv::SettingId id = orv::SettingId::StretchPictures;
+        orv::BrowseKey key = orv::BrowseKey::Next;
     };
 
     void Play(const std::vector<Row>& rows, const Desk& desk = OneMonitor()) {
@@ -83,6 +90,8 @@ public:
         switch (row.event) {
         case kStart:
             return Describe(m_show.Start(desk, true));
+        case kKey:
+            return Describe(m_show.Key(row.key, row.flag, row.at));
         case kWalk: {
             orv::WorkerMail mail;
             mail.walk = orv::WalkResult{m_walk, row.entries, row.flag};
@@ -95,6 +104,7 @@ public:
             orv::DealResult result;
             result.generation = job.generation;
             result.redo = job.redo;
+            result.browse = job.browse;
             // No pixels: the slide stands for its path by its text.
             for (const orv::SlideJob& slide : job.slides) {
                 std::unique_ptr<CDibImage> picture;
@@ -145,7 +155,7 @@ public:
             case ShowCommand::Kind::Prepare:
                 m_asked.push_back(c.deal);
                 m_jobs.push_back(c.deal);
-                text += c.deal.redo ? "redo" : "prepare";
+                text += c.deal.browse ? "browse" : c.deal.redo ? "redo" : "prepare";
                 for (const orv::SlideJob& slide : c.deal.slides)
                     text += " " + slide.path;
                 break;
@@ -181,6 +191,12 @@ public:
                 break;
             case ShowCommand::Kind::ForgetScreens:
                 text += "forget screens";
+                break;
+            case ShowCommand::Kind::HidePicture:
+                text += "hide " + c.path;
+                break;
+            case ShowCommand::Kind::PauseMark:
+                text += c.paused ? "pause mark" : "no pause mark";
                 break;
             case ShowCommand::Kind::MoveSlides:
                 text += "move";
@@ -578,4 +594,210 @@ TEST(ShowController, TurningPanAndZoomOnMovesTheSlidesOnShowOnceTheirNewDecodeCu
               1.0);
     EXPECT_NEAR(frames[3].framings[0].source.left, cut.left, 1e-9);
     EXPECT_NEAR(frames[3].framings[0].source.right, cut.right, 1e-9);
+}
+
+// The browsing keys, full screen, sorted, without fades: one step at a time, through what this
+// run has shown and on to new pictures; a held key at a calm pace.
+TEST(ShowControllerKeys, StepsWalkTheHistoryOneAtATime) {
+    using K = orv::BrowseKey;
+    Show show(S::Keys{}, false);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"before the first picture no key steps", S::kKey, "", {}, false, 0, {}, K::Next},
+        {"nor back", S::kKey, "", {}, false, 0, {}, K::Back},
+        {"found", S::kWalk, "prepare a", {"a", "b", "c", "d"}, true},
+        {"the first", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"back past the start of the history: nothing", S::kKey, "", {}, false, 100, {}, K::Back},
+        {"the next ready", S::kAnswer, ""},
+        {"Right: the next at once, with a whole delay",
+         S::kKey,
+         "timer off, present b, prepare c, timer 10000",
+         {},
+         false,
+         200,
+         {},
+         K::Next},
+        {"Right again before its deal is ready: it waits", S::kKey, "timer off", {}, false, 300, {}, K::Next},
+        {"a third press while one waits adds nothing", S::kKey, "", {}, false, 400, {}, K::Next},
+        {"nor does Left", S::kKey, "", {}, false, 500, {}, K::Back},
+        {"the waiting step takes its deal", S::kAnswer, "present c, prepare d, timer 10000"},
+        {"Left: the deal before is decoded again",
+         S::kKey,
+         "timer off, browse b",
+         {},
+         false,
+         600,
+         {},
+         K::Back},
+        {"a tick on its way meanwhile is let go", S::kTick, ""},
+        {"the deal ahead arrives and waits", S::kAnswer, ""},
+        {"the step back shows", S::kAnswer, "present b, timer 10000"},
+        {"back once more", S::kKey, "timer off, browse a", {}, false, 700, {}, K::Back},
+        {"shown", S::kAnswer, "present a, timer 10000"},
+        {"at the start of the history", S::kKey, "", {}, false, 800, {}, K::Back},
+        {"Right walks forward through the history first",
+         S::kKey,
+         "timer off, browse b",
+         {},
+         false,
+         900,
+         {},
+         K::Next},
+        {"shown", S::kAnswer, "present b, timer 10000"},
+        {"and so does the timer", S::kTick, "timer off, browse c"},
+        {"shown", S::kAnswer, "present c, timer 10000"},
+        {"past the history: the deal ahead",
+         S::kKey,
+         "timer off, present d, prepare a, timer 10000",
+         {},
+         false,
+         1000,
+         {},
+         K::Next},
+        {"a held key's repeat inside 400 ms: nothing", S::kKey, "", {}, true, 1300, {}, K::Next},
+        {"the deal ahead ready", S::kAnswer, ""},
+        {"a repeat 400 ms after the last step steps",
+         S::kKey,
+         "timer off, present a, prepare b, timer 10000",
+         {},
+         true,
+         1400,
+         {},
+         K::Next},
+        {"a repeat while the next waits for its deal", S::kKey, "timer off", {}, true, 1800, {}, K::Next},
+        {"repeats pile up nothing behind it", S::kKey, "", {}, true, 2200, {}, K::Next},
+        {"and one step came of them", S::kAnswer, "present b, prepare c, timer 10000"},
+    });
+}
+
+// Space holds the show and H hides; with fades on, a step fades in as a tick's would, a key
+// during a fade ends it, and a hidden picture goes at once.
+TEST(ShowControllerKeys, PauseHideAndKeysDuringAFade) {
+    using K = orv::BrowseKey;
+    Show show(S::Keys{}, true);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"H before the first picture: nothing", S::kKey, "", {}, false, 0, {}, K::Hide},
+        {"found", S::kWalk, "prepare a", {"a", "b", "c"}, true},
+        {"the first", S::kAnswer, "present a fading, prepare b, timer 10000"},
+        {"cut", S::kFadeBegan, "", {}, false, 0},
+        {"Space: the timer holds and the sign shows",
+         S::kKey,
+         "timer off, pause mark",
+         {},
+         false,
+         100,
+         {},
+         K::Pause},
+        {"a tick on its way is let go", S::kTick, ""},
+        {"a held Space does not switch back", S::kKey, "", {}, true, 200, {}, K::Pause},
+        {"ready", S::kAnswer, ""},
+        {"Right while paused: the next comes, the timer stays off",
+         S::kKey,
+         "timer off, present b fading, prepare c, timer off",
+         {},
+         false,
+         300,
+         {},
+         K::Next},
+        {"its fade begins", S::kFadeBegan, "frame 4, next frame at 1001", {}, true, 1000},
+        {"Space again: the show goes on with a whole delay",
+         S::kKey,
+         "no pause mark, timer 10000",
+         {},
+         false,
+         1010,
+         {},
+         K::Pause},
+        {"Right during the fade, nothing ready: the fade ends and the step waits",
+         S::kKey,
+         "timer off, no frames, end fade",
+         {},
+         false,
+         1020,
+         {},
+         K::Next},
+        {"the step takes its deal", S::kAnswer, "present c fading, prepare a, timer 10000"},
+        {"its fade begins", S::kFadeBegan, "frame 4, next frame at 2001", {}, true, 2000},
+        {"ready", S::kAnswer, ""},
+        {"H during the fade: hidden, and the next cuts in",
+         S::kKey,
+         "hide c, timer off, no frames, end fade, present a, prepare b, timer 10000",
+         {},
+         false,
+         2100,
+         {},
+         K::Hide},
+        {"Left passes the hidden picture over", S::kKey, "timer off, browse b", {}, false, 2600, {}, K::Back},
+        {"the deal ahead", S::kAnswer, ""},
+        {"b again", S::kAnswer, "present b fading, timer 10000"},
+        {"H in the history: the deal ahead held it too; the history's next deal cuts in",
+         S::kKey,
+         "hide b, prepare a, timer off, browse a",
+         {},
+         false,
+         3100,
+         {},
+         K::Hide},
+        {"the deal ahead again", S::kAnswer, ""},
+        {"shown", S::kAnswer, "present a, timer 10000"},
+        {"H on the last picture: the deal ahead held it; the screen goes black",
+         S::kKey,
+         "hide a, present , timer off",
+         {},
+         false,
+         3600,
+         {},
+         K::Hide},
+        {"and says nothing: the timer waits for a deal that never comes", S::kTick, ""},
+        {"a walk that finds the hidden ones again keeps them out", S::kFolder, "walk 2"},
+        {"found", S::kWalk, "", {"a", "b", "c"}, true},
+    });
+}
+
+// Space stops the drifts where they stand, and they go on from there: the drifts' clock leaves
+// the paused time out.
+TEST(ShowControllerKeys, PauseStopsTheDriftsWhereTheyStand) {
+    using K = orv::BrowseKey;
+    Show show(false, false, true, true);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"found", S::kWalk, "prepare a", {"a", "b"}, true},
+        {"cut in", S::kAnswer, "present a, prepare b, timer 10000"},
+        {"moving from the hand-over",
+         S::kFadeBegan,
+         "moving frame 255 of 0+1, next frame at 0",
+         {},
+         false,
+         0},
+        {"a second on", S::kFrame, "moving frame 255 of 0+1, next frame at 1000", {}, false, 1000},
+        {"Space: no more frames", S::kKey, "timer off, no frames, pause mark", {}, false, 1000, {}, K::Pause},
+        {"a frame asked for before: drawn where the drift stands, and no next",
+         S::kFrame,
+         "moving frame 255 of 0+1",
+         {},
+         false,
+         3000},
+        {"Space again: frames from now",
+         S::kKey,
+         "no pause mark, timer 10000, next frame at 5000",
+         {},
+         false,
+         5000,
+         {},
+         K::Pause},
+        {"the first frame after the pause",
+         S::kFrame,
+         "moving frame 255 of 0+1, next frame at 5000",
+         {},
+         false,
+         5000},
+        {"and on", S::kFrame, "moving frame 255 of 0+1, next frame at 6000", {}, false, 6000},
+    });
+    const std::vector<Show::Frame>& frames = show.Frames();
+    ASSERT_EQ(frames.size(), 5u);
+    const orv::FrameRect atPause = frames[1].framings[0].source;
+    EXPECT_TRUE(frames[2].framings[0].source == atPause) << "moved while paused";
+    EXPECT_TRUE(frames[3].framings[0].source == atPause) << "jumped over the paused time";
+    EXPECT_FALSE(frames[4].framings[0].source == atPause) << "stands still after the pause";
 }

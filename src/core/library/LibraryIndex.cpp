@@ -697,6 +697,27 @@ bool LibraryIndex::SetHidden(const std::string& path, bool hidden) {
     return set.Bind(1, *id).Bind(2, name).Bind(3, hidden ? 1 : 0).Run() && sqlite3_changes(m_db) == 1;
 }
 
+bool LibraryIndex::ClearHidden() {
+    Stmt clear(m_db, "UPDATE picture SET hidden = 0 WHERE hidden <> 0");
+    return clear.Run();
+}
+
+std::vector<std::string> LibraryIndex::HiddenPaths() {
+    std::vector<std::string> paths;
+    Stmt get(m_db,
+             "SELECT f.path, p.name FROM picture p JOIN folder f ON f.id = p.folder WHERE p.hidden <> 0");
+    int rc;
+    while ((rc = get.Step()) == SQLITE_ROW)
+        paths.push_back(get.Text(0) + '\\' + get.Text(1));
+    if (rc != SQLITE_DONE) paths.clear();
+    return paths;
+}
+
+int64_t LibraryIndex::HiddenCount() {
+    Stmt count(m_db, "SELECT count(*) FROM picture WHERE hidden <> 0");
+    return count.Step() == SQLITE_ROW ? count.Int(0) : 0;
+}
+
 bool LibraryIndex::StoreFacts(const std::string& path, const PictureFacts& facts) {
     std::string folder, name;
     if (!SplitPath(path, folder, name)) return false;

@@ -104,7 +104,16 @@ public:
 
     // A picture that has gone from the disk: dropped from the index and the cycle.
     bool Forget(const std::string& path);
+    // A hidden picture stays in the index (so a later walk does not bring it back as new) and is
+    // never dealt until ClearHidden; one deleted from the disk goes with its flag.
     bool SetHidden(const std::string& path, bool hidden);
+    // Every hidden picture shows again. False on an error (another process kept the file busy
+    // past the time-out).
+    bool ClearHidden();
+    // The hidden pictures' paths, for a walk that feeds the show's own list (the index does not
+    // cover its folders yet); empty on an error.
+    std::vector<std::string> HiddenPaths();
+    int64_t HiddenCount();
     bool StoreFacts(const std::string& path, const PictureFacts& facts);
     std::optional<PictureFacts> Facts(const std::string& path);
 

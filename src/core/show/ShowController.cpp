@@ -1,5 +1,6 @@
 #include "core/show/ShowController.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/show/Caption.h"
@@ -41,6 +42,29 @@ Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary) const {
     return CaptionBoxSize(text, m_preview, area.Width(), primary.cx);
 }
 
+std::optional<BrowseKey> BrowseKeyOf(uint32_t virtualKey) {
+    switch (virtualKey) {
+    case 0x27:  // VK_RIGHT
+    case 0x22:  // VK_NEXT, Page Down
+        return BrowseKey::Next;
+    case 0x25:  // VK_LEFT
+    case 0x21:  // VK_PRIOR, Page Up
+        return BrowseKey::Back;
+    case 0x20:  // VK_SPACE
+        return BrowseKey::Pause;
+    case 0x48:  // 'H'
+        return BrowseKey::Hide;
+    default:
+        return std::nullopt;
+    }
+}
+
+Rect PauseMarkRect(const Rect& area) {
+    const int32_t side = std::clamp(area.Height() / 20, 16, 64);
+    const int32_t margin = side / 2;
+    return Rect{area.right - margin - side, area.top + margin, area.right - margin, area.top + margin + side};
+}
+
 ShowController::ShowController(bool preview, const SettingsRecord& settings, ShowSequence::DrawFn draw)
     : m_stage(preview), m_settings(settings), m_sequence(std::move(draw)) {}
 
@@ -64,6 +88,8 @@ void ShowController::StartWalk(ShowCommands& out, bool fromFirst) {
     m_ahead.Drop();
     m_dealPaths.clear();
     m_prepared.clear();
+    // A step of the keys asked under the old generation would be dropped on arrival: asked again.
+    if (m_browseAsked) AskBrowse(out);
     ShowCommand command(ShowCommand::Kind::StartWalk);
     WalkFolders folders =
         WalkFoldersOf(m_settings.folder, m_settings.moreFolders, m_settings.excludedFolders);
@@ -80,16 +106,28 @@ void ShowController::StartWalk(ShowCommands& out, bool fromFirst) {
 
 ShowCommands ShowController::Tick() {
     ShowCommands out;
+    // Paused, or a step of the keys waiting for its picture: the timer is off, and a tick already
+    // on its way is let go.
+    if (m_paused || m_browseAsked) return out;
     // A tick during a fade ends it at once, whether or not the next deal is ready.
     EndFade(out);
+    // After the keys went back, the show walks forward through what it showed before new
+    // pictures come.
+    if (const std::optional<size_t> target = HistoryStep(1)) {
+        BrowseTo(*target, false, out);
+        return out;
+    }
     m_ahead.Tick();
     HandOver(out);
     return out;
 }
 
-void ShowController::HandOver(ShowCommands& out) {
+void ShowController::HandOver(ShowCommands& out, bool cut) {
     if (m_ahead.TakeHandOver()) {
         m_shownPaths = std::move(m_dealPaths);
+        m_history.push_back(m_shownPaths);
+        if (m_history.size() > kBrowseHistory) m_history.pop_front();
+        m_historyAt = m_history.size() - 1;
         m_dealPaths.clear();
         m_shownUnrecorded = true;
         // A redo of the slides that were on show is of no use any more.
@@ -98,7 +136,8 @@ void ShowController::HandOver(ShowCommands& out) {
         ShowCommand present(ShowCommand::Kind::Present);
         present.slides = std::move(m_prepared);
         m_prepared.clear();
-        present.fade = present.keepScreens = FadeLength() > 0;
+        present.keepScreens = FadeLength() > 0;
+        present.fade = present.keepScreens && !cut;
         PlanMotions(present.slides, present.fade, false);
         out.push_back(std::move(present));
         RequestNextDeal(out);
@@ -115,6 +154,11 @@ void ShowController::HandOver(ShowCommands& out) {
 
 void ShowController::ArmSlideTimer(ShowCommands& out) {
     m_timerHeld = false;
+    // Paused: the timer stays off until the show goes on.
+    if (m_paused) {
+        out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+        return;
+    }
     ShowCommand arm(ShowCommand::Kind::ArmSlideTimer);
     arm.delayMs = m_settings.delay * 1000u;
     out.push_back(std::move(arm));
@@ -191,7 +235,12 @@ void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
     if (!m_working) return;
     m_ahead.Drop();
     m_prepared.clear();
-    if (redoShown && !m_shownPaths.empty()) {
+    if (m_browseAsked) {
+        // A step of the keys replaces the slides on show anyway: it is decoded for the new desk
+        // and settings instead of them.
+        m_browseAreas = m_stage.SlideAreas(m_desk);
+        AskBrowse(out);
+    } else if (redoShown && !m_shownPaths.empty()) {
         // Asked first, so the worker decodes the slides on show before the next deal.
         m_redoAreas = m_stage.SlideAreas(m_desk);
         if (m_redoAreas.size() == m_shownPaths.size()) {
@@ -217,8 +266,13 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
     bool lost = false;
     for (DealResult& deal : mail.deals) {
         if (deal.redo) {
+            if (deal.generation != m_ahead.Generation()) continue;
+            if (deal.browse) {
+                if (m_browseAsked) PresentBrowse(deal, out);
+                continue;
+            }
             // Stale, or the show moved on meanwhile: dropped.
-            if (!m_redoAsked || deal.generation != m_ahead.Generation()) continue;
+            if (!m_redoAsked) continue;
             m_redoAsked = false;
             // The same pictures at their new size: a cut, not a fade into themselves, and each
             // caption box where it stood.
@@ -236,6 +290,11 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             // What the index chose: the paths the slides on show are decoded again from.
             // (A deal the list chose before the index took over keeps its own.)
             if (!deal.paths.empty()) m_dealPaths = std::move(deal.paths);
+            if (HoldsHidden(m_dealPaths)) {
+                // Chosen before the picture was hidden: asked for again, which passes it over.
+                DropDealAhead(out);
+                continue;
+            }
             m_prepared = SlidesFrom(deal, m_dealAreas);
             HandOver(out);
         }
@@ -249,7 +308,11 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             // From here on the index deals; a deal the list asked for still counts.
             m_sequence.UseIndex();
         } else {
-            m_sequence.Append(std::move(mail.walk.entries));
+            std::vector<std::string>& entries = mail.walk.entries;
+            entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                         [this](const std::string& e) { return m_hidden.count(e) != 0; }),
+                          entries.end());
+            m_sequence.Append(std::move(entries));
             if (mail.walk.ended) m_sequence.EndWalk();
         }
         RequestNextDeal(out);
@@ -262,7 +325,8 @@ ShowCommands ShowController::SettingChanged(SettingId id, const SettingsRecord& 
     m_settings = settings;
     // The delay only paces the timer and fades only change how the next hand-over looks; a change
     // of the list reaches the controller as FolderChanged.
-    if (id == SettingId::DelayBetweenPictures || id == SettingId::FadeBetweenPictures || RowOf(id).lists)
+    if (id == SettingId::DelayBetweenPictures || id == SettingId::FadeBetweenPictures ||
+        id == SettingId::BrowseKeys || RowOf(id).lists)
         return out;
     // A fade's two screens are drawn one way or the other throughout: turning the drift on or off
     // ends a running one where it stands.
@@ -309,7 +373,7 @@ uint32_t ShowController::FadeLength() const {
 ShowCommands ShowController::FadeBegan(bool began, double nowMs) {
     // The slides just handed over start their drifts now, fade or cut.
     if (!m_onShow.timed) {
-        m_onShow.shownAtMs = nowMs;
+        m_onShow.shownAtMs = MotionNow(nowMs);
         m_onShow.timed = true;
     }
     if (!began) return Moving() ? MotionFrame(nowMs) : ShowCommands{};
@@ -438,14 +502,192 @@ ShowCommands ShowController::MotionFrame(double nowMs) {
     }
     ShowCommand draw(ShowCommand::Kind::DrawMotionFrame);
     draw.weight = weight;
-    draw.framings = FramingsAt(m_onShow, nowMs);
-    if (m_fading) draw.oldFramings = FramingsAt(m_leaving, nowMs);
+    draw.framings = FramingsAt(m_onShow, MotionNow(nowMs));
+    if (m_fading) draw.oldFramings = FramingsAt(m_leaving, MotionNow(nowMs));
     out.push_back(std::move(draw));
+    // Paused: the drifts stand where they are once a fade is over.
+    if (m_paused && !m_fading) return out;
     // Every refresh: nothing on screen stands still.
     ShowCommand want(ShowCommand::Kind::WantFrame);
     want.atMs = nowMs;
     out.push_back(std::move(want));
     return out;
+}
+
+// ---- Browsing keys ------------------------------------------------------------------------
+
+ShowCommands ShowController::Key(BrowseKey key, bool repeat, double nowMs) {
+    ShowCommands out;
+    if (!TakesKeys() || !m_started) return out;
+    if (key == BrowseKey::Pause) {
+        // Only a fresh press: a held Space would switch the show on and off at the repeat rate.
+        if (!repeat) {
+            if (m_paused)
+                Resume(nowMs, out);
+            else
+                Pause(nowMs, out);
+        }
+        return out;
+    }
+    // One step at a time: a key that comes while one waits for its picture (or before the first
+    // picture) does nothing, so a held key never queues a flood of changes.
+    if (StepWaiting()) return out;
+    // A held key steps at a calm pace; H never repeats, since each press hides a picture for good.
+    if (repeat && (key == BrowseKey::Hide || (m_stepped && nowMs - m_lastStepMs < kBrowseRepeatMs)))
+        return out;
+    switch (key) {
+    case BrowseKey::Next:
+        if (const std::optional<size_t> target = HistoryStep(1))
+            BrowseTo(*target, false, out);
+        else
+            StepToNewDeal(false, out);
+        break;
+    case BrowseKey::Back:
+        if (const std::optional<size_t> target = HistoryStep(-1)) BrowseTo(*target, false, out);
+        break;
+    case BrowseKey::Hide:
+        Hide(out);
+        break;
+    case BrowseKey::Pause:
+        break;
+    }
+    if (!out.empty()) {
+        m_lastStepMs = nowMs;
+        m_stepped = true;
+    }
+    return out;
+}
+
+void ShowController::DropDealAhead(ShowCommands& out) {
+    m_ahead.Drop();
+    m_prepared.clear();
+    m_dealPaths.clear();
+    // A step of the keys asked under the old generation would be dropped on arrival: asked again.
+    if (m_browseAsked) AskBrowse(out);
+    RequestNextDeal(out);
+}
+
+bool ShowController::HoldsHidden(const std::vector<std::string>& paths) const {
+    if (m_hidden.empty()) return false;
+    return std::any_of(paths.begin(), paths.end(),
+                       [this](const std::string& p) { return m_hidden.count(p) != 0; });
+}
+
+std::optional<size_t> ShowController::HistoryStep(int direction) const {
+    if (m_history.empty()) return std::nullopt;
+    size_t at = m_historyAt;
+    for (;;) {
+        if (direction < 0 ? at == 0 : at + 1 >= m_history.size()) return std::nullopt;
+        at = direction < 0 ? at - 1 : at + 1;
+        if (!HoldsHidden(m_history[at])) return at;
+    }
+}
+
+void ShowController::StepToNewDeal(bool cut, ShowCommands& out) {
+    // The step's picture gets its whole delay: the timer waits for its hand-over, which starts it.
+    out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+    m_timerHeld = true;
+    EndFade(out);
+    m_ahead.Tick();
+    HandOver(out, cut);
+}
+
+void ShowController::BrowseTo(size_t target, bool cut, ShowCommands& out) {
+    if (!m_working) return;
+    m_browseAsked = true;
+    m_browseTarget = target;
+    m_browseCut = cut;
+    m_browsePaths = m_history[target];
+    m_browseAreas = m_stage.SlideAreas(m_desk);
+    // The slides on show are about to go: a redo of them is of no use.
+    m_redoAsked = false;
+    out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+    m_timerHeld = true;
+    AskBrowse(out);
+}
+
+void ShowController::AskBrowse(ShowCommands& out) {
+    ShowCommand prepare(ShowCommand::Kind::Prepare);
+    prepare.deal = MakeJob(m_browsePaths, m_browseAreas, true);
+    prepare.deal.browse = true;
+    out.push_back(std::move(prepare));
+}
+
+void ShowController::PresentBrowse(DealResult& deal, ShowCommands& out) {
+    m_browseAsked = false;
+    m_historyAt = m_browseTarget;
+    m_shownPaths = m_browsePaths;
+    EndFade(out);
+    ShowCommand present(ShowCommand::Kind::Present);
+    present.slides = SlidesFrom(deal, m_browseAreas);
+    present.keepScreens = FadeLength() > 0;
+    present.fade = present.keepScreens && !m_browseCut;
+    PlanMotions(present.slides, present.fade, false);
+    out.push_back(std::move(present));
+    if (m_timerHeld && m_ahead.DueTicks() == 0) ArmSlideTimer(out);
+}
+
+void ShowController::Hide(ShowCommands& out) {
+    if (m_shownPaths.empty() || m_shownPaths.front().empty()) return;
+    // The first monitor's picture (the primary's): the one a single screen shows.
+    const std::string path = m_shownPaths.front();
+    m_hidden.insert(path);
+    ShowCommand hide(ShowCommand::Kind::HidePicture);
+    hide.path = path;
+    out.push_back(std::move(hide));
+    m_sequence.Remove(path);
+    // The deal ahead may hold it too (a small library): asked for again, without it.
+    if (m_working && HoldsHidden(m_dealPaths)) DropDealAhead(out);
+    if (const std::optional<size_t> target = HistoryStep(1)) {
+        BrowseTo(*target, true, out);
+        return;
+    }
+    if (m_ahead.GetState() != DealAhead::State::Ready) {
+        // Nothing ready to take its place: it goes now, and the screen stays black until the
+        // next deal comes (for good when it was the library's last picture, as for an empty
+        // folder).
+        EndFade(out);
+        ShowCommand black(ShowCommand::Kind::Present);
+        for (const Rect& area : m_stage.SlideAreas(m_desk))
+            black.slides.push_back(ShowSlide{area, nullptr, std::string(), BgraPixels()});
+        black.keepScreens = FadeLength() > 0;
+        PlanMotions(black.slides, false, false);
+        out.push_back(std::move(black));
+        m_shownPaths.clear();
+    }
+    StepToNewDeal(true, out);
+}
+
+void ShowController::Pause(double nowMs, ShowCommands& out) {
+    m_paused = true;
+    m_pausedAtMs = nowMs;
+    // A hand-over still due keeps its hold: ArmSlideTimer keeps the timer off while paused.
+    out.push_back(ShowCommand(ShowCommand::Kind::HoldSlideTimer));
+    // A running fade finishes; the drifts stop where they are.
+    if (Moving() && !m_fading) out.push_back(ShowCommand(ShowCommand::Kind::StopFrames));
+    ShowCommand mark(ShowCommand::Kind::PauseMark);
+    mark.paused = true;
+    const std::vector<Rect> areas = m_stage.SlideAreas(m_desk);
+    if (!areas.empty()) mark.areas.push_back(PauseMarkRect(areas.front()));
+    out.push_back(std::move(mark));
+}
+
+void ShowController::Resume(double nowMs, ShowCommands& out) {
+    m_paused = false;
+    if (nowMs > m_pausedAtMs) m_pausedMs += nowMs - m_pausedAtMs;
+    ShowCommand mark(ShowCommand::Kind::PauseMark);
+    mark.paused = false;
+    out.push_back(std::move(mark));
+    // The picture on show gets a whole delay again; a step still waiting starts the timer itself.
+    if (StepWaiting())
+        m_timerHeld = true;
+    else
+        ArmSlideTimer(out);
+    if (Moving() && !m_fading) {
+        ShowCommand want(ShowCommand::Kind::WantFrame);
+        want.atMs = nowMs;
+        out.push_back(std::move(want));
+    }
 }
 
 }  // namespace orv

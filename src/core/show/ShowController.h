@@ -8,7 +8,10 @@
 // window's thread; what it asks of the worker and what comes back are plain data (ShowJobs.h).
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +70,23 @@ private:
     bool m_preview;
 };
 
+// The keys that steer the full-screen show when BrowseKeys is on; every other key closes it.
+enum class BrowseKey {
+    Next,   // Right, Page Down: the next picture at once
+    Back,   // Left, Page Up: the picture before, as far back as this run has gone
+    Pause,  // Space: the show holds, and goes on at the next press
+    Hide,   // H: the picture goes, and never shows again
+};
+// The browsing key a Win32 virtual-key code stands for; none for any other key.
+std::optional<BrowseKey> BrowseKeyOf(uint32_t virtualKey);
+// A held key repeats: at most one step this often (the system repeats some 30 times a second).
+inline constexpr double kBrowseRepeatMs = 400;
+// How many deals back the keys can go: only paths are kept, so a long run costs little.
+inline constexpr size_t kBrowseHistory = 256;
+// Where the pause sign goes in a slide's area: a small square in its top right corner, large
+// enough to read on any monitor, small enough to leave the picture alone.
+Rect PauseMarkRect(const Rect& area);
+
 // One monitor's slide as it goes on screen.
 struct ShowSlide {
     Rect area;                           // desk coordinates
@@ -100,6 +120,8 @@ struct ShowCommand {
         HoldSlideTimer,   // timer 1 off (stopped, or waiting for its deal)
         ForgetScreens,    // screens kept from the last fade no longer match what would be drawn
         MoveSlides,       // areas: the slides on show take these areas (a preview resized)
+        HidePicture,      // path: the index keeps it hidden from now on (the worker's job)
+        PauseMark,        // paused: the pause sign shows (in areas[0], desk coordinates) or goes
     };
     explicit ShowCommand(Kind k) : kind(k) {}
 
@@ -116,6 +138,8 @@ struct ShowCommand {
     uint32_t delayMs = 0;
     std::vector<SlideFraming> framings;
     std::vector<SlideFraming> oldFramings;
+    std::string path;
+    bool paused = false;
 };
 using ShowCommands = std::vector<ShowCommand>;
 
@@ -167,8 +191,18 @@ public:
     // The window changed under the fade (its size or place): the fade ends where it is.
     ShowCommands FadeBroken();
 
+    // Whether keys steer this show (BrowseKeys on, full screen): otherwise every key closes it.
+    bool TakesKeys() const { return m_settings.browseKeys != 0 && !m_stage.Preview(); }
+    // A browsing key went down at nowMs (repeat: the system's auto-repeat of a held key). One step
+    // waits at a time: a key that comes while a step waits for its picture (or before the first
+    // picture) does nothing, and a held key steps at most every kBrowseRepeatMs. A step during a
+    // fade ends it, and the step's picture fades in as a tick's would (Hide cuts).
+    ShowCommands Key(BrowseKey key, bool repeat, double nowMs);
+    bool Paused() const { return m_paused; }
+
 private:
-    void HandOver(ShowCommands& out);
+    // cut: the deal goes on screen without a fade (a hidden picture goes at once).
+    void HandOver(ShowCommands& out, bool cut = false);
     void RequestNextDeal(ShowCommands& out);
     void PrepareAgain(bool redoShown, ShowCommands& out);
     // fromFirst: the list changed under a running show, whose sorted order starts again at the
@@ -192,6 +226,24 @@ private:
     void PlanMotions(const std::vector<ShowSlide>& slides, bool fading, bool samePictures);
     std::vector<SlideFraming> FramingsAt(const ScreenMotion& screen, double nowMs) const;
     ShowCommands MotionFrame(double nowMs);
+    // The drifts' clock: the window's, less the time the show stood paused.
+    double MotionNow(double nowMs) const { return (m_paused ? m_pausedAtMs : nowMs) - m_pausedMs; }
+
+    // Browsing.
+    bool StepWaiting() const { return m_browseAsked || m_ahead.DueTicks() > 0; }
+    // The deal of the history the next step in this direction shows, passing over deals that hold a
+    // hidden picture; none past either end.
+    std::optional<size_t> HistoryStep(int direction) const;
+    void StepToNewDeal(bool cut, ShowCommands& out);
+    void BrowseTo(size_t target, bool cut, ShowCommands& out);
+    void AskBrowse(ShowCommands& out);
+    void PresentBrowse(DealResult& deal, ShowCommands& out);
+    void Hide(ShowCommands& out);
+    void Pause(double nowMs, ShowCommands& out);
+    void Resume(double nowMs, ShowCommands& out);
+    bool HoldsHidden(const std::vector<std::string>& paths) const;
+    // The deal ahead holds a hidden picture: it is dropped and asked for again.
+    void DropDealAhead(ShowCommands& out);
 
     ShowStage m_stage;
     SettingsRecord m_settings;
@@ -220,6 +272,23 @@ private:
     MotionRandom m_motionRandom{0x6F7276616E7461ull};
     ScreenMotion m_onShow;   // the slides on show
     ScreenMotion m_leaving;  // the running fade's old screen
+
+    // What the keys steer: the deals shown in this run (paths per monitor, oldest first) and the
+    // one on show; a step back (or forward again) decodes its deal anew in the redo's place,
+    // leaving the next deal prepared ahead where it is.
+    std::deque<std::vector<std::string>> m_history;
+    size_t m_historyAt = 0;
+    bool m_browseAsked = false;  // a step into the history waits for its decode
+    size_t m_browseTarget = 0;
+    bool m_browseCut = false;
+    std::vector<std::string> m_browsePaths;
+    std::vector<Rect> m_browseAreas;
+    double m_lastStepMs = 0;
+    bool m_stepped = false;  // m_lastStepMs is set
+    bool m_paused = false;
+    double m_pausedAtMs = 0;
+    double m_pausedMs = 0;           // paused time so far, left out of the drifts' clock
+    std::set<std::string> m_hidden;  // hidden in this run, whatever the index made of it
 };
 
 }  // namespace orv

@@ -23,6 +23,7 @@ struct SlideJob {
 struct DealJob {
     uint64_t generation = 0;  // of the settings, monitors and palette mode it was made under
     bool redo = false;        // the slides on show again, after a change; else the next deal
+    bool browse = false;      // with redo: a deal of the history, which a browsing key asked for
     std::vector<SlideJob> slides;
     bool stretch = true;
     bool preview = false;
@@ -76,6 +77,7 @@ struct PreparedSlide {
 struct DealResult {
     uint64_t generation = 0;
     bool redo = false;
+    bool browse = false;
     std::vector<PreparedSlide> slides;
     std::vector<std::string> paths;  // a deal from the index: the pictures it chose, one a slide
     bool indexLost = false;          // the index failed this deal: the show goes on without it

@@ -1,5 +1,6 @@
 #include "core/show/ShowSequence.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "core/show/Monitors.h"
@@ -44,6 +45,21 @@ void ShowSequence::EndWalk() {
         ShufflePictures(m_entries, m_draw);
         m_next = 0;
     }
+}
+
+void ShowSequence::Remove(const std::string& entry) {
+    for (size_t i = 0; i < m_entries.size();) {
+        if (m_entries[i] != entry) {
+            ++i;
+            continue;
+        }
+        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+        if (m_next > i) --m_next;
+        // The random phase's indices of the last deal may name other entries now; it only keeps a
+        // monitor from showing the same picture twice in a row.
+        m_lastDeal.clear();
+    }
+    if (m_next > m_entries.size()) m_next = m_entries.size();
 }
 
 size_t ShowSequence::DrawIndex(size_t count) { return static_cast<size_t>(DrawBelow(m_draw, count)); }

@@ -41,6 +41,8 @@ public:
     bool Indexed() const { return m_indexed; }
 
     const std::vector<std::string>& Entries() const { return m_entries; }
+    // A picture hidden by the user leaves the list; the show goes on where it was.
+    void Remove(const std::string& entry);
 
     // The entries of the next deal, one per monitor in showing order, and the show moves past them.
     // Empty when nothing can be dealt yet: no entry known, or (sorted, during the walk) none past

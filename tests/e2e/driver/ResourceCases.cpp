@@ -99,7 +99,7 @@ const Template kSettings = {
     0,
     0,
     364,
-    238,
+    256,
     "Orvanta Screen Saver",
     {
         {65535, "#130", "Picture &Folder:", 10, 5, 167, 11, 0x50020000},
@@ -133,6 +133,8 @@ const Template kSettings = {
         {1033, "#131", "", 187, 147, 167, 61, 0x50B10101},
         {1034, "#128", "Add...", 250, 213, 50, 14, 0x50010000},
         {1035, "#128", "Remove", 304, 213, 50, 14, 0x50010000},
+        {1022, "#128", "Arrow &Keys Browse Pictures", 10, 238, 167, 11, 0x50010003},
+        {1036, "#128", "Show &Hidden Pictures Again", 254, 236, 100, 14, 0x50010000},
     }};
 
 const Template kAbout = {0x80C800C0,
