@@ -148,6 +148,7 @@ DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std
     job.stretch = m_settings.stretch != 0;
     job.preview = m_stage.Preview();
     job.showCaption = m_settings.showCaption != 0;
+    job.showInfo = m_settings.showInfo != 0;
     job.paletteDisplay = m_desk.paletteDisplay;
     job.zoom = MotionWanted() ? kLargestZoom : 1.0;
     for (size_t i = 0; i < paths.size() && i < areas.size(); ++i)
@@ -208,7 +209,8 @@ std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std:
     std::vector<ShowSlide> slides;
     for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
         slides.push_back(ShowSlide{areas[i], std::move(result.slides[i].picture),
-                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra)});
+                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra),
+                                   std::move(result.slides[i].info)});
     return slides;
 }
 

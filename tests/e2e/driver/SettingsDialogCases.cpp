@@ -338,6 +338,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
                    IDC_SHOW_OTHER})
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
     E2E_EXPECT(!dlg.Checked(IDC_PAN_AND_ZOOM), "pan and zoom shows checked for a fresh user");
+    E2E_EXPECT(!dlg.Checked(IDC_SHOW_INFO), "the date and place box shows checked for a fresh user");
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, sizeof windows);
     E2E_EXPECT(_stricmp(TextOf(dlg.Item(IDC_FOLDER)).c_str(), windows) == 0, "folder box '%s', want '%s'",
@@ -364,6 +365,7 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     dlg.Click(IDC_STRETCH);       // 0 -> 1
     dlg.Click(IDC_RANDOM_ORDER);  // 1 -> 0
     dlg.Click(IDC_PAN_AND_ZOOM);  // default 0 -> 1
+    dlg.Click(IDC_SHOW_INFO);     // default 0 -> 1
     Sync(dlg.hwnd);
     TypeDelay(saver, dlg, "45", "");
     const std::string other = MakeFolder("other");
@@ -382,8 +384,9 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
                other.c_str());
     E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
     E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "pan and zoom not written as the DWORD 1");
+    E2E_EXPECT(ReadDword("DisplayPictureInfo") == 1u, "the date and place box not written as the DWORD 1");
     // The two folder lists too, empty: every setting exists after OK.
-    E2E_EXPECT(ConfigValueCount() == 12, "%d values in the key, want 12", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 13, "%d values in the key, want 13", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -778,7 +781,7 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 12, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 13, "%d values written", ConfigValueCount());
 }
 
 namespace {
