@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../../../src/resources/resource.h"
 #include "Driver.h"
 
 using namespace e2e;
@@ -209,4 +210,45 @@ E2E_CASE(info_line_over_moving_picture) {
         for (int x = corner.left; x < corner.right; ++x)
             if ((first.At(x, y) == kInfoText) != (later.At(x, y) == kInfoText)) ++moved;
     E2E_EXPECT(moved == 0, "%d of the line's pixels moved with the picture", moved);
+}
+
+E2E_CASE(info_box_shows_the_line_in_the_preview) {
+    // The dialog's preview follows box 1021: the line shows in miniature as a light bar in the
+    // preview's bottom left corner (no caption), and goes with the box.
+    const std::string folder = MakeFolder("Crete 2019");
+    CopySample("Crete 2019/Grass by the sea.jpg", folder + "\\Grass by the sea.jpg");
+    Settings::WritePlainShow(folder);
+    Saver saver("/c");
+    HWND dlg = saver.WaitWindow("#32770");
+    E2E_REQUIRE(dlg, "the settings dialog did not show");
+    HWND preview = nullptr;
+    EnumChildWindows(
+        dlg,
+        [](HWND h, LPARAM p) -> BOOL {
+            char cls[64] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&preview));
+    E2E_REQUIRE(preview, "the dialog has no preview window");
+    RECT r;
+    GetClientRect(preview, &r);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const COLORREF kBar = RGB(192, 192, 192);  // the stock light grey brush
+    const RECT lowerLeft{r.left, (r.top + r.bottom) / 2, (r.left + r.right) / 2, r.bottom};
+    E2E_REQUIRE(
+        WaitUntil([&] { return ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2) != RGB(0, 0, 0); },
+                  8000),
+        "the preview shows no picture");
+    E2E_EXPECT(WaitStill(r).Count(kBar) == 0, "a light bar in the preview with the box off");
+    PostMessageA(GetDlgItem(dlg, IDC_SHOW_INFO), BM_CLICK, 0, 0);
+    E2E_EXPECT(WaitUntil([&] { return Capture(lowerLeft).Count(kBar) > 0; }, 8000),
+               "no light bar in the preview's lower left after the box");
+    PostMessageA(GetDlgItem(dlg, IDC_SHOW_INFO), BM_CLICK, 0, 0);
+    E2E_EXPECT(WaitUntil([&] { return Capture(r).Count(kBar) == 0; }, 8000),
+               "the light bar stays after the box is cleared");
+    PostMessageA(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
+    E2E_EXPECT(saver.WaitExit(10000).has_value(), "the dialog did not end after Cancel");
 }
