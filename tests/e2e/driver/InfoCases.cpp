@@ -2,6 +2,7 @@
 // The saver appends each line it makes to the file ORVANTA_INFO_LOG names, so the cases read the
 // exact text there rather than off the screen; the screen shows that the line is drawn, light text
 // in a corner of the slide, clear of the caption box.
+#include <sqlite3.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -251,4 +252,61 @@ E2E_CASE(info_box_shows_the_line_in_the_preview) {
                "the light bar stays after the box is cleared");
     PostMessageA(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
     E2E_EXPECT(saver.WaitExit(10000).has_value(), "the dialog did not end after Cancel");
+}
+
+E2E_CASE(info_facts_are_recorded_in_the_index) {
+    // The date and the position read for the line go into the library index with the picture's
+    // size, so that later showings take them from there.
+    ForgetLibraryIndex();
+    KeepLibraryIndexAcrossStarts();
+    const std::string folder = MakeFolder("Crete 2019");
+    CopySample("Crete 2019/Grass by the sea.jpg", folder + "\\Grass by the sea.jpg");
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 0;
+    s.caption = 0;
+    s.info = 1;
+    s.folder = folder;
+    s.Write();
+    LoggedSaver logged;
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    E2E_REQUIRE(!logged.FirstLine().empty(), "no line was made");
+    char local[MAX_PATH] = "";
+    GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    const std::string file = std::string(local) + "\\Orvanta\\Library.db";
+    long long taken = 0;
+    double lat = 0, lon = 0;
+    int width = 0;
+    // Read beside the saver, as a second process would.
+    const bool stored = WaitUntil(
+        [&] {
+            sqlite3* db = nullptr;
+            bool found = false;
+            if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+                sqlite3_busy_timeout(db, 200);
+                sqlite3_stmt* stmt = nullptr;
+                if (sqlite3_prepare_v2(
+                        db,
+                        "SELECT taken, lat, lon, width FROM picture WHERE name = 'Grass by the sea.jpg' "
+                        "AND taken IS NOT NULL",
+                        -1, &stmt, nullptr) == SQLITE_OK &&
+                    sqlite3_step(stmt) == SQLITE_ROW) {
+                    taken = sqlite3_column_int64(stmt, 0);
+                    lat = sqlite3_column_double(stmt, 1);
+                    lon = sqlite3_column_double(stmt, 2);
+                    width = sqlite3_column_int(stmt, 3);
+                    found = true;
+                }
+                sqlite3_finalize(stmt);
+            }
+            sqlite3_close(db);
+            return found;
+        },
+        10000);
+    E2E_REQUIRE(stored, "the index holds no date for the picture");
+    // 2019:08:12 18:04:31 by the camera's clock, 35 deg 20' 19.32" N, 25 deg 8' 39.12" E, 1680 wide.
+    E2E_EXPECT(taken == 1565633071LL, "taken %lld, want 1565633071", taken);
+    E2E_EXPECT(lat > 35.3386 && lat < 35.3388 && lon > 25.1441 && lon < 25.1443, "position %f, %f", lat, lon);
+    E2E_EXPECT(width == 1680, "width %d, want 1680", width);
 }
