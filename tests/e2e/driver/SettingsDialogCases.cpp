@@ -628,8 +628,9 @@ E2E_CASE(settings_about_box) {
         if (round == 2) {
             RECT d;
             GetWindowRect(dlg.hwnd, &d);
-            SetWindowPos(dlg.hwnd, nullptr, work.left + 15 - (d.right - d.left) / 2, work.top - 120, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER);
+            // (Both ways by the dialog's own size, which grows as boxes join it.)
+            SetWindowPos(dlg.hwnd, nullptr, work.left + 15 - (d.right - d.left) / 2,
+                         work.top + 15 - (d.bottom - d.top) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             Sync(dlg.hwnd);
         }
         dlg.Click(IDC_ABOUT);
