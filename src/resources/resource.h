@@ -15,6 +15,9 @@
 #define IDI_ORVANTA            128
 #define IDC_TRANSPARENT        129
 
+// Binary resources
+#define IDR_TOWNS              130    // RCDATA: the town table (scripts/make-towns)
+
 // Dialogs
 #define IDD_ABOUTBOX           100
 #define IDD_SETTINGS           102
@@ -34,6 +37,7 @@
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
 #define IDC_PAN_AND_ZOOM       1020
+#define IDC_SHOW_INFO          1021   // the date, place and folder line
 #define IDC_BROWSE_KEYS        1022   // check box: the full-screen show's keys browse
 #define IDC_MORE_FOLDERS       1030   // list box: the folders walked after Directory
 #define IDC_ADD_FOLDER         1031

@@ -273,6 +273,7 @@ std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesOf(orv::ShowCommand& command
         slides[i].m_pPicture = std::move(from.picture);
         slides[i].m_strCaption = std::move(from.caption);
         slides[i].m_bgra = std::move(from.bgra);
+        slides[i].m_strInfo = std::move(from.info);
         // The same pictures decoded again after a change of setting: each box stays where it was
         // and no number is drawn for it.
         if (command.keepCaptionPlaces && i < m_slides.size()) {
@@ -335,6 +336,8 @@ void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes, POINT off
         pPicture->Draw(dc, rcPicture, rcSource);
     }
     if (pPicture ? m_bShowCaption : failureBoxes) DrawCaption(dc, slide, rcPicture, rcArea);
+    // After the caption: the line keeps clear of the box where it now stands.
+    DrawInfoLine(dc, slide, rcArea);
 }
 
 void CPictureWnd::DrawFailureBoxes(CDC& dc) {
@@ -623,17 +626,24 @@ void CPictureWnd::DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>
                 renderer.Draw(slide.m_texture, source, target, clip, IFrameRenderer::Filter::kBilinear);
             }
         }
-        // The caption box stands still over the moving picture (a failure's box alone shows).
-        if (slide.m_pPicture ? !m_bShowCaption : slide.m_strCaption.empty()) continue;
-        if (!slide.m_captionTexture) UploadCaption(renderer, slide, rcPicture);
-        if (!slide.m_captionTexture) continue;
-        const RECT& box = slide.m_rcCaptionBox;
-        const orv::RectF whole{0, 0, static_cast<double>(box.right - box.left),
-                               static_cast<double>(box.bottom - box.top)};
-        const orv::RectF at{static_cast<double>(box.left + offset.x), static_cast<double>(box.top + offset.y),
-                            static_cast<double>(box.right + offset.x),
-                            static_cast<double>(box.bottom + offset.y)};
-        renderer.Draw(slide.m_captionTexture, whole, at, clip, IFrameRenderer::Filter::kPoint);
+        // The caption box and the information line stand still over the moving picture (a
+        // failure's box alone shows), each drawn once into a texture; the caption is placed first.
+        const auto drawStill = [&](IFrameRenderer::TextureId texture, const RECT& box) {
+            const orv::RectF whole{0, 0, static_cast<double>(box.right - box.left),
+                                   static_cast<double>(box.bottom - box.top)};
+            const orv::RectF at{
+                static_cast<double>(box.left + offset.x), static_cast<double>(box.top + offset.y),
+                static_cast<double>(box.right + offset.x), static_cast<double>(box.bottom + offset.y)};
+            renderer.Draw(texture, whole, at, clip, IFrameRenderer::Filter::kPoint);
+        };
+        if (slide.m_pPicture ? m_bShowCaption : !slide.m_strCaption.empty()) {
+            if (!slide.m_captionTexture) UploadCaption(renderer, slide, rcPicture);
+            if (slide.m_captionTexture) drawStill(slide.m_captionTexture, slide.m_rcCaptionBox);
+        }
+        if (m_bShowInfo && slide.m_pPicture && !slide.m_strInfo.empty()) {
+            if (!slide.m_infoTexture) UploadInfo(renderer, slide);
+            if (slide.m_infoTexture) drawStill(slide.m_infoTexture, slide.m_rcInfoBox);
+        }
     }
 }
 
@@ -717,16 +727,35 @@ void CPictureWnd::UploadCaption(IFrameRenderer& renderer, CSlide& slide, const R
     slide.m_captionTexture = renderer.Upload(canvas.View());
 }
 
+void CPictureWnd::UploadInfo(IFrameRenderer& renderer, CSlide& slide) {
+    // As the caption's: placed and measured on a scratch canvas in desk coordinates, then drawn
+    // into one of its own size, on its plate (textures have no transparency).
+    CClientDC screen(this);
+    {
+        PixelCanvas scratch(screen, 1, 1);
+        if (!scratch.bits) return;
+        DrawInfoLine(scratch.dc, slide, slide.m_rcArea, true);
+    }
+    const RECT box = slide.m_rcInfoBox;
+    if (box.right <= box.left || box.bottom <= box.top) return;
+    PixelCanvas canvas(screen, box.right - box.left, box.bottom - box.top);
+    if (!canvas.bits) return;
+    ::SetViewportOrgEx(canvas.dc, -box.left, -box.top, nullptr);
+    DrawInfoLine(canvas.dc, slide, slide.m_rcArea, true);
+    slide.m_infoTexture = renderer.Upload(canvas.View());
+}
+
 void CPictureWnd::ReleaseTextures(std::vector<CSlide>& slides) {
     IFrameRenderer* renderer = m_renderers.Current();
     for (CSlide& slide : slides) {
         if (renderer && slide.m_texture) renderer->Release(slide.m_texture);
         if (renderer && slide.m_captionTexture) renderer->Release(slide.m_captionTexture);
+        if (renderer && slide.m_infoTexture) renderer->Release(slide.m_infoTexture);
     }
     ForgetTextures(slides);
 }
 
 void CPictureWnd::ForgetTextures(std::vector<CSlide>& slides) {
     for (CSlide& slide : slides)
-        slide.m_texture = slide.m_captionTexture = 0;
+        slide.m_texture = slide.m_captionTexture = slide.m_infoTexture = 0;
 }

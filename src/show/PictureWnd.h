@@ -43,6 +43,7 @@ public:
     void SetDisplayJPGFiles(BOOL bShow)         { m_bShowJpg = bShow;       OnSettingChanged(orv::SettingId::DisplayJPGFiles); }
     void SetDisplayOtherFiles(BOOL bShow)       { m_bShowOther = bShow;     OnSettingChanged(orv::SettingId::DisplayOtherFiles); }
     void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
+    void SetDisplayPictureInfo(BOOL bShow)      { m_bShowInfo = bShow;      OnSettingChanged(orv::SettingId::DisplayPictureInfo); }
     void SetBrowseKeys(BOOL bBrowse)            { m_bBrowseKeys = bBrowse;  OnSettingChanged(orv::SettingId::BrowseKeys); }
     // clang-format on
     // The folders walked after the folder, and those never walked: plain stores like the above;
@@ -89,6 +90,9 @@ protected:
         IFrameRenderer::TextureId m_captionTexture = 0;
         SIZE m_textureSize{0, 0};
         orv::BgraPixels m_bgra;  // as the worker prepared it; freed once uploaded
+        std::string m_strInfo;   // the information line (UTF-8); empty: none
+        RECT m_rcInfoBox{};      // where DrawInfoLine last put it, desk coordinates
+        IFrameRenderer::TextureId m_infoTexture = 0;
     };
 
     // Draws every slide into dc, in client coordinates. failureBoxes: a slide whose picture failed
@@ -97,6 +101,9 @@ protected:
     // Draws the slide's caption box inside the slide's area; rcPicture and the area are in client
     // coordinates here.
     void DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture, const RECT& rcArea);
+    // Draws the slide's information line in the corner of its area away from the caption box
+    // (drawn first); plate: on a dark plate of its own, for a texture over moving pictures.
+    void DrawInfoLine(CDC& dc, CSlide& slide, const RECT& rcArea, bool plate = false);
     // Called after a setter has stored its value.
     void OnSettingChanged(orv::SettingId id);
     // Where the window shows now, for the controller: its client area and the monitors on the
@@ -132,14 +139,15 @@ protected:
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
+    BOOL m_bShowInfo = FALSE;
     BOOL m_bBrowseKeys = FALSE;
     std::string m_strFolder;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     orv::SettingsFields Fields() {
-        return {m_nDelay,    m_bStretch,    m_bRandomOrder,   m_bShowCaption, m_bFade,
-                m_bShowBmp,  m_bShowJpg,    m_bShowOther,     m_bPanAndZoom,  m_bBrowseKeys,
-                m_strFolder, m_moreFolders, m_excludedFolders};
+        return {m_nDelay,      m_bStretch,  m_bRandomOrder, m_bShowCaption,   m_bFade,
+                m_bShowBmp,    m_bShowJpg,  m_bShowOther,   m_bPanAndZoom,    m_bShowInfo,
+                m_bBrowseKeys, m_strFolder, m_moreFolders,  m_excludedFolders};
     }
     std::vector<CSlide> m_slides;
 
@@ -170,6 +178,7 @@ private:
                           const std::vector<orv::SlideFraming>& framings, POINT offset);
     void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target);
     void UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture);
+    void UploadInfo(IFrameRenderer& renderer, CSlide& slide);
     void ReleaseTextures(std::vector<CSlide>& slides);
     // The renderer that held the textures is gone: they went with it.
     static void ForgetTextures(std::vector<CSlide>& slides);

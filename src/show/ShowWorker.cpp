@@ -25,6 +25,7 @@
 #include "framework/WidePath.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
+#include "show/InfoReader.h"
 #include "show/Win32Directory.h"
 
 namespace {
@@ -197,6 +198,8 @@ struct CShowWorker::State {
     // The worker thread's alone: every picture hidden in this run, kept out of what it hands over
     // whether or not the index took it.
     std::unordered_set<std::string> hidden;
+    // The worker thread's alone: the information line's reader (its country names, as found).
+    CInfoReader info;
 
     // Worker thread, without the lock. The index, opened on first use; null without one.
     orv::LibraryIndex* Index() {
@@ -425,6 +428,7 @@ bool CShowWorker::DealSlides(const DealJob& job, State& state, DealResult& resul
     for (const SlideJob& slide : job.slides) {
         if (state.stop) return false;
         result.slides.push_back(LoadSlide(slide, job));
+        if (job.showInfo) AddInfo(result.slides.back(), slide.path, state);
     }
     return !state.stop;
 }
@@ -505,10 +509,23 @@ bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& re
             slide.path = next->front();
             prepared = LoadSlide(slide, job);
         }
+        if (job.showInfo) AddInfo(prepared, slide.path, state);
         result.paths.push_back(std::move(slide.path));
         result.slides.push_back(std::move(prepared));
     }
     return !state.stop;
+}
+
+void CShowWorker::AddInfo(PreparedSlide& prepared, const std::string& path, State& state) {
+    // Worker thread, without the lock. A failed load shows its failure box alone. The index is
+    // the one the walk opened; a deal never opens it for the line's sake.
+    if (!prepared.picture) return;
+    try {
+        prepared.info = state.info.LineFor(path, prepared.picture->GetWidth(), prepared.picture->GetHeight(),
+                                           state.indexBroken ? nullptr : state.index.get());
+    } catch (const std::bad_alloc&) {
+        prepared.info.clear();
+    }
 }
 
 PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) {

@@ -80,11 +80,13 @@ private:
     struct Walk;
     struct State;
 
-    // Worker thread, all three.
+    // Worker thread, all four.
     static unsigned __stdcall ThreadMain(void* state);
     static void Run(State& state);
     static bool DealSlides(const DealJob& job, State& state, DealResult& result);
     static bool DealFromIndex(const DealJob& job, State& state, DealResult& result);
+    // Worker thread: the information line of a slide that loaded, read with its decode.
+    static void AddInfo(PreparedSlide& prepared, const std::string& path, State& state);
 
     std::shared_ptr<State> m_state;  // null while not running; the thread holds its own reference
     UniqueThread m_thread;

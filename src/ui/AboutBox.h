@@ -1,5 +1,6 @@
 #pragma once
-// The about box: the program's icon and version line, template 100. Opened only by the settings
+// The about box: the program's icon, version line and the credit for the place names (GeoNames,
+// CC BY 4.0), template 100. Opened only by the settings
 // dialog's About button. Win32 only.
 #include "framework/Dialog.h"
 

@@ -32,6 +32,7 @@ public:
     void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
     void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
     void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
+    void SetDisplayPictureInfo(BOOL bShow) override { m_wnd.SetDisplayPictureInfo(bShow); }
     void SetBrowseKeys(BOOL bBrowse) override { m_wnd.SetBrowseKeys(bBrowse); }
     void SetMoreFolders(const std::vector<std::string>& folders) override { m_wnd.SetMoreFolders(folders); }
     void SetExcludedFolders(const std::vector<std::string>& folders) override {
@@ -60,6 +61,7 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
     ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
     ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
+    ON_BN_CLICKED(IDC_SHOW_INFO, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayPictureInfo>)
     ON_BN_CLICKED(IDC_BROWSE_KEYS, &CSettingsDlg::OnSettingEdited<orv::SettingId::BrowseKeys>)
     ON_BN_CLICKED(IDC_ADD_FOLDER, &CSettingsDlg::OnAddFolder)
     ON_BN_CLICKED(IDC_REMOVE_FOLDER, &CSettingsDlg::OnRemoveFolder)

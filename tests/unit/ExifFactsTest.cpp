@@ -204,3 +204,80 @@ TEST(ExifFacts, HostileBlocksReadNothing) {
     EXPECT_FALSE(Parse({'E', 'x', 'i', 'f', 0, 0, 'I', 'I'}).taken.Known());
     EXPECT_FALSE(ExifFactsOf(nullptr, 0).taken.Known());
 }
+
+TEST(ExifFacts, FileHeadsOfEachFormat) {
+    const ExifBuilder le(false), be(true);
+    const std::vector<uint8_t> payload = le.Build(
+        {}, {le.Date(0x9003, "2019:08:12 18:04:31")},
+        {le.Ref(1, 'N'), le.Angle(2, 35, 1, 20, 1, 0, 1), le.Ref(3, 'E'), le.Angle(4, 25, 1, 8, 1, 0, 1)});
+    const std::vector<uint8_t> tiff(payload.begin() + 6, payload.end());  // without "Exif\0\0"
+    const std::vector<uint8_t> bigTiff = [&] {
+        const std::vector<uint8_t> p = be.Build({}, {be.Date(0x9004, "2001:02:03 04:05:06")}, {});
+        return std::vector<uint8_t>(p.begin() + 6, p.end());
+    }();
+    const auto segment = [](uint8_t marker, const std::vector<uint8_t>& body) {
+        std::vector<uint8_t> s = {0xFF, marker, uint8_t((body.size() + 2) >> 8), uint8_t(body.size() + 2)};
+        s.insert(s.end(), body.begin(), body.end());
+        return s;
+    };
+    const auto chunk = [](const char* type, const std::vector<uint8_t>& data) {
+        std::vector<uint8_t> c = {uint8_t(data.size() >> 24), uint8_t(data.size() >> 16),
+                                  uint8_t(data.size() >> 8), uint8_t(data.size())};
+        c.insert(c.end(), type, type + 4);
+        c.insert(c.end(), data.begin(), data.end());
+        c.insert(c.end(), {0, 0, 0, 0});  // the CRC, which the reader does not check
+        return c;
+    };
+    const auto cat = [](std::initializer_list<std::vector<uint8_t>> parts) {
+        std::vector<uint8_t> all;
+        for (const std::vector<uint8_t>& p : parts)
+            all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const std::vector<uint8_t> soi = {0xFF, 0xD8}, sos = {0xFF, 0xDA, 0, 2};
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const std::vector<uint8_t> xmp = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's'};
+    std::vector<uint8_t> cutJpeg = cat({soi, segment(0xE1, payload)});
+    cutJpeg.resize(cutJpeg.size() - 20);  // the GPS values' end cut off
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> head;
+        TakenAt taken;
+        bool position;
+    };
+    const Case cases[] = {
+        {"JPEG, Exif after JFIF and an XMP APP1",
+         cat({soi, segment(0xE0, {'J', 'F', 'I', 'F', 0}), segment(0xE1, xmp), segment(0xE1, payload), sos}),
+         {2019, 8, 12, 18, 4, 31},
+         true},
+        {"JPEG, the Exif block after the scan is not looked for",
+         cat({soi, sos, segment(0xE1, payload)}),
+         {},
+         false},
+        {"JPEG cut inside the GPS values: the date stands", cutJpeg, {2019, 8, 12, 18, 4, 31}, false},
+        {"JPEG with a segment length of 1", cat({soi, {0xFF, 0xE1, 0, 1}, payload}), {}, false},
+        {"TIFF, little-endian", tiff, {2019, 8, 12, 18, 4, 31}, true},
+        {"TIFF, big-endian, digitized only", bigTiff, {2001, 2, 3, 4, 5, 6}, false},
+        {"PNG, eXIf before the pixels",
+         cat({png, chunk("IHDR", std::vector<uint8_t>(13)), chunk("eXIf", tiff), chunk("IDAT", {1})}),
+         {2019, 8, 12, 18, 4, 31},
+         true},
+        {"PNG, eXIf after the pixels is not looked for",
+         cat({png, chunk("IHDR", std::vector<uint8_t>(13)), chunk("IDAT", {1}), chunk("eXIf", tiff)}),
+         {},
+         false},
+        {"PNG whose chunk length runs past the end",
+         cat({png, {0x7F, 0xFF, 0xFF, 0xFF, 'e', 'X', 'I', 'f'}, tiff}),
+         {},
+         false},
+        {"a BMP", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0}, {}, false},
+    };
+    for (const Case& c : cases) {
+        const ExifFacts facts = ExifFactsOfFileHead(c.head.data(), c.head.size());
+        EXPECT_EQ(facts.taken, c.taken) << c.what;
+        EXPECT_EQ(facts.position.known, c.position) << c.what;
+        // Every cut of the head, under the sanitizers: nothing is read past its end.
+        for (size_t n = 0; n < c.head.size(); ++n)
+            ExifFactsOfFileHead(c.head.data(), n);
+    }
+}

@@ -5,7 +5,7 @@
 
 struct SettingsOwner : orv::SettingsRecord {
     orv::SettingsFields Fields() {
-        return {delay,     stretch,    randomOrder, showCaption, fade,        showBmp,        showJpg,
-                showOther, panAndZoom, browseKeys,  folder,      moreFolders, excludedFolders};
+        return {delay,     stretch,    randomOrder, showCaption, fade,   showBmp,     showJpg,
+                showOther, panAndZoom, showInfo,    browseKeys,  folder, moreFolders, excludedFolders};
     }
 };

@@ -112,7 +112,7 @@ public:
                     picture = std::make_unique<CDibImage>();
                     EXPECT_TRUE(picture->Load(m_picture.c_str(), 0));
                 }
-                result.slides.push_back({std::move(picture), slide.path, {}});
+                result.slides.push_back({std::move(picture), slide.path, {}, {}});
             }
             mail.deals.push_back(std::move(result));
             return Describe(m_show.Delivered(std::move(mail)));

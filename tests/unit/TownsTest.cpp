@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 using namespace orv;
@@ -52,9 +53,14 @@ TEST(Towns, RealPlacesByPosition) {
         {64.1466, -21.9426, "Reykjav\xC3\xADk", "IS"},
         {71.29, -156.79, "Barrow", "US"},
         {78.22, 15.65, "Longyearbyen", "SJ"},
-        {-16.5, -179.9, "", "FJ"},  // 79 km from a town across the date line: the country alone
-        {0, -30, "", ""},           // the Atlantic, 500 km from land
-        {23.5, 12.0, "", ""},       // the Sahara, 246 km from a town
+        {-16.5, -179.9, "", "FJ"},           // 79 km from a town across the date line: the country alone
+        {66.3, 179.95, "Egvekinot", "RU"},   // 42 km away, across the date line
+        {66.3, -179.95, "Egvekinot", "RU"},  // the same town from the line's other side
+        {-16.8, 179.99, "", "FJ"},           // 79 km from Labasa, across the line the other way
+        {89.9, 0, "", ""},                   // the North Pole, 1,300 km from Longyearbyen
+        {-89.99, 0, "", ""},                 // the South Pole, 1,350 km from McMurdo Station
+        {0, -30, "", ""},                    // the Atlantic, 500 km from land
+        {23.5, 12.0, "", ""},                // the Sahara, 246 km from a town
         {91, 0, "", ""},
         {0, 181, "", ""},
     };
@@ -63,7 +69,13 @@ TEST(Towns, RealPlacesByPosition) {
         EXPECT_EQ(place.town, c.town) << c.lat << ", " << c.lon;
         EXPECT_EQ(place.country, c.country) << c.lat << ", " << c.lon;
     }
-    EXPECT_TRUE(table.PlaceOf(NAN, 0).country.empty());
+    for (const auto& bad : {std::pair<double, double>{NAN, 0},
+                            {0, NAN},
+                            {INFINITY, 25},
+                            {35, -INFINITY},
+                            {-90.5, 0},
+                            {0, -180.5}})
+        EXPECT_TRUE(table.PlaceOf(bad.first, bad.second).country.empty()) << bad.first << ", " << bad.second;
 }
 
 TEST(Towns, TinyTableDecodesNestedCodes) {

@@ -1,6 +1,8 @@
 #include "core/picture/ExifFacts.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/picture/TiffView.h"
 
@@ -129,11 +131,10 @@ TakenAt ParseExifDate(const char* text, size_t size) {
     return t;
 }
 
-ExifFacts ExifFactsOf(const uint8_t* data, size_t size) {
+namespace {
+
+ExifFacts FactsOf(const TiffView& view, uint32_t first) {
     ExifFacts facts;
-    TiffView view(nullptr, 0, false);
-    uint32_t first = 0;
-    if (!TiffView::OfExif(data, size, view, first)) return facts;
     uint32_t exifDirectory = 0, gpsDirectory = 0;
     view.ForEachEntry(first, [&](const TiffView::Entry& entry) {
         if (entry.tag == kExifDirectoryTag) DirectoryOffset(view, entry, exifDirectory);
@@ -152,6 +153,82 @@ ExifFacts ExifFactsOf(const uint8_t* data, size_t size) {
     }
     if (gpsDirectory != 0) facts.position = PositionOf(view, gpsDirectory);
     return facts;
+}
+
+uint32_t Big32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// The TIFF structure at data (a TIFF file, or a PNG eXIf chunk's data).
+ExifFacts FactsOfTiff(const uint8_t* data, size_t size) {
+    if (!data || size < 8) return {};
+    bool big;
+    if (data[0] == 'I' && data[1] == 'I')
+        big = false;
+    else if (data[0] == 'M' && data[1] == 'M')
+        big = true;
+    else
+        return {};
+    const TiffView view(data, size, big);
+    uint16_t magic = 0;
+    uint32_t first = 0;
+    if (!view.Read16(2, magic) || magic != 42 || !view.Read32(4, first)) return {};
+    return FactsOf(view, first);
+}
+
+}  // namespace
+
+ExifFacts ExifFactsOf(const uint8_t* data, size_t size) {
+    TiffView view(nullptr, 0, false);
+    uint32_t first = 0;
+    if (!TiffView::OfExif(data, size, view, first)) return {};
+    return FactsOf(view, first);
+}
+
+ExifFacts ExifFactsOfFileHead(const uint8_t* data, size_t size) {
+    if (!data || size < 8) return {};
+    if (data[0] == 0xFF && data[1] == 0xD8) {
+        // JPEG: the markers up to the first scan; the first APP1 that is Exif holds the block.
+        size_t at = 2;
+        while (at + 4 <= size) {
+            if (data[at] != 0xFF) return {};
+            const uint8_t marker = data[at + 1];
+            if (marker == 0xFF) {  // fill byte
+                ++at;
+                continue;
+            }
+            if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+                at += 2;
+                continue;
+            }
+            if (marker == 0xDA || marker == 0xD9) return {};
+            const size_t length = (size_t(data[at + 2]) << 8) | data[at + 3];
+            if (length < 2) return {};
+            // A segment cut at the end of what was read is read as far as it goes.
+            const size_t available = std::min(length - 2, size - (at + 4));
+            if (marker == 0xE1 && available >= 6 && std::memcmp(data + at + 4, "Exif\0\0", 6) == 0)
+                return ExifFactsOf(data + at + 4, available);
+            at += 2 + length;
+        }
+        return {};
+    }
+    if ((data[0] == 'I' && data[1] == 'I' && data[2] == 42 && data[3] == 0) ||
+        (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42))
+        return FactsOfTiff(data, size);
+    static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (std::memcmp(data, kPng, 8) == 0) {
+        // PNG: the chunks up to the pixels; eXIf holds a TIFF structure without the Exif prefix.
+        size_t at = 8;
+        while (at + 8 <= size) {
+            const uint32_t length = Big32(data + at);
+            const uint8_t* type = data + at + 4;
+            if (length > size - (at + 8)) return {};  // cut, or not a chunk at all
+            if (std::memcmp(type, "eXIf", 4) == 0) return FactsOfTiff(data + at + 8, length);
+            if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return {};
+            at += size_t(12) + length;
+        }
+    }
+    return {};
 }
 
 }  // namespace orv

@@ -38,6 +38,11 @@ struct ExifFacts {
 // Exif.
 ExifFacts ExifFactsOf(const uint8_t* data, size_t size);
 
+// The facts from the first bytes of a picture file: a JPEG's Exif APP1 segment (a segment cut at
+// the end of what was read is read as far as it goes), a TIFF file's own directories, a PNG's eXIf
+// chunk (before its pixels). Nothing known for any other format, or when the bytes are malformed.
+ExifFacts ExifFactsOfFileHead(const uint8_t* data, size_t size);
+
 // "YYYY:MM:DD HH:MM:SS" (the Exif form; the time may be missing). Absent when malformed, blank,
 // all zeros, or out of range (years 1826 to 2999; the first photograph is from 1826).
 TakenAt ParseExifDate(const char* text, size_t size);

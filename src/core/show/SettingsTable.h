@@ -63,6 +63,7 @@ enum class SettingId {
     DisplayJPGFiles,
     DisplayOtherFiles,
     PanAndZoom,
+    DisplayPictureInfo,
     BrowseKeys,
     Directory,
     MoreFolders,
@@ -88,6 +89,7 @@ inline constexpr SettingRow kSettingRows[] = {
     {SettingId::DisplayJPGFiles, "DisplayJPGFiles", SettingKind::Flag, true},
     {SettingId::DisplayOtherFiles, "DisplayOtherFiles", SettingKind::Flag, true},
     {SettingId::PanAndZoom, "PanAndZoom", SettingKind::Flag, false},
+    {SettingId::DisplayPictureInfo, "DisplayPictureInfo", SettingKind::Flag, false},
     {SettingId::BrowseKeys, "BrowseKeys", SettingKind::Flag, false},
     {SettingId::Directory, "Directory", SettingKind::Folder, true},
     {SettingId::MoreFolders, "MoreFolders", SettingKind::FolderList, true},
@@ -123,6 +125,7 @@ struct SettingsRecord {
     int32_t showJpg = 1;                       // DisplayJPGFiles
     int32_t showOther = 1;                     // DisplayOtherFiles
     int32_t panAndZoom = 0;                    // PanAndZoom
+    int32_t showInfo = 0;                      // DisplayPictureInfo: the date, place and folder line
     int32_t browseKeys = 0;                    // BrowseKeys: the full-screen show's keys browse
     std::string folder;                        // Directory; empty: the Windows directory
     std::vector<std::string> moreFolders;      // MoreFolders, walked after Directory
@@ -140,6 +143,7 @@ struct SettingsFields {
     int32_t& showJpg;
     int32_t& showOther;
     int32_t& panAndZoom;
+    int32_t& showInfo;
     int32_t& browseKeys;
     std::string& folder;
     std::vector<std::string>& moreFolders;
@@ -166,6 +170,7 @@ void ForEachSetting(Visit&& visit, Settings&... settings) {
     VisitSetting<SettingId::DisplayJPGFiles>(visit, settings.showJpg...);
     VisitSetting<SettingId::DisplayOtherFiles>(visit, settings.showOther...);
     VisitSetting<SettingId::PanAndZoom>(visit, settings.panAndZoom...);
+    VisitSetting<SettingId::DisplayPictureInfo>(visit, settings.showInfo...);
     VisitSetting<SettingId::BrowseKeys>(visit, settings.browseKeys...);
     VisitSetting<SettingId::Directory>(visit, settings.folder...);
     VisitSetting<SettingId::MoreFolders>(visit, settings.moreFolders...);

@@ -192,6 +192,7 @@ DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std
     job.stretch = m_settings.stretch != 0;
     job.preview = m_stage.Preview();
     job.showCaption = m_settings.showCaption != 0;
+    job.showInfo = m_settings.showInfo != 0;
     job.paletteDisplay = m_desk.paletteDisplay;
     job.zoom = MotionWanted() ? kLargestZoom : 1.0;
     for (size_t i = 0; i < paths.size() && i < areas.size(); ++i)
@@ -257,7 +258,8 @@ std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std:
     std::vector<ShowSlide> slides;
     for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
         slides.push_back(ShowSlide{areas[i], std::move(result.slides[i].picture),
-                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra)});
+                                   std::move(result.slides[i].caption), std::move(result.slides[i].bgra),
+                                   std::move(result.slides[i].info)});
     return slides;
 }
 
@@ -649,7 +651,7 @@ void ShowController::Hide(ShowCommands& out) {
         EndFade(out);
         ShowCommand black(ShowCommand::Kind::Present);
         for (const Rect& area : m_stage.SlideAreas(m_desk))
-            black.slides.push_back(ShowSlide{area, nullptr, std::string(), BgraPixels()});
+            black.slides.push_back(ShowSlide{area, nullptr, std::string(), BgraPixels(), std::string()});
         black.keepScreens = FadeLength() > 0;
         PlanMotions(black.slides, false, false);
         out.push_back(std::move(black));

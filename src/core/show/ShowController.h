@@ -93,6 +93,7 @@ struct ShowSlide {
     std::unique_ptr<CDibImage> picture;  // null: the load failed, the caption is the failure text
     std::string caption;                 // UTF-8; empty means no box
     BgraPixels bgra;                     // the picture as the worker prepared it for pan and zoom
+    std::string info;                    // UTF-8: the information line; empty: none
 };
 
 // Where one slide's picture goes in a frame: the part of it shown (its own pixels) and where on

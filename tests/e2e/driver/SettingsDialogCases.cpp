@@ -338,6 +338,7 @@ E2E_CASE(settings_fresh_user_reads_without_writing) {
                    IDC_SHOW_OTHER})
         E2E_EXPECT(dlg.Checked(id), "check box %d is not checked", id);
     E2E_EXPECT(!dlg.Checked(IDC_PAN_AND_ZOOM), "pan and zoom shows checked for a fresh user");
+    E2E_EXPECT(!dlg.Checked(IDC_SHOW_INFO), "the date and place box shows checked for a fresh user");
     E2E_EXPECT(!dlg.Checked(IDC_BROWSE_KEYS), "browsing keys show checked for a fresh user");
     E2E_EXPECT(!IsWindowEnabled(dlg.Item(IDC_SHOW_HIDDEN)), "nothing is hidden, yet the button is enabled");
     char windows[MAX_PATH] = "";
@@ -366,6 +367,7 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     dlg.Click(IDC_STRETCH);       // 0 -> 1
     dlg.Click(IDC_RANDOM_ORDER);  // 1 -> 0
     dlg.Click(IDC_PAN_AND_ZOOM);  // default 0 -> 1
+    dlg.Click(IDC_SHOW_INFO);     // default 0 -> 1
     dlg.Click(IDC_BROWSE_KEYS);   // default 0 -> 1
     Sync(dlg.hwnd);
     TypeDelay(saver, dlg, "45", "");
@@ -385,9 +387,10 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
                other.c_str());
     E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
     E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "pan and zoom not written as the DWORD 1");
+    E2E_EXPECT(ReadDword("DisplayPictureInfo") == 1u, "the date and place box not written as the DWORD 1");
     E2E_EXPECT(ReadDword("BrowseKeys") == 1u, "browsing keys not written as the DWORD 1");
     // The two folder lists too, empty: every setting exists after OK.
-    E2E_EXPECT(ConfigValueCount() == 13, "%d values in the key, want 13", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 14, "%d values in the key, want 14", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -629,8 +632,9 @@ E2E_CASE(settings_about_box) {
         if (round == 2) {
             RECT d;
             GetWindowRect(dlg.hwnd, &d);
-            SetWindowPos(dlg.hwnd, nullptr, work.left + 15 - (d.right - d.left) / 2, work.top - 120, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER);
+            // (Both ways by the dialog's own size, which grows as boxes join it.)
+            SetWindowPos(dlg.hwnd, nullptr, work.left + 15 - (d.right - d.left) / 2,
+                         work.top + 15 - (d.bottom - d.top) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             Sync(dlg.hwnd);
         }
         dlg.Click(IDC_ABOUT);
@@ -782,7 +786,7 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 13, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 14, "%d values written", ConfigValueCount());
 }
 
 namespace {
