@@ -13,19 +13,6 @@
 
 namespace orv {
 
-// A sub-pixel rectangle: a framing moves in fractions of a pixel.
-struct RectF {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-    double Width() const { return right - left; }
-    double Height() const { return bottom - top; }
-    friend bool operator==(const RectF& a, const RectF& b) {
-        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-    }
-};
-
 // 32-bit pixels, B G R and an unused byte, top row first; not owned.
 struct BgraView {
     const uint32_t* pixels = nullptr;

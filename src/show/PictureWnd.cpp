@@ -608,7 +608,7 @@ struct PixelCanvas {
 
 }  // namespace
 
-void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target) {
+void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::RectF& target) {
     // At the size it is drawn at its largest zoom, never above its own: what the worker decoded.
     const int width = slide.m_pPicture->GetWidth(), height = slide.m_pPicture->GetHeight();
     const int cx = std::clamp(static_cast<int>(std::ceil(target.Width() * orv::kLargestZoom)), 1, width);

@@ -155,7 +155,7 @@ private:
     bool DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command);
     void DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides,
                           const std::vector<orv::SlideFraming>& framings, POINT offset);
-    void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target);
+    void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::RectF& target);
     void UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture);
     void ReleaseTextures(std::vector<CSlide>& slides);
     // The renderer that held the textures is gone: they went with it.
