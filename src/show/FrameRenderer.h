@@ -1,9 +1,10 @@
 #pragma once
-// What a picture window's frames are made of, below the presenter: pictures held as textures, two
-// screens each drawn black and then filled with textured quads, and a frame that blends the two
-// screens and reaches the window in step with the display. The presenter (ShowPresenter.h) decides
-// what goes into each screen; a renderer only draws. Two back-ends: Direct3D 11 with a DXGI swap
-// chain (show/D3DRenderer.h) and GDI with DIB sections and a SIMD resampler (show/GdiRenderer.h).
+// What a picture window's frames are made of: pictures held as textures, two screens each drawn
+// black and then filled with textured quads, and a frame that blends the two screens and reaches
+// the window in step with the display. The window decides what goes into each screen (moving
+// slides at their framings; on the GPU also still slides, each a texture drawn once, and their
+// fades); a renderer only draws. Two back-ends: Direct3D 11 with a DXGI swap chain
+// (show/D3DRenderer.h) and GDI with DIB sections and a SIMD resampler (show/GdiRenderer.h).
 // Window's thread only: a renderer's device, textures and DIB sections never leave it.
 #include <cstdint>
 #include <memory>
