@@ -59,4 +59,7 @@ public:
     // WM_PAINT while nothing moves: the last frame again, without waiting. False when there is
     // none to repeat.
     virtual bool Repaint(CDC& dc) = 0;
+    // For the frame log: the wall time the last frame's pixel work took on the window's thread (the
+    // rows split over helpers counted once), in ms; 0 where a GPU does the work.
+    virtual double LastFrameWorkMs() const = 0;
 };

@@ -37,7 +37,7 @@ public:
     // For the tests and the frame log: whether the rows are split over the pool now.
     bool SplitsRows() const { return m_splitRows; }
     // The wall time the last frame's pixel work took (painting black, drawing, blending), in ms.
-    double LastFrameWorkMs() const { return m_lastFrameWorkMs; }
+    double LastFrameWorkMs() const override { return m_lastFrameWorkMs; }
 
 private:
     explicit CGdiRenderer(CWnd& wnd, HDC compatible);

@@ -154,7 +154,7 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
                 break;
             }
             if (!m_pPresenter->DrawFrame(command.weight)) Run(m_show.FadeBroken());
-            if (!m_strFrameLog.empty()) m_frameTimes.push_back(NowMs());
+            if (!m_strFrameLog.empty()) m_frameTimes.push_back(FrameLogLine{NowMs(), 0});
             break;
         case Kind::DrawMotionFrame:
             DrawRendererFrame(command);
@@ -495,8 +495,8 @@ void CPictureWnd::WriteFrameLog() {
     if (!f) return;
     IFrameRenderer* renderer = m_renderers.Current();
     std::fprintf(f, "# presenter %s\n", renderer ? renderer->Name() : "still");
-    for (double t : m_frameTimes)
-        std::fprintf(f, "%.3f\n", t);
+    for (const FrameLogLine& line : m_frameTimes)
+        std::fprintf(f, "%.3f %.3f\n", line.atMs, line.workMs);
     std::fclose(f);
     m_frameTimes.clear();
 }
@@ -574,7 +574,8 @@ void CPictureWnd::DrawRendererFrame(const orv::ShowCommand& command) {
         if (!renderer) break;
         if (DrawFrameWith(*renderer, command)) {
             const double now = NowMs();
-            if (!m_strFrameLog.empty()) m_frameTimes.push_back(now);
+            if (!m_strFrameLog.empty())
+                m_frameTimes.push_back(FrameLogLine{now, renderer->LastFrameWorkMs()});
             if (inRun && m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
                 // Too slow: the CPU renderer takes the slides over and draws this frame again at
                 // once, so the window never shows what is left behind the swap chain.

@@ -202,7 +202,12 @@ private:
     bool m_bFramesWanted = false;     // the controller asked for a frame
     bool m_bFramePosted = false;      // the pump's message or its resume timer is on its way
     bool m_bRendererAsked = false;    // the frame renderer's early making was posted
-    // ORVANTA_FRAME_LOG: each presented frame's time, written to that file when the window goes.
+    // ORVANTA_FRAME_LOG: each presented frame's time and the CPU renderer's pixel work for it,
+    // written to that file when the window goes.
+    struct FrameLogLine {
+        double atMs;
+        double workMs;
+    };
     std::string m_strFrameLog;
-    std::vector<double> m_frameTimes;
+    std::vector<FrameLogLine> m_frameTimes;
 };
