@@ -12,6 +12,8 @@
 # ORVANTA_WIN64_BUILD. The driver (bench_motion_frames) starts the saver with pan and zoom on and
 # waits until the picture moves; the script then reads the saver's CPU time over SECONDS, and the
 # driver ends the saver with a key, which writes the frame log (ORVANTA_FRAME_LOG).
+# ORVANTA_PRESENTER=gpu measures the Direct3D back-end instead (under Wine's software GL: for the
+# record only, at a small size such as 1024x768).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=../scripts/lib/wine.sh
@@ -21,6 +23,7 @@ shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1920x1080 3840x2160)
 win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
+presenter=${ORVANTA_PRESENTER:-cpu}
 template=$win/tests/e2e/prefix-template
 [ -f "$template/.orvanta-prefix" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
 [ -f "$win/Orvanta.scr" ] && [ -f "$win/tests/e2e/e2e_driver.exe" ] || { echo "build $win first"; exit 1; }
@@ -62,7 +65,7 @@ for size in "${sizes[@]}"; do
   sync=$work/sync
   log=$work/frames.log
   rm -rf "$sync" "$log" && mkdir -p "$sync"
-  ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" ORVANTA_PRESENTER=cpu \
+  ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" ORVANTA_PRESENTER=$presenter \
     ORVANTA_FRAME_LOG="Z:${log//\//\\}" \
     wine "$win/tests/e2e/e2e_driver.exe" bench_motion_frames </dev/null >"$work/driver.log" 2>&1 &
   driver=$!
