@@ -44,7 +44,9 @@ TEST(FramePaceWatch, JudgesTheAverageIntervalAfterTheWarmUpAgainstTheRefresh) {
 }
 
 TEST(FramePaceWatch, APauseBetweenRunsOfFramesIsNoFrameMissed) {
-    // Fades of 40 frames each, 10 s apart (a still slide on show between them).
+    // Fades of 40 frames each, 10 s apart (a still slide on show between them). The first frame
+    // after a pause counts as one period: at 30 frames a second the budget is spent a frame later
+    // than without the pause.
     struct Case {
         const char* what;
         double intervalMs;
@@ -53,7 +55,7 @@ TEST(FramePaceWatch, APauseBetweenRunsOfFramesIsNoFrameMissed) {
     };
     const Case cases[] = {
         {"every refresh in each fade", 16.7, Verdict::kKeepsUp, 70},
-        {"every other refresh in each fade", 33.3, Verdict::kFallsBehind, 48},
+        {"every other refresh in each fade", 33.3, Verdict::kFallsBehind, 49},
     };
     for (const Case& c : cases) {
         orv::FramePaceWatch watch;
