@@ -273,6 +273,25 @@ void CGdiRenderer::Clear(int surface) {
 }
 
 // Window's thread.
+void CGdiRenderer::ClearAround(int surface, const orv::Rect& keep) {
+    uint32_t* const bits = m_surfaces[surface].bits;
+    const size_t width = static_cast<size_t>(m_width);
+    const size_t left = static_cast<size_t>(std::clamp(keep.left, 0, m_width));
+    const size_t right = std::max(left, static_cast<size_t>(std::clamp(keep.right, 0, m_width)));
+    OverRows([=](int top, int bottom) {
+        for (int y = top; y < bottom; ++y) {
+            uint32_t* const row = bits + width * static_cast<size_t>(y);
+            if (y < keep.top || y >= keep.bottom) {
+                std::memset(row, 0, width * sizeof(uint32_t));
+                continue;
+            }
+            std::memset(row, 0, left * sizeof(uint32_t));
+            std::memset(row + right, 0, (width - right) * sizeof(uint32_t));
+        }
+    });
+}
+
+// Window's thread.
 void CGdiRenderer::BeginScreen(Screen screen) {
     const int surface = static_cast<int>(screen);
     if ((surface != kOld && surface != kNew) || !m_surfaces[surface].bits) return;
@@ -294,9 +313,14 @@ void CGdiRenderer::Draw(TextureId id, const orv::RectF& source, const orv::RectF
     Texture& texture = found->second;
     const orv::ImageSpan screen = Span(m_drawing);
     if (m_blackPending) {
-        // Opaque quads: one that covers the whole screen leaves no black to paint.
+        // Opaque quads: black is painted only where this one leaves the screen uncovered (the
+        // bars beside a picture), not under it as well: at 3840 x 2160 the whole screen is 33 MB
+        // written each frame for nothing.
         const orv::Rect covered = orv::CoveredPixels(screen, target, clip);
-        if (!(covered == orv::Rect{0, 0, m_width, m_height})) Clear(m_drawing);
+        if (covered.Width() > 0 && covered.Height() > 0)
+            ClearAround(m_drawing, covered);
+        else
+            Clear(m_drawing);
         m_blackPending = false;
     }
     orv::ImageView picture{texture.pixels.data(), texture.width, texture.height, texture.width};

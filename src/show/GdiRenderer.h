@@ -59,6 +59,8 @@ private:
     template <class Work>
     void OverRows(const Work& work);
     void Clear(int surface);
+    // Paints black all of the surface but `keep`, which the next draw covers whole.
+    void ClearAround(int surface, const orv::Rect& keep);
     void Pace();
     void WaitForTick();
     // Whether the next frames split their rows, from the time this one's pixel work took.
