@@ -51,7 +51,7 @@ void Resample(benchmark::State& state, int width, int height, orv::SimdLevel lev
     double offset = 0;
     for (auto _ : state) {
         // A slow drift: about a third of a pixel a frame, never whole.
-        const orv::RectD source{offset, offset * 0.6, offset + f.pictureWidth - 2,
+        const orv::RectF source{offset, offset * 0.6, offset + f.pictureWidth - 2,
                                 offset * 0.6 + f.pictureHeight - 2};
         Split(height, threads, [&](int top, int bottom) {
             orv::DrawImage(picture, source, screen, {0, 0, double(width), double(height)},

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pan and zoom in the real saver under Wine on the CPU back-end: frames presented a second, the
-# spread of the frame times (median, 95th percentile, longest) from the saver's own frame log, and
-# the CPU the whole saver process takes, at 1920 x 1080 and 3840 x 2160 (or the sizes given).
+# spread of the frame times (median, 95th percentile, longest) from the saver's own frame log, the
+# median pixel work of a frame (resampling and blending, from the same log: the rest of a frame is
+# the BitBlt, which the X server finishes, and the wait for the display), and the CPU the whole
+# saver process takes, at 1920 x 1080 and 3840 x 2160 (or the sizes given).
 #
 #   bench/motion_frames.sh [SECONDS] [SIZE...]     (defaults 10, 1920x1080 3840x2160)
 #
@@ -10,6 +12,8 @@
 # ORVANTA_WIN64_BUILD. The driver (bench_motion_frames) starts the saver with pan and zoom on and
 # waits until the picture moves; the script then reads the saver's CPU time over SECONDS, and the
 # driver ends the saver with a key, which writes the frame log (ORVANTA_FRAME_LOG).
+# ORVANTA_PRESENTER=gpu measures the Direct3D back-end instead (under Wine's software GL: for the
+# record only, at a small size such as 1024x768).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=../scripts/lib/wine.sh
@@ -19,6 +23,7 @@ shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1920x1080 3840x2160)
 win=${ORVANTA_WIN64_BUILD:-$root/build/win64}
+presenter=${ORVANTA_PRESENTER:-cpu}
 template=$win/tests/e2e/prefix-template
 [ -f "$template/.orvanta-prefix" ] || { echo "no template prefix in $template: run the e2e setup first"; exit 1; }
 [ -f "$win/Orvanta.scr" ] && [ -f "$win/tests/e2e/e2e_driver.exe" ] || { echo "build $win first"; exit 1; }
@@ -49,7 +54,7 @@ export WINEPREFIX=$work/prefix
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$ticks" '{ print ($14 + $15) / t }' "/proc/$1/stat"; }  # utime + stime, seconds
 
-printf "%-12s %10s %10s %10s %10s %12s\n" "display" "frames/s" "median" "95th" "longest" "cpu (cores)"
+printf "%-12s %10s %10s %10s %10s %10s %12s\n" "display" "frames/s" "median" "95th" "longest" "work" "cpu (cores)"
 for size in "${sizes[@]}"; do
   stop_display
   orv_start_xvfb "$work/xvfb.log" "${size}x24" || exit 1
@@ -60,7 +65,7 @@ for size in "${sizes[@]}"; do
   sync=$work/sync
   log=$work/frames.log
   rm -rf "$sync" "$log" && mkdir -p "$sync"
-  ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" ORVANTA_PRESENTER=cpu \
+  ORVANTA_SCR="Z:${scr//\//\\}" ORVANTA_BENCH_SYNC="Z:${sync//\//\\}" ORVANTA_PRESENTER=$presenter \
     ORVANTA_FRAME_LOG="Z:${log//\//\\}" \
     wine "$win/tests/e2e/e2e_driver.exe" bench_motion_frames </dev/null >"$work/driver.log" 2>&1 &
   driver=$!
@@ -78,15 +83,17 @@ for size in "${sizes[@]}"; do
   [ -s "$log" ] || { echo "no frame log:" >&2; cat "$work/driver.log" >&2; exit 1; }
   # The frames of the last SECONDS before the key: their rate, and their intervals' spread.
   grep -v '^#' "$log" | tr -d '\r' | awk -v s="$seconds" '
-    { t[n++] = $1 }
+    { t[n] = $1; w[n++] = $2 }
     END {
       last = t[n - 1]; first = n - 1
       while (first > 0 && last - t[first - 1] <= s * 1000) first--
       printf "rate %.1f\n", (n - 1 - first) * 1000 / (last - t[first])
       for (i = first + 1; i < n; i++) printf "%.3f\n", t[i] - t[i - 1]
+      for (i = first + 1; i < n; i++) printf "work %.3f\n", w[i]
     }' >"$work/intervals"
+  work_ms=$(sed -n 's/^work //p' "$work/intervals" | sort -n | awk '{ d[++m] = $1 } END { printf "%.1f", d[int((m + 1) / 2)] }')
   rate=$(sed -n 's/^rate //p' "$work/intervals")
-  grep -v '^rate' "$work/intervals" | sort -n | awk -v r="$rate" '
+  grep -v '^rate\|^work' "$work/intervals" | sort -n | awk -v r="$rate" '
     { d[++m] = $1 }
     END {
       k = int(m * 0.95 + 0.5)
@@ -96,7 +103,7 @@ for size in "${sizes[@]}"; do
     >"$work/figures"
   read -r rate median p95 longest <"$work/figures"
   awk -v l="$size" -v r="$rate" -v me="$median" -v p="$p95" -v lo="$longest" -v a="$after" -v b="$before" \
-    -v s="$start" -v e="$end" \
-    'BEGIN { printf "%-12s %10.1f %7.1f ms %7.1f ms %7.1f ms %12.2f\n", l, r, me, p, lo, (a - b) / (e - s) }'
+    -v s="$start" -v e="$end" -v w="$work_ms" \
+    'BEGIN { printf "%-12s %10.1f %7.1f ms %7.1f ms %7.1f ms %7.1f ms %12.2f\n", l, r, me, p, lo, w, (a - b) / (e - s) }'
 done
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"

@@ -121,6 +121,7 @@ public:
     void EndScreen() override;
     bool Present(double weight) override;
     bool Repaint(CDC& dc) override;
+    double LastFrameWorkMs() const override { return 0; }
 
 private:
     struct Texture {

@@ -1,9 +1,10 @@
 #pragma once
-// What a picture window's frames are made of, below the presenter: pictures held as textures, two
-// screens each drawn black and then filled with textured quads, and a frame that blends the two
-// screens and reaches the window in step with the display. The presenter (ShowPresenter.h) decides
-// what goes into each screen; a renderer only draws. Two back-ends: Direct3D 11 with a DXGI swap
-// chain (show/D3DRenderer.h) and GDI with DIB sections and a SIMD resampler (show/GdiRenderer.h).
+// What a picture window's frames are made of: pictures held as textures, two screens each drawn
+// black and then filled with textured quads, and a frame that blends the two screens and reaches
+// the window in step with the display. The window decides what goes into each screen (moving
+// slides at their framings; on the GPU also still slides, each a texture drawn once, and their
+// fades); a renderer only draws. Two back-ends: Direct3D 11 with a DXGI swap chain
+// (show/D3DRenderer.h) and GDI with DIB sections and a SIMD resampler (show/GdiRenderer.h).
 // Window's thread only: a renderer's device, textures and DIB sections never leave it.
 #include <cstdint>
 #include <memory>
@@ -12,19 +13,6 @@
 #include "framework/Wnd.h"
 
 namespace orv {
-
-// A sub-pixel rectangle: a framing moves in fractions of a pixel.
-struct RectF {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-    double Width() const { return right - left; }
-    double Height() const { return bottom - top; }
-    friend bool operator==(const RectF& a, const RectF& b) {
-        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-    }
-};
 
 // 32-bit pixels, B G R and an unused byte, top row first; not owned.
 struct BgraView {
@@ -71,4 +59,7 @@ public:
     // WM_PAINT while nothing moves: the last frame again, without waiting. False when there is
     // none to repeat.
     virtual bool Repaint(CDC& dc) = 0;
+    // For the frame log: the wall time the last frame's pixel work took on the window's thread (the
+    // rows split over helpers counted once), in ms; 0 where a GPU does the work.
+    virtual double LastFrameWorkMs() const = 0;
 };

@@ -37,7 +37,7 @@ public:
     // For the tests and the frame log: whether the rows are split over the pool now.
     bool SplitsRows() const { return m_splitRows; }
     // The wall time the last frame's pixel work took (painting black, drawing, blending), in ms.
-    double LastFrameWorkMs() const { return m_lastFrameWorkMs; }
+    double LastFrameWorkMs() const override { return m_lastFrameWorkMs; }
 
 private:
     explicit CGdiRenderer(CWnd& wnd, HDC compatible);
@@ -59,6 +59,8 @@ private:
     template <class Work>
     void OverRows(const Work& work);
     void Clear(int surface);
+    // Paints black all of the surface but `keep`, which the next draw covers whole.
+    void ClearAround(int surface, const orv::Rect& keep);
     void Pace();
     void WaitForTick();
     // Whether the next frames split their rows, from the time this one's pixel work took.

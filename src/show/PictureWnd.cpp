@@ -206,19 +206,32 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
             Present(command);
             break;
         case Kind::DrawFadeFrame:
+            if (m_bMotionFade) {
+                // Still slides fading on the frame renderer (or pan and zoom turned off under a
+                // moving fade, whose screens now stand still).
+                DrawRendererFrame(command);
+                break;
+            }
             if (!m_pPresenter->DrawFrame(command.weight)) Run(m_show.FadeBroken());
-            if (!m_strFrameLog.empty()) m_frameTimes.push_back(NowMs());
+            if (!m_strFrameLog.empty()) m_frameTimes.push_back(FrameLogLine{NowMs(), 0});
             break;
         case Kind::DrawMotionFrame:
-            DrawMotionFrame(command);
+            DrawRendererFrame(command);
             break;
         case Kind::EndFade:
             if (m_bMotionFade) {
                 m_bMotionFade = false;
                 ReleaseTextures(m_oldSlides);
                 m_oldSlides.clear();
-                // Pan and zoom turned off under the fade: the still slides are painted afresh.
-                if (!m_show.Moving() && m_hWnd) InvalidateRect(nullptr, TRUE);
+                if (!m_show.Moving() && m_hWnd) {
+                    // The still slides whole, now with their failure boxes; or, when they are
+                    // the window's own paint's (pan and zoom turned off under the fade on the
+                    // CPU), painted afresh.
+                    if (m_bStillFrames)
+                        DrawStillFrame();
+                    else
+                        InvalidateRect(nullptr, TRUE);
+                }
             } else {
                 m_pPresenter->EndFade([this](CDC& dc) { DrawFailureBoxes(dc); });
             }
@@ -230,10 +243,15 @@ void CPictureWnd::Run(orv::ShowCommands commands) {
             break;
         case Kind::StopFrames:
             m_bFramesWanted = false;
-            // Nothing moves any more (pan and zoom turned off, a palette display): the frame
-            // renderer's last frame would stand in for the still slides, so it goes, and the
-            // slides are painted as ever.
-            if (!m_show.Moving() && m_renderers.Current()) {
+            if (m_show.Moving() || m_bStillFrames || !m_renderers.Current()) break;
+            // Nothing moves any more (pan and zoom turned off, a palette display). On the GPU the
+            // renderer goes on with the slides standing still; a running fade's end draws them.
+            if (StillsOnRenderer()) {
+                m_bStillFrames = true;
+                if (!m_bMotionFade) DrawStillFrame();
+            } else {
+                // Elsewhere the frame renderer's last frame would stand in for the still slides,
+                // so it goes, and the slides are painted as ever.
                 m_bMotionFade = false;
                 ReleaseTextures(m_oldSlides);
                 m_oldSlides.clear();
@@ -289,11 +307,20 @@ void CPictureWnd::Present(orv::ShowCommand& command) {
         PresentMoving(command);
         return;
     }
-    // Still slides from here on: whatever the frame renderer held goes.
+    if (StillsOnRenderer()) {
+        PresentStill(command);
+        return;
+    }
+    // Still slides of the window's own paint from here on: whatever the frame renderer held goes.
     m_bMotionFade = false;
     ReleaseTextures(m_oldSlides);
     m_oldSlides.clear();
     ReleaseTextures(m_slides);
+    if (m_bStillFrames) {
+        // A palette display now: GDI draws the slides with their palettes.
+        m_bStillFrames = false;
+        m_renderers.Reset();
+    }
     const auto draw = [this](CDC& dc, bool failureBoxes) { DrawPicture(dc, failureBoxes); };
     // The slides on show become the fade's old screen before their pictures go.
     const bool fading = m_pPresenter->BeginChange(command.fade, command.keepScreens, draw);
@@ -365,6 +392,15 @@ void CPictureWnd::OnTimer(UINT_PTR nIDEvent) {
 
 void CPictureWnd::OnPaint() {
     CPaintDC dc(this);
+    if (m_bStillFrames && !m_show.Moving()) {
+        // The renderer's last frame again, without waiting.
+        IFrameRenderer* renderer = m_renderers.Current();
+        if (renderer && renderer->Repaint(dc)) return;
+        // None to repeat (its buffers were made anew): the still slides' frame is drawn again; a
+        // running fade's next frame comes at the refresh.
+        if (!m_show.Fading()) DrawStillFrame();
+        if (m_bStillFrames) return;
+    }
     if (m_show.Moving()) {
         // The last moving frame again; the next one follows at the refresh.
         IFrameRenderer* renderer = m_renderers.Current();
@@ -374,8 +410,9 @@ void CPictureWnd::OnPaint() {
     // The window changed under a fade: the fade ends and the slides are drawn as ever.
     if (m_show.Fading()) Run(m_show.FadeBroken());
     DrawPicture(dc);
-    // Once the window shows black, the frame renderer may take its time.
-    if (!m_bRendererAsked && m_bPanAndZoom && !m_show.GetDesk().paletteDisplay)
+    // Once the window shows black, the GPU renderer may take its time: still slides, their fades
+    // and pan and zoom all go through it.
+    if (!m_bRendererAsked && m_renderers.WantsGpu(m_show.GetDesk().paletteDisplay))
         m_bRendererAsked = PostMessage(kRendererMail) != FALSE;
 }
 
@@ -390,12 +427,19 @@ void CPictureWnd::PrepareRenderer() {
     // window was erased to, while the worker still walks and decodes, or else before a moving
     // slide's fade starts its clock. Made at the first moving frame instead, they would eat the
     // first picture's fade-in from black.
-    if (!m_hWnd || m_renderers.Current()) return;
+    const bool palette = m_show.GetDesk().paletteDisplay;
+    if (!m_hWnd || m_renderers.Current() || !m_renderers.WantsGpu(palette)) return;
     // The black erase reaches the window before any swap chain does: Wine puts a window's GDI
     // drawing on screen lazily, and a late one lands over the first frames.
     ::GdiFlush();
-    IFrameRenderer* renderer = m_renderers.Get(m_show.GetDesk().paletteDisplay);
-    if (!renderer || std::strcmp(renderer->Name(), "gpu") != 0) return;
+    IFrameRenderer* renderer = m_renderers.Get(palette);
+    if (!renderer) return;
+    if (std::strcmp(renderer->Name(), "gpu") != 0) {
+        // No GPU after all: still slides stay with the window's own paint, and a motion makes
+        // its CPU renderer when it needs one.
+        if (!m_show.Moving()) m_renderers.Reset();
+        return;
+    }
     RECT client{0, 0, 0, 0};
     GetClientRect(&client);
     if (renderer->Resize(client.right, client.bottom)) {
@@ -409,9 +453,9 @@ void CPictureWnd::PrepareRenderer() {
 }
 
 BOOL CPictureWnd::OnEraseBkgnd(HDC) {
-    // A fade's frame, or the screen it left, covers the whole client area: erasing first would
-    // flash black.
-    if (m_show.Moving() || m_pPresenter->CoversClient(m_show.Fading())) return TRUE;
+    // A fade's frame, or the screen it left, or the frame renderer's, covers the whole client
+    // area: erasing first would flash black.
+    if (m_show.Moving() || m_bStillFrames || m_pPresenter->CoversClient(m_show.Fading())) return TRUE;
     // GDI never paints a window that has a swap chain: under Wine such a fill comes back over
     // the frames, and on Windows GDI into a flip-model window is unreliable. Its frames are black
     // where nothing is drawn.
@@ -520,8 +564,8 @@ void CPictureWnd::WriteFrameLog() {
     if (!f) return;
     IFrameRenderer* renderer = m_renderers.Current();
     std::fprintf(f, "# presenter %s\n", renderer ? renderer->Name() : "still");
-    for (double t : m_frameTimes)
-        std::fprintf(f, "%.3f\n", t);
+    for (const FrameLogLine& line : m_frameTimes)
+        std::fprintf(f, "%.3f %.3f\n", line.atMs, line.workMs);
     std::fclose(f);
     m_frameTimes.clear();
 }
@@ -531,6 +575,7 @@ void CPictureWnd::WriteFrameLog() {
 void CPictureWnd::PresentMoving(orv::ShowCommand& command) {
     // The still presenter's screens no longer show what is on the window.
     m_pPresenter->Forget();
+    m_bStillFrames = false;
     ReleaseTextures(m_oldSlides);
     m_oldSlides.clear();
     std::vector<CSlide> slides = SlidesOf(command);
@@ -547,27 +592,71 @@ void CPictureWnd::PresentMoving(orv::ShowCommand& command) {
     Run(m_show.FadeBegan(command.fade, NowMs()));
 }
 
-void CPictureWnd::DrawMotionFrame(const orv::ShowCommand& command) {
+bool CPictureWnd::StillsOnRenderer() {
+    // Blending and true-colour textures: a palette display keeps the window's own paint.
+    const bool palette = m_show.GetDesk().paletteDisplay;
+    if (!m_hWnd || palette) return false;
+    // Once the GPU drew them, the CPU renderer that took over from it goes on (it draws the same
+    // pixels); a CPU renderer left from a motion gives way to the window's own paint.
+    if (m_bStillFrames) return true;
+    if (!m_renderers.Current()) PrepareRenderer();
+    const IFrameRenderer* renderer = m_renderers.Current();
+    return renderer && std::strcmp(renderer->Name(), "gpu") == 0;
+}
+
+void CPictureWnd::PresentStill(orv::ShowCommand& command) {
+    // The GDI presenter's screens go: the renderer keeps its own.
+    m_pPresenter->BeginChange(false, false, [](CDC&, bool) {});
+    m_bStillFrames = true;
+    ReleaseTextures(m_oldSlides);
+    m_oldSlides.clear();
+    std::vector<CSlide> slides = SlidesOf(command);
+    if (command.fade) {
+        // The slides on show, as they stand, are the fade's old screen (none: black).
+        m_oldSlides = std::move(m_slides);
+        m_bMotionFade = true;
+        m_renderers.FramesResumed();
+    } else {
+        ReleaseTextures(m_slides);
+        m_bMotionFade = false;
+    }
+    m_slides = std::move(slides);
+    // The cut: one frame, now; it stays on show until the next change.
+    if (!command.fade) DrawStillFrame();
+    Run(m_show.FadeBegan(command.fade, NowMs()));
+}
+
+void CPictureWnd::DrawStillFrame() {
+    orv::ShowCommand frame(orv::ShowCommand::Kind::DrawFadeFrame);
+    frame.weight = orv::kFullWeight;
+    DrawRendererFrame(frame);
+}
+
+void CPictureWnd::DrawRendererFrame(const orv::ShowCommand& command) {
     if (!m_hWnd) return;
     const bool palette = m_show.GetDesk().paletteDisplay;
+    // The pace is judged on runs of frames (a fade, a motion), not on a still slide's lone one.
+    const bool inRun =
+        command.kind == orv::ShowCommand::Kind::DrawMotionFrame || command.weight < orv::kFullWeight;
     for (int attempt = 0; attempt < 2; ++attempt) {
         IFrameRenderer* renderer = m_renderers.Get(palette);
         if (!renderer) break;
-        if (DrawMovingFrame(*renderer, command)) {
+        if (DrawFrameWith(*renderer, command)) {
             const double now = NowMs();
-            if (!m_strFrameLog.empty()) m_frameTimes.push_back(now);
-            if (m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
+            if (!m_strFrameLog.empty())
+                m_frameTimes.push_back(FrameLogLine{now, renderer->LastFrameWorkMs()});
+            if (inRun && m_renderers.Timed(now, m_show.GetDesk().refreshHz)) {
                 // Too slow: the CPU renderer takes the slides over and draws this frame again at
                 // once, so the window never shows what is left behind the swap chain.
                 ForgetTextures(m_slides);
                 ForgetTextures(m_oldSlides);
-                if (IFrameRenderer* cpu = m_renderers.Current()) DrawMovingFrame(*cpu, command);
+                if (IFrameRenderer* cpu = m_renderers.Current()) DrawFrameWith(*cpu, command);
             }
             m_renderers.Presented();
             return;
         }
         // A lost or removed device: the CPU renderer takes the slides over and draws this same
-        // frame, so nothing blank or missing shows.
+        // frame, so nothing blank or missing shows, and a fade goes on from there.
         ForgetTextures(m_slides);
         ForgetTextures(m_oldSlides);
         if (!m_renderers.FallBack()) break;
@@ -581,23 +670,31 @@ void CPictureWnd::StopMoving() {
     ForgetTextures(m_slides);
     ForgetTextures(m_oldSlides);
     m_bFramesWanted = false;
+    m_bStillFrames = false;
     if (m_show.Fading()) Run(m_show.FadeBroken());
     if (m_hWnd) InvalidateRect(nullptr, TRUE);
 }
 
-bool CPictureWnd::DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command) {
+bool CPictureWnd::DrawFrameWith(IFrameRenderer& renderer, const orv::ShowCommand& command) {
     RECT client{0, 0, 0, 0};
     GetClientRect(&client);
     if (!renderer.Resize(client.right, client.bottom)) return false;
     const POINT offset = ClientOffset();
+    const bool moving = command.kind == orv::ShowCommand::Kind::DrawMotionFrame;
     const bool blend = command.weight < orv::kFullWeight;
     if (blend) {
         renderer.BeginScreen(IFrameRenderer::Screen::kOld);
-        DrawMovingScreen(renderer, m_oldSlides, command.oldFramings, offset);
+        if (moving)
+            DrawMovingScreen(renderer, m_oldSlides, command.oldFramings, offset);
+        else
+            DrawStillScreen(renderer, m_oldSlides, true, offset);
         renderer.EndScreen();
     }
     renderer.BeginScreen(IFrameRenderer::Screen::kNew);
-    DrawMovingScreen(renderer, m_slides, command.framings, offset);
+    if (moving)
+        DrawMovingScreen(renderer, m_slides, command.framings, offset);
+    else
+        DrawStillScreen(renderer, m_slides, !blend, offset);  // a failure's box after the fade
     renderer.EndScreen();
     return renderer.Present(blend ? command.weight / static_cast<double>(orv::kFullWeight) : 1.0);
 }
@@ -616,6 +713,11 @@ void CPictureWnd::DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>
                                     f.target.right + offset.x, f.target.bottom + offset.y};
             rcPicture = RECT{static_cast<LONG>(target.left), static_cast<LONG>(target.top),
                              static_cast<LONG>(target.right), static_cast<LONG>(target.bottom)};
+            if (slide.m_texture && slide.m_bStillTexture) {
+                // Drawn for the still layout (pan and zoom just turned on): the whole picture now.
+                renderer.Release(slide.m_texture);
+                slide.m_texture = 0;
+            }
             if (!slide.m_texture) UploadPicture(renderer, slide, f.target);
             if (slide.m_texture) {
                 // Picture pixels to the texture's, which may be fewer (uploaded at the drawn size).
@@ -628,23 +730,70 @@ void CPictureWnd::DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>
         }
         // The caption box and the information line stand still over the moving picture (a
         // failure's box alone shows), each drawn once into a texture; the caption is placed first.
-        const auto drawStill = [&](IFrameRenderer::TextureId texture, const RECT& box) {
-            const orv::RectF whole{0, 0, static_cast<double>(box.right - box.left),
-                                   static_cast<double>(box.bottom - box.top)};
-            const orv::RectF at{
-                static_cast<double>(box.left + offset.x), static_cast<double>(box.top + offset.y),
-                static_cast<double>(box.right + offset.x), static_cast<double>(box.bottom + offset.y)};
-            renderer.Draw(texture, whole, at, clip, IFrameRenderer::Filter::kPoint);
-        };
-        if (slide.m_pPicture ? m_bShowCaption : !slide.m_strCaption.empty()) {
-            if (!slide.m_captionTexture) UploadCaption(renderer, slide, rcPicture);
-            if (slide.m_captionTexture) drawStill(slide.m_captionTexture, slide.m_rcCaptionBox);
-        }
-        if (m_bShowInfo && slide.m_pPicture && !slide.m_strInfo.empty()) {
-            if (!slide.m_infoTexture) UploadInfo(renderer, slide);
-            if (slide.m_infoTexture) drawStill(slide.m_infoTexture, slide.m_rcInfoBox);
-        }
+        if (slide.m_pPicture ? m_bShowCaption : !slide.m_strCaption.empty())
+            DrawCaptionTexture(renderer, slide, rcPicture, clip, offset);
+        DrawInfoTexture(renderer, slide, clip, offset);
     }
+}
+
+void CPictureWnd::DrawStillScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides, bool failureBoxes,
+                                  POINT offset) {
+    // As DrawSlide paints them: the same layout, each picture drawn by GDI once into its texture
+    // and copied from it pixel for pixel, then its caption box over it.
+    for (CSlide& slide : slides) {
+        RECT rcArea = slide.m_rcArea;
+        ::OffsetRect(&rcArea, offset.x, offset.y);
+        const orv::Rect clip = ToRect(rcArea);
+        RECT rcPicture{0, 0, 0, 0};
+        if (CDibImage* pPicture = slide.m_pPicture.get()) {
+            rcPicture = ToRECT(
+                m_show.Stage().PictureRect(clip, orv::Size{pPicture->GetWidth(), pPicture->GetHeight()},
+                                           m_show.GetDesk().primary, m_bStretch != 0));
+            if (slide.m_texture && !slide.m_bStillTexture) {
+                // Uploaded for pan and zoom, now turned off: the still layout's instead.
+                renderer.Release(slide.m_texture);
+                slide.m_texture = 0;
+            }
+            if (!slide.m_texture) UploadStill(renderer, slide, rcPicture, rcArea, offset);
+            if (slide.m_texture) {
+                RECT at = slide.m_rcStill;
+                ::OffsetRect(&at, offset.x, offset.y);
+                const orv::RectF whole{0, 0, static_cast<double>(slide.m_textureSize.cx),
+                                       static_cast<double>(slide.m_textureSize.cy)};
+                const orv::RectF target{static_cast<double>(at.left), static_cast<double>(at.top),
+                                        static_cast<double>(at.right), static_cast<double>(at.bottom)};
+                renderer.Draw(slide.m_texture, whole, target, clip, IFrameRenderer::Filter::kPoint);
+            }
+        }
+        if (slide.m_pPicture ? m_bShowCaption : failureBoxes)
+            DrawCaptionTexture(renderer, slide, rcPicture, clip, offset);
+        DrawInfoTexture(renderer, slide, clip, offset);
+    }
+}
+
+void CPictureWnd::DrawCaptionTexture(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture,
+                                     const orv::Rect& clip, POINT offset) {
+    if (!slide.m_captionTexture) UploadCaption(renderer, slide, rcPicture);
+    DrawBoxTexture(renderer, slide.m_captionTexture, slide.m_rcCaptionBox, clip, offset);
+}
+
+void CPictureWnd::DrawInfoTexture(IFrameRenderer& renderer, CSlide& slide, const orv::Rect& clip,
+                                  POINT offset) {
+    // After the caption: the line takes the corner away from the box.
+    if (!m_bShowInfo || !slide.m_pPicture || slide.m_strInfo.empty()) return;
+    if (!slide.m_infoTexture) UploadInfo(renderer, slide);
+    DrawBoxTexture(renderer, slide.m_infoTexture, slide.m_rcInfoBox, clip, offset);
+}
+
+void CPictureWnd::DrawBoxTexture(IFrameRenderer& renderer, IFrameRenderer::TextureId texture, const RECT& box,
+                                 const orv::Rect& clip, POINT offset) {
+    if (!texture) return;
+    const orv::RectF whole{0, 0, static_cast<double>(box.right - box.left),
+                           static_cast<double>(box.bottom - box.top)};
+    const orv::RectF at{static_cast<double>(box.left + offset.x), static_cast<double>(box.top + offset.y),
+                        static_cast<double>(box.right + offset.x),
+                        static_cast<double>(box.bottom + offset.y)};
+    renderer.Draw(texture, whole, at, clip, IFrameRenderer::Filter::kPoint);
 }
 
 namespace {
@@ -684,11 +833,12 @@ struct PixelCanvas {
 
 }  // namespace
 
-void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target) {
+void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::RectF& target) {
     // At the size it is drawn at its largest zoom, never above its own: what the worker decoded.
     const int width = slide.m_pPicture->GetWidth(), height = slide.m_pPicture->GetHeight();
     const int cx = std::clamp(static_cast<int>(std::ceil(target.Width() * orv::kLargestZoom)), 1, width);
     const int cy = std::clamp(static_cast<int>(std::ceil(target.Height() * orv::kLargestZoom)), 1, height);
+    slide.m_bStillTexture = false;
     orv::BgraPixels& ready = slide.m_bgra;
     if (!ready.pixels.empty()) {
         // The worker drew it already: the window's thread only uploads. Freed after, since a
@@ -705,6 +855,29 @@ void CPictureWnd::UploadPicture(IFrameRenderer& renderer, CSlide& slide, const o
     if (!slide.m_pPicture->Draw(canvas.dc, RECT{0, 0, cx, cy}, RECT{0, 0, width, height})) return;
     slide.m_texture = renderer.Upload(canvas.View());
     slide.m_textureSize = SIZE{cx, cy};
+}
+
+void CPictureWnd::UploadStill(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture,
+                              const RECT& rcArea, POINT offset) {
+    // Only the part that shows: a picture at its own size may be far larger than its monitor.
+    RECT client{0, 0, 0, 0};
+    GetClientRect(&client);
+    RECT visible{0, 0, 0, 0};
+    if (!::IntersectRect(&visible, &rcPicture, &rcArea) || !::IntersectRect(&visible, &visible, &client))
+        return;
+    CClientDC screen(this);
+    PixelCanvas canvas(screen, visible.right - visible.left, visible.bottom - visible.top);
+    if (!canvas.bits) return;
+    // Drawn as the window's own paint draws it (the picture's stretch mode and rounding), moved so
+    // that the part that shows lands in the canvas.
+    ::SetViewportOrgEx(canvas.dc, -visible.left, -visible.top, nullptr);
+    const CDibImage& picture = *slide.m_pPicture;
+    picture.Draw(canvas.dc, rcPicture, RECT{0, 0, picture.GetWidth(), picture.GetHeight()});
+    slide.m_texture = renderer.Upload(canvas.View());
+    slide.m_textureSize = SIZE{canvas.width, canvas.height};
+    slide.m_bStillTexture = true;
+    ::OffsetRect(&visible, -offset.x, -offset.y);
+    slide.m_rcStill = visible;
 }
 
 void CPictureWnd::UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture) {

@@ -2,8 +2,10 @@
 // The slide show: a window that keeps its own copy of the settings and the slides on show. Its
 // controller (orv::ShowController) makes the show's decisions: it keeps the picture list as the
 // worker finds it and the next deal prepared ahead, and answers each message with commands the
-// window carries out. Timer 1 puts the prepared deal on screen; painting lays it out and draws the
-// caption; the presenter (IShowPresenter) composes fades. The window's thread never waits for a
+// window carries out. Timer 1 puts the prepared deal on screen. Where the GPU is chosen, the frame
+// renderer (IFrameRenderer) draws every frame: each slide a texture, a fade its blend; elsewhere
+// painting lays the slides out and draws the captions, the presenter (IShowPresenter) composes
+// fades, and the frame renderer draws only pan and zoom. The window's thread never waits for a
 // disk: its worker (CShowWorker) walks the folder and decodes. Used full screen (CFullScreenWnd),
 // as the display settings' preview, and as the settings dialog's live preview. Every member
 // function runs on the window's thread; only the worker's own methods say otherwise.
@@ -84,11 +86,16 @@ protected:
         int m_nCaptionX = -1;      // -1: the box is not yet placed for this picture; desk coordinates
         int m_nCaptionY = -1;
         RECT m_rcCaptionBox{};  // where DrawCaption last put the box, desk coordinates
-        // Pan and zoom: the picture and its caption box as the frame renderer holds them (0: not
-        // uploaded), and the size the picture was uploaded at.
+        // The picture and its caption box as the frame renderer holds them (0: not uploaded), and
+        // the size the picture was uploaded at. A moving picture's texture is the whole picture
+        // at its drawn size times the largest zoom; a still one's (m_bStillTexture) is the part
+        // of its laid-out rectangle that shows, drawn by GDI as the window's own paint draws it,
+        // at m_rcStill (desk coordinates).
         IFrameRenderer::TextureId m_texture = 0;
         IFrameRenderer::TextureId m_captionTexture = 0;
         SIZE m_textureSize{0, 0};
+        bool m_bStillTexture = false;
+        RECT m_rcStill{};
         orv::BgraPixels m_bgra;  // as the worker prepared it; freed once uploaded
         std::string m_strInfo;   // the information line (UTF-8); empty: none
         RECT m_rcInfoBox{};      // where DrawInfoLine last put it, desk coordinates
@@ -170,13 +177,33 @@ private:
     // Pan and zoom: the slides as textures of the frame renderer, moved by the controller's
     // framings; the caption boxes stand still over them.
     void PresentMoving(orv::ShowCommand& command);
+    // Still slides on the GPU: each one a texture drawn once, a fade the renderer's blend of two
+    // screens of them, a cut one frame.
+    bool StillsOnRenderer();
+    void PresentStill(orv::ShowCommand& command);
+    // The still slides' frame, whole: after a cut, at a fade's end, and for a paint that finds no
+    // frame to repeat.
+    void DrawStillFrame();
     // The frame renderer made, and its first present made, when there is none yet.
     void PrepareRenderer();
-    void DrawMotionFrame(const orv::ShowCommand& command);
-    bool DrawMovingFrame(IFrameRenderer& renderer, const orv::ShowCommand& command);
+    // One frame of the frame renderer: a DrawMotionFrame, or a DrawFadeFrame of still slides
+    // (weight kFullWeight: the new screen alone, with its failure boxes). A lost device or a GPU
+    // too slow gives the frame, and the show, to the CPU renderer.
+    void DrawRendererFrame(const orv::ShowCommand& command);
+    bool DrawFrameWith(IFrameRenderer& renderer, const orv::ShowCommand& command);
     void DrawMovingScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides,
                           const std::vector<orv::SlideFraming>& framings, POINT offset);
-    void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::FrameRect& target);
+    void DrawStillScreen(IFrameRenderer& renderer, std::vector<CSlide>& slides, bool failureBoxes,
+                         POINT offset);
+    void DrawCaptionTexture(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture,
+                            const orv::Rect& clip, POINT offset);
+    void DrawInfoTexture(IFrameRenderer& renderer, CSlide& slide, const orv::Rect& clip, POINT offset);
+    // A caption's or a line's texture, of its box's size, copied to the box (desk coordinates).
+    void DrawBoxTexture(IFrameRenderer& renderer, IFrameRenderer::TextureId texture, const RECT& box,
+                        const orv::Rect& clip, POINT offset);
+    void UploadPicture(IFrameRenderer& renderer, CSlide& slide, const orv::RectF& target);
+    void UploadStill(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture, const RECT& rcArea,
+                     POINT offset);
     void UploadCaption(IFrameRenderer& renderer, CSlide& slide, const RECT& rcPicture);
     void UploadInfo(IFrameRenderer& renderer, CSlide& slide);
     void ReleaseTextures(std::vector<CSlide>& slides);
@@ -196,12 +223,18 @@ private:
 
     CRendererChoice m_renderers{*this};
     HWND m_hPauseMark = nullptr;      // the pause sign's window while paused; a child, gone with this one
-    std::vector<CSlide> m_oldSlides;  // a moving fade's old screen
+    std::vector<CSlide> m_oldSlides;  // the frame renderer's fade's old screen
     bool m_bMotionFade = false;       // the running fade is drawn by the frame renderer
+    bool m_bStillFrames = false;      // and so are the still slides (the GPU was chosen)
     bool m_bFramesWanted = false;     // the controller asked for a frame
     bool m_bFramePosted = false;      // the pump's message or its resume timer is on its way
     bool m_bRendererAsked = false;    // the frame renderer's early making was posted
-    // ORVANTA_FRAME_LOG: each presented frame's time, written to that file when the window goes.
+    // ORVANTA_FRAME_LOG: each presented frame's time and the CPU renderer's pixel work for it,
+    // written to that file when the window goes.
+    struct FrameLogLine {
+        double atMs;
+        double workMs;
+    };
     std::string m_strFrameLog;
-    std::vector<double> m_frameTimes;
+    std::vector<FrameLogLine> m_frameTimes;
 };

@@ -14,15 +14,23 @@ PresenterSwitch PresenterFromEnvironment() {
     return PresenterSwitch::kAuto;
 }
 
-IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
-    if (m_renderer) return m_renderer.get();
+bool CRendererChoice::WantsGpu(bool paletteDisplay) const {
     // A child window (the settings dialog's live preview) among GDI controls always draws on the
     // CPU: a flip-model swap chain in a child window under a GDI parent is unreliable on Windows,
     // and under Wine its frames never reach the screen; the preview is small enough for GDI.
     const bool child = m_wnd.m_hWnd && (::GetWindowLongA(m_wnd.m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
-    const bool gpu = !child && (m_switch == PresenterSwitch::kGpu ||
-                                (m_switch == PresenterSwitch::kAuto && !paletteDisplay && !m_gpuGivenUp));
-    if (gpu) m_renderer = CreateD3DRenderer(m_wnd);
+    // A device that could not be had, was lost or fell behind is not tried again: each try costs
+    // the window's thread up to a second.
+    return !child && !m_gpuGivenUp &&
+           (m_switch == PresenterSwitch::kGpu || (m_switch == PresenterSwitch::kAuto && !paletteDisplay));
+}
+
+IFrameRenderer* CRendererChoice::Get(bool paletteDisplay) {
+    if (m_renderer) return m_renderer.get();
+    if (WantsGpu(paletteDisplay)) {
+        m_renderer = CreateD3DRenderer(m_wnd);
+        if (!m_renderer) m_gpuGivenUp = true;
+    }
     if (!m_renderer) m_renderer = CreateGdiRenderer(m_wnd);
     m_pace = orv::FramePaceWatch();
     return m_renderer.get();

@@ -1,9 +1,10 @@
 #pragma once
-// The presenting side of a picture window: how the slides reach the screen, and how a fade's
-// frames are composed and shown. The window's controller decides what changes and when; the
-// window draws its slides (DrawPicture) when asked; a presenter holds whatever screens it keeps
-// between frames. One back-end today, GDI with DIB sections (show/GdiPresenter.h). Window's thread
-// only.
+// The presenting side of a picture window whose still slides GDI paints (the CPU back-end, a
+// palette display, a preview): how the slides reach the screen, and how a fade's frames are
+// composed and shown. The window's controller decides what changes and when; the window draws its
+// slides (DrawPicture) when asked; a presenter holds whatever screens it keeps between frames. One
+// back-end, GDI with DIB sections (show/GdiPresenter.h); on the GPU the frame renderer
+// (show/FrameRenderer.h) draws still slides and their fades instead. Window's thread only.
 #include <cstdint>
 #include <functional>
 

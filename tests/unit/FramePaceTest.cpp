@@ -42,3 +42,40 @@ TEST(FramePaceWatch, JudgesTheAverageIntervalAfterTheWarmUpAgainstTheRefresh) {
         EXPECT_EQ(verdict, c.verdict) << c.what;
     }
 }
+
+TEST(FramePaceWatch, APauseBetweenRunsOfFramesIsNoFrameMissed) {
+    // Fades of 40 frames each, 10 s apart (a still slide on show between them). The first frame
+    // after a pause counts as one period: at 30 frames a second the budget is spent a frame later
+    // than without the pause.
+    struct Case {
+        const char* what;
+        double intervalMs;
+        Verdict verdict;
+        int decidedAt;
+    };
+    const Case cases[] = {
+        {"every refresh in each fade", 16.7, Verdict::kKeepsUp, 70},
+        {"every other refresh in each fade", 33.3, Verdict::kFallsBehind, 49},
+    };
+    for (const Case& c : cases) {
+        orv::FramePaceWatch watch;
+        double t = 1000;
+        int said = 0;
+        Verdict verdict = Verdict::kUndecided;
+        for (int frame = 1; frame <= 200; ++frame) {
+            if (frame % 40 == 1 && frame > 1) {
+                watch.Resumed();
+                t += 10000;
+            } else {
+                t += c.intervalMs;
+            }
+            const Verdict v = watch.Presented(t, 60);
+            if (v == Verdict::kUndecided) continue;
+            ++said;
+            verdict = v;
+            EXPECT_EQ(frame, c.decidedAt) << c.what;
+        }
+        EXPECT_EQ(said, 1) << c.what;
+        EXPECT_EQ(verdict, c.verdict) << c.what;
+    }
+}

@@ -8,9 +8,9 @@
 
 #include "core/show/Random.h"
 
-using orv::FrameRect;
 using orv::MotionRandom;
 using orv::Rect;
+using orv::RectF;
 using orv::Size;
 
 namespace {
@@ -33,7 +33,7 @@ const std::vector<Slide> kSlides = {
 };
 
 // Where the picture point (px, py) shows on screen under framing f over target.
-void ScreenOf(const FrameRect& f, const Rect& target, double px, double py, double& sx, double& sy) {
+void ScreenOf(const RectF& f, const Rect& target, double px, double py, double& sx, double& sy) {
     sx = target.left + (px - f.left) / f.Width() * target.Width();
     sy = target.top + (py - f.top) / f.Height() * target.Height();
 }
@@ -45,7 +45,7 @@ TEST(Motion, FramingStaysInsideThePictureAndWithinTheZoomsAtEveryMoment) {
             const orv::SlideMotion m = orv::PlanMotion(random, s.picture, s.target, s.area, s.lengthMs);
             // Past the planned time too: the next picture may be late.
             for (double t = 0; t <= s.lengthMs * 3.5; t += s.lengthMs / 97) {
-                const FrameRect f = orv::FramingAt(m, t);
+                const RectF f = orv::FramingAt(m, t);
                 const double eps = 1e-9 * (s.picture.cx + s.picture.cy);
                 ASSERT_GE(f.left, -eps) << s.name << " seed " << seed << " t " << t;
                 ASSERT_GE(f.top, -eps) << s.name << " seed " << seed << " t " << t;
@@ -68,7 +68,7 @@ TEST(Motion, NoPointOfThePictureMovesFasterThanTwoPercentOfTheDiagonalASecond) {
             const double perMs = 0.02 * diagonal / 1000.0;
             const double step = 5;  // ms: a frame at 200 Hz
             for (double t = 0; t + step <= s.lengthMs * 2; t += step) {
-                const FrameRect a = orv::FramingAt(m, t), b = orv::FramingAt(m, t + step);
+                const RectF a = orv::FramingAt(m, t), b = orv::FramingAt(m, t + step);
                 // The points seen at the target's corners at t, followed to t + step.
                 for (double cx : {0.0, 1.0})
                     for (double cy : {0.0, 1.0}) {
@@ -151,8 +151,8 @@ TEST(Motion, DegenerateSlidesStayStillOnTheWholePicture) {
     for (const Case& c : cases) {
         MotionRandom random(3);
         const orv::SlideMotion m = orv::PlanMotion(random, c.picture, c.target, {0, 0, 100, 100}, c.lengthMs);
-        const FrameRect whole{0, 0, c.picture.cx > 0 ? double(c.picture.cx) : 0.0,
-                              c.picture.cy > 0 ? double(c.picture.cy) : 0.0};
+        const RectF whole{0, 0, c.picture.cx > 0 ? double(c.picture.cx) : 0.0,
+                          c.picture.cy > 0 ? double(c.picture.cy) : 0.0};
         EXPECT_EQ(orv::FramingAt(m, 0), whole) << c.name;
         EXPECT_EQ(orv::FramingAt(m, 2500), whole) << c.name;
     }

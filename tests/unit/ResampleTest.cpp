@@ -10,7 +10,7 @@
 using orv::ImageSpan;
 using orv::ImageView;
 using orv::Rect;
-using orv::RectD;
+using orv::RectF;
 using orv::Sampling;
 using orv::SimdLevel;
 
@@ -52,7 +52,7 @@ TEST(DrawImage, PointAtOneToOneCopiesWholePixelsExactly) {
     const Picture picture = Numbered(6, 5);
     const struct {
         const char* what;
-        RectD source, target;
+        RectF source, target;
     } cases[] = {
         {"whole picture at the corner", {0, 0, 6, 5}, {0, 0, 6, 5}},
         {"an inner part, moved", {1, 2, 4, 4}, {3, 1, 6, 3}},
@@ -88,7 +88,7 @@ TEST(DrawImage, BilinearGivesHandComputedValuesBetweenPixels) {
     const struct {
         const char* what;
         const Picture& picture;
-        RectD source, target;
+        RectF source, target;
         std::vector<uint32_t> expected;  // the first screen row
     } cases[] = {
         {"half way: the mean", ramp, {0.5, 0, 1.5, 1}, {0, 0, 1, 1}, {100}},
@@ -156,7 +156,7 @@ TEST(DrawImage, OnlyPixelsInsideTheClipAndTheScreenChange) {
     const Picture picture = Numbered(4, 4);
     const struct {
         const char* what;
-        RectD target;
+        RectF target;
         Rect clip;
         Rect drawn;  // the screen pixels that must change, all others stay
     } cases[] = {
@@ -195,7 +195,7 @@ TEST(DrawImage, HostileRectanglesNeverReachOutsideTheBuffers) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const double big = 1e300;
-    const RectD cases[][2] = {
+    const RectF cases[][2] = {
         // source, target
         {{0, 0, 5, 3}, {nan, 0, 9, 7}},
         {{nan, 0, 5, 3}, {0, 0, 9, 7}},
@@ -252,8 +252,8 @@ TEST(DrawImage, SimdAndScalarAgreeAtEveryScaleAndOffset) {
     const double scales[] = {1.0, 0.8, 1.25, 0.5, 3.0, 0.31};
     for (double scale : scales) {
         for (double offset : {0.0, 0.123, 0.5, 0.77, 13.9}) {
-            const RectD source{offset, offset / 2, offset + 50 / scale, offset / 2 + 30 / scale};
-            const RectD target{1.3, 0.6, 51.3, 30.6};
+            const RectF source{offset, offset / 2, offset + 50 / scale, offset / 2 + 30 / scale};
+            const RectF target{1.3, 0.6, 51.3, 30.6};
             Screen scalar(53, 32);
             orv::DrawImage(picture.View(), source, scalar.Span(), target, kEverywhere, Sampling::kBilinear,
                            SimdLevel::kScalar);
@@ -271,7 +271,7 @@ TEST(DrawImage, BandsOfRowsDrawWhatOneDrawDraws) {
     // The renderer splits a draw over threads by clipping each to a band of rows: the bands
     // together must give exactly the one draw, whatever the band edges fall on.
     const Picture picture = Numbered(23, 17);
-    const RectD source{0.3, 0.7, 22.1, 16.2}, target{-1.5, 2.25, 40.75, 31.6};
+    const RectF source{0.3, 0.7, 22.1, 16.2}, target{-1.5, 2.25, 40.75, 31.6};
     for (Sampling sampling : {Sampling::kPoint, Sampling::kBilinear}) {
         Screen whole(41, 33);
         orv::DrawImage(picture.View(), source, whole.Span(), target, kEverywhere, sampling);

@@ -473,7 +473,7 @@ TEST(ShowController, MovingSlidesAskForAFrameEveryRefreshAndFadeBothScreens) {
         for (const std::vector<orv::SlideFraming>* screen : {&f.framings, &f.oldFramings})
             for (const orv::SlideFraming& s : *screen) {
                 // The layout's rectangle, whole: the drift is inside the picture, never the screen.
-                EXPECT_EQ(s.target, (orv::FrameRect{0, 0, 800, 600}));
+                EXPECT_EQ(s.target, (orv::RectF{0, 0, 800, 600}));
                 EXPECT_GE(s.source.left, 0.0);
                 EXPECT_GE(s.source.top, 0.0);
                 EXPECT_LE(s.source.right, 400.0);
@@ -537,7 +537,7 @@ TEST(ShowController, APictureOnShowPastItsTimeKeepsMovingInsideItself) {
     });
     const std::vector<Show::Frame>& frames = show.Frames();
     ASSERT_EQ(frames.size(), 3u);
-    const orv::FrameRect a = frames[1].framings[0].source, b = frames[2].framings[0].source;
+    const orv::RectF a = frames[1].framings[0].source, b = frames[2].framings[0].source;
     // Still moving, by no more than a frame's worth (2 % of the 1000-pixel diagonal a second is
     // 20 pixels of screen, 10 of this half-size picture, a second).
     EXPECT_FALSE(a == b);
@@ -587,7 +587,7 @@ TEST(ShowController, TurningPanAndZoomOnMovesTheSlidesOnShowOnceTheirNewDecodeCu
     // again after that, back at its start.
     const std::vector<Show::Frame>& frames = show.Frames();
     ASSERT_EQ(frames.size(), 4u);
-    const orv::FrameRect cut = frames[0].framings[0].source;
+    const orv::RectF cut = frames[0].framings[0].source;
     EXPECT_FALSE(frames[1].framings[0].source == cut);
     EXPECT_GT(std::abs(frames[2].framings[0].source.left - cut.left) +
                   std::abs(frames[2].framings[0].source.right - cut.right),
@@ -796,7 +796,7 @@ TEST(ShowControllerKeys, PauseStopsTheDriftsWhereTheyStand) {
     });
     const std::vector<Show::Frame>& frames = show.Frames();
     ASSERT_EQ(frames.size(), 5u);
-    const orv::FrameRect atPause = frames[1].framings[0].source;
+    const orv::RectF atPause = frames[1].framings[0].source;
     EXPECT_TRUE(frames[2].framings[0].source == atPause) << "moved while paused";
     EXPECT_TRUE(frames[3].framings[0].source == atPause) << "jumped over the paused time";
     EXPECT_FALSE(frames[4].framings[0].source == atPause) << "stands still after the pause";

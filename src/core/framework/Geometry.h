@@ -30,4 +30,18 @@ struct Rect {
     }
 };
 
+// A sub-pixel rectangle, right and bottom exclusive: a framing moves in fractions of a pixel, and
+// the resampler and both renderers draw from and to such rectangles.
+struct RectF {
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+    double Width() const { return right - left; }
+    double Height() const { return bottom - top; }
+    friend bool operator==(const RectF& a, const RectF& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    }
+};
+
 }  // namespace orv

@@ -358,7 +358,7 @@ SimdLevel BestSimdLevel() {
 #endif
 }
 
-void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& screen, const RectD& target,
+void DrawImage(const ImageView& image, const RectF& source, const ImageSpan& screen, const RectF& target,
                const Rect& clip, Sampling sampling, SimdLevel level) {
     if (!Usable(image) || !Usable(screen)) return;
     if (!std::isfinite(source.left) || !std::isfinite(source.top) || !std::isfinite(source.right) ||
@@ -394,7 +394,7 @@ void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& scr
     BilinearRowsScalar(image, screen, x0, cols, y0, rows);
 }
 
-Rect CoveredPixels(const ImageSpan& screen, const RectD& target, const Rect& clip) {
+Rect CoveredPixels(const ImageSpan& screen, const RectF& target, const Rect& clip) {
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     if (!Usable(screen) ||
         !Covered(target.left, target.right, std::max(clip.left, 0), std::min(clip.right, screen.width), x0,

@@ -39,14 +39,6 @@ struct ImageSpan {
     int stride = 0;
 };
 
-// A sub-pixel rectangle (the core's twin of show's RectF).
-struct RectD {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-};
-
 enum class Sampling { kPoint, kBilinear };
 
 // Which code does the work: the plain C++ one, SSE2, or the best the running CPU has (AVX2 where
@@ -57,12 +49,12 @@ SimdLevel BestSimdLevel();
 
 // Draws `source` (picture pixels) of `image` over `target` (screen pixels) of `screen`, limited
 // to `clip` and to the screen. Pixels of the screen outside that are left as they are.
-void DrawImage(const ImageView& image, const RectD& source, const ImageSpan& screen, const RectD& target,
+void DrawImage(const ImageView& image, const RectF& source, const ImageSpan& screen, const RectF& target,
                const Rect& clip, Sampling sampling, SimdLevel level = SimdLevel::kBest);
 
 // The screen pixels such a draw changes (empty, all zeros, when none): the caller skips painting
 // black under a picture that covers the whole screen.
-Rect CoveredPixels(const ImageSpan& screen, const RectD& target, const Rect& clip);
+Rect CoveredPixels(const ImageSpan& screen, const RectF& target, const Rect& clip);
 
 // Blend weights for a frame: 0 is the old screen alone, kBlendOne the new one.
 inline constexpr uint32_t kBlendOne = 256;

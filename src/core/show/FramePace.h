@@ -19,10 +19,16 @@ public:
     // sooner, then the verdict once; kUndecided again afterwards. Falling behind is an average
     // interval a quarter over the display's period: frames missed, not merely jittered.
     Verdict Presented(double nowMs, int refreshHz);
+    // The frames stopped and a new run of them begins (a still slide's fade, seconds after the
+    // last one): the time between the runs is no frame missed, so the next frame counts as one
+    // period after the last.
+    void Resumed() { m_resumed = m_frames > 0; }
 
 private:
     int m_frames = 0;
     double m_firstMs = 0;
+    double m_lastMs = 0;
+    bool m_resumed = false;
 };
 
 }  // namespace orv

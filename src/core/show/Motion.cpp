@@ -6,24 +6,24 @@
 namespace orv {
 namespace {
 
-FrameRect Lerp(const FrameRect& a, const FrameRect& b, double t) {
-    return FrameRect{a.left + (b.left - a.left) * t, a.top + (b.top - a.top) * t,
-                     a.right + (b.right - a.right) * t, a.bottom + (b.bottom - a.bottom) * t};
+RectF Lerp(const RectF& a, const RectF& b, double t) {
+    return RectF{a.left + (b.left - a.left) * t, a.top + (b.top - a.top) * t,
+                 a.right + (b.right - a.right) * t, a.bottom + (b.bottom - a.bottom) * t};
 }
 
 // The crop of the picture at this zoom whose centre sits at (u, v) of the room it has (0: flush
 // with the left or top edge, 1: with the right or bottom one).
-FrameRect CropAt(Size picture, double zoom, double u, double v) {
+RectF CropAt(Size picture, double zoom, double u, double v) {
     const double w = picture.cx / zoom;
     const double h = picture.cy / zoom;
     const double left = (picture.cx - w) * u;
     const double top = (picture.cy - h) * v;
-    return FrameRect{left, top, left + w, top + h};
+    return RectF{left, top, left + w, top + h};
 }
 
 // How far, in screen pixels, the picture's content moves between two framings drawn over target:
 // the largest travel of the points seen at the target's corners.
-double Travel(const FrameRect& from, const FrameRect& to, const Rect& target) {
+double Travel(const RectF& from, const RectF& to, const Rect& target) {
     const double tw = target.Width();
     const double th = target.Height();
     double most = 0;
@@ -45,8 +45,8 @@ double FastestTravel(const SlideMotion& motion, const Rect& target) {
     constexpr int kSteps = 16;
     double most = 0;
     for (int i = 0; i < kSteps; ++i) {
-        const FrameRect a = Lerp(motion.start, motion.end, static_cast<double>(i) / kSteps);
-        const FrameRect b = Lerp(motion.start, motion.end, static_cast<double>(i + 1) / kSteps);
+        const RectF a = Lerp(motion.start, motion.end, static_cast<double>(i) / kSteps);
+        const RectF b = Lerp(motion.start, motion.end, static_cast<double>(i + 1) / kSteps);
         most = std::max({most, Travel(a, b, target), Travel(b, a, target)});
     }
     return most * kSteps;
@@ -63,9 +63,9 @@ double MotionRandom::Next() {
     return static_cast<double>(z >> 11) * (1.0 / 9007199254740992.0);
 }
 
-FrameRect WholePicture(Size picture) {
-    return FrameRect{0, 0, static_cast<double>(std::max(picture.cx, 0)),
-                     static_cast<double>(std::max(picture.cy, 0))};
+RectF WholePicture(Size picture) {
+    return RectF{0, 0, static_cast<double>(std::max(picture.cx, 0)),
+                 static_cast<double>(std::max(picture.cy, 0))};
 }
 
 SlideMotion PlanMotion(MotionRandom& random, Size picture, const Rect& target, const Rect& area,
@@ -96,7 +96,7 @@ SlideMotion PlanMotion(MotionRandom& random, Size picture, const Rect& target, c
     return motion;
 }
 
-FrameRect FramingAt(const SlideMotion& motion, double elapsedMs) {
+RectF FramingAt(const SlideMotion& motion, double elapsedMs) {
     if (!(motion.lengthMs > 0) || !(elapsedMs > 0)) return motion.start;
     // A triangle wave over the drift: start to end in lengthMs, back in as long, and so on.
     const double phase = std::fmod(elapsedMs / motion.lengthMs, 2.0);

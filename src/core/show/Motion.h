@@ -18,19 +18,6 @@ inline constexpr double kLargestZoom = 1.25;
 // second.
 inline constexpr double kMostDiagonalPerSecond = 0.02;
 
-// A sub-pixel rectangle, right and bottom exclusive.
-struct FrameRect {
-    double left = 0;
-    double top = 0;
-    double right = 0;
-    double bottom = 0;
-    double Width() const { return right - left; }
-    double Height() const { return bottom - top; }
-    friend bool operator==(const FrameRect& a, const FrameRect& b) {
-        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-    }
-};
-
 // The show's own generator for directions, zooms and speeds (splitmix64). The process's generator
 // (core/show/Random.h) is left to the shuffle and the caption, whose draws stay as they were.
 class MotionRandom {
@@ -45,8 +32,8 @@ private:
 
 // One slide's drift. A still motion (lengthMs 0) shows the whole picture throughout.
 struct SlideMotion {
-    FrameRect start;      // picture pixels
-    FrameRect end;        // picture pixels
+    RectF start;          // picture pixels
+    RectF end;            // picture pixels
     double lengthMs = 0;  // the time from start to end: the slide's planned time on show
 };
 
@@ -62,9 +49,9 @@ SlideMotion PlanMotion(MotionRandom& random, Size picture, const Rect& target, c
 // at the same speed back towards its start, and forth again, for as long as it stays: it never
 // stalls, never jumps and never leaves the picture, and the next slide's fade takes over from
 // wherever it stands.
-FrameRect FramingAt(const SlideMotion& motion, double elapsedMs);
+RectF FramingAt(const SlideMotion& motion, double elapsedMs);
 
 // The whole picture: the still framing.
-FrameRect WholePicture(Size picture);
+RectF WholePicture(Size picture);
 
 }  // namespace orv

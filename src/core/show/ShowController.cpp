@@ -480,8 +480,8 @@ std::vector<SlideFraming> ShowController::FramingsAt(const ScreenMotion& screen,
         if (picture.cx > 0 && picture.cy > 0) {
             const Rect target =
                 m_stage.PictureRect(screen.areas[i], picture, m_desk.primary, m_settings.stretch != 0);
-            f.target = FrameRect{static_cast<double>(target.left), static_cast<double>(target.top),
-                                 static_cast<double>(target.right), static_cast<double>(target.bottom)};
+            f.target = RectF{static_cast<double>(target.left), static_cast<double>(target.top),
+                             static_cast<double>(target.right), static_cast<double>(target.bottom)};
             f.source = moving ? FramingAt(screen.drifts[i], nowMs - screen.shownAtMs) : WholePicture(picture);
         }
         framings.push_back(f);

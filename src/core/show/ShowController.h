@@ -99,8 +99,8 @@ struct ShowSlide {
 // Where one slide's picture goes in a frame: the part of it shown (its own pixels) and where on
 // the desk. A slide without a picture has an empty framing and draws nothing.
 struct SlideFraming {
-    FrameRect source;
-    FrameRect target;  // desk coordinates
+    RectF source;
+    RectF target;  // desk coordinates
 };
 
 struct ShowCommand {

@@ -1,8 +1,9 @@
 // The saver on the GPU back-end (ORVANTA_PRESENTER=gpu): the still picture where and as the CPU
-// back-end draws it, a crossfade's blend, a moving picture whose corners never show black, two
-// monitors each with its own picture, and a device removed mid-fade, after which the CPU back-end
-// carries the show on. Direct3D runs on software GL here, slowly: the pictures are small, and the
-// waits are long enough for a renderer that takes a second to make and to present first.
+// back-end draws it, a crossfade's blend with and without pan and zoom, a moving picture whose
+// corners never show black, two monitors each with its own picture, and a device removed
+// mid-fade, moving or not, after which the CPU back-end carries the fade and the show on. Direct3D runs on
+// software GL here, slowly: the pictures are small, and the waits are long enough for a renderer that takes a
+// second to make and to present first.
 //
 // The saver's frame log (ORVANTA_FRAME_LOG), written as its window goes, names the back-end that
 // drew the last frame: that tells a GPU frame from a CPU fall-back, which look alike on screen.
@@ -104,6 +105,10 @@ Shot StillShow(const char* presenter, POINT probe) {
                 "%s: the picture did not show at (%ld, %ld)", presenter, probe.x, probe.y);
     Shot shot = WaitStillScreen();
     EndWithKey(saver, presenter);
+    // The GPU draws the still picture itself; the CPU's is the window's own paint, unlogged.
+    if (std::string(presenter) == "gpu")
+        E2E_EXPECT(LoggedPresenter() == "gpu", "the still picture was drawn by '%s', want gpu",
+                   LoggedPresenter().c_str());
     return shot;
 }
 
@@ -143,8 +148,8 @@ E2E_CASE_WITH(gpu_still_picture_as_cpu_draws_it, "timeout=120") {
     CompareStill(101, 51, 1, POINT{400, 300});
 }
 
-E2E_CASE(gpu_crossfade_blends) {
-    WriteShow({SolidBmp24(160, 120, kRed), SolidBmp24(160, 120, kBlue)}, 1, 1, 1);
+static void CrossfadeBlends(DWORD panAndZoom) {
+    WriteShow({SolidBmp24(160, 120, kRed), SolidBmp24(160, 120, kBlue)}, 1, 1, panAndZoom);
     UsePresenter("gpu");
     Saver saver("/s");
     saver.WaitFullScreen();
@@ -164,6 +169,10 @@ E2E_CASE(gpu_crossfade_blends) {
     E2E_EXPECT(LoggedPresenter() == "gpu", "the frames were drawn by '%s', want gpu",
                LoggedPresenter().c_str());
 }
+
+E2E_CASE(gpu_crossfade_blends) { CrossfadeBlends(1); }
+
+E2E_CASE(gpu_plain_crossfade_blends) { CrossfadeBlends(0); }
 
 E2E_CASE(gpu_motion_corners_never_black) {
     // A 4:3 picture stretched over the 4:3 screen: its corners are picture at every zoom.
@@ -229,10 +238,10 @@ E2E_CASE_WITH(gpu_two_monitors_each_its_own, "monitors=2") {
                LoggedPresenter().c_str());
 }
 
-E2E_CASE(gpu_device_removed_mid_fade) {
-    // The first picture fades in from black over a second, in some 40 frames here: the twelfth
-    // present finds the device removed. The CPU back-end takes the fade over and the show goes on.
-    WriteShow({SolidBmp24(160, 120, kRed), SolidBmp24(160, 120, kBlue)}, 1, 1, 1);
+// The first picture fades in from black over a second, in some 40 frames here: the twelfth
+// present finds the device removed. The CPU back-end takes the fade over and the show goes on.
+static void DeviceRemovedMidFade(DWORD panAndZoom) {
+    WriteShow({SolidBmp24(160, 120, kRed), SolidBmp24(160, 120, kBlue)}, 1, 1, panAndZoom);
     UsePresenter("gpu");
     _putenv_s("ORVANTA_TEST_REMOVE_DEVICE", "12");
     Saver saver("/s");
@@ -259,3 +268,7 @@ E2E_CASE(gpu_device_removed_mid_fade) {
     E2E_EXPECT(LoggedPresenter() == "cpu", "the last frames were drawn by '%s', want cpu",
                LoggedPresenter().c_str());
 }
+
+E2E_CASE(gpu_device_removed_mid_fade) { DeviceRemovedMidFade(1); }
+
+E2E_CASE(gpu_device_removed_mid_plain_fade) { DeviceRemovedMidFade(0); }
