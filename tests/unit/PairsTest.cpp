@@ -139,6 +139,18 @@ TEST(Pairs, EachSlotTakesTheNextPictureAndItsPartner) {
          {0}},
         {"random: the last within the reach", {kWide}, {P, L, L, L, L, L, L, L, P}, true, {{0, 8}}, {0, 8}},
         {"more slots than candidates", {kWide, kWide, kWide}, {L, L}, false, {{0}, {1}}, {0, 1}},
+        {"two monitors, two portraits: each its own, none left dark",
+         {kWide, kWide},
+         {P, P},
+         false,
+         {{0}, {1}},
+         {0, 1}},
+        {"two monitors, three portraits: a pair and one",
+         {kWide, kWide},
+         {P, P, P},
+         true,
+         {{0, 1}, {2}},
+         {0, 1, 2}},
     };
     for (const Case& c : cases) {
         const orv::PairDeal deal = orv::DealPairs(c.areas, c.sizes.size(), SizesOf(c.sizes), c.random);

@@ -49,7 +49,8 @@ PairDeal DealPairs(const std::vector<Size>& areas, std::size_t candidates, const
         return size && PairsOn(*size, area);
     };
     std::size_t next = 0;  // the first candidate not yet taken
-    for (const Size& area : areas) {
+    for (std::size_t s = 0; s < areas.size(); ++s) {
+        const Size& area = areas[s];
         while (next < candidates && taken[next])
             ++next;
         if (next >= candidates) break;
@@ -57,7 +58,9 @@ PairDeal DealPairs(const std::vector<Size>& areas, std::size_t candidates, const
         slot.first = next;
         taken[next] = true;
         deal.taken.push_back(next);
-        if (pairs(next, area)) {
+        // A partner only while every later slot still finds a picture of its own.
+        const std::size_t left = candidates - deal.taken.size();
+        if (left > areas.size() - s - 1 && pairs(next, area)) {
             std::size_t looked = 0;
             for (std::size_t j = next + 1; j < candidates && looked < (random ? kPartnerReach : 1); ++j) {
                 if (taken[j]) continue;

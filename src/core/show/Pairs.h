@@ -63,8 +63,9 @@ struct PairDeal {
 // the first candidate not yet taken and, when it pairs on the slot, its partner: in sorted order
 // the candidate right after it, when that one pairs too (otherwise none, and that candidate is the
 // next slot's or the next deal's); in random order the first candidate not yet taken within
-// kPartnerReach after it that pairs, brought forward. No candidate is taken twice, and sizeOf is
-// asked only of candidates whose size decides something.
+// kPartnerReach after it that pairs, brought forward. A slot takes a partner only when enough
+// candidates are left for a picture on every later slot. No candidate is taken twice, and sizeOf
+// is asked only of candidates whose size decides something.
 PairDeal DealPairs(const std::vector<Size>& areas, std::size_t candidates, const CandidateSizeFn& sizeOf,
                    bool random);
 
