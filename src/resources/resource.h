@@ -34,6 +34,7 @@
 #define IDC_SHOW_OTHER         1018
 #define IDC_FADE               1019
 #define IDC_PAN_AND_ZOOM       1020
+#define IDC_PAIR_PORTRAITS     1023
 #define IDC_MORE_FOLDERS       1030   // list box: the folders walked after Directory
 #define IDC_ADD_FOLDER         1031
 #define IDC_REMOVE_FOLDER      1032

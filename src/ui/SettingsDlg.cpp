@@ -31,6 +31,7 @@ public:
     void SetDisplayJPGFiles(BOOL bShow) override { m_wnd.SetDisplayJPGFiles(bShow); }
     void SetDisplayOtherFiles(BOOL bShow) override { m_wnd.SetDisplayOtherFiles(bShow); }
     void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
+    void SetPairPortraits(BOOL bPair) override { m_wnd.SetPairPortraits(bPair); }
     void SetMoreFolders(const std::vector<std::string>& folders) override { m_wnd.SetMoreFolders(folders); }
     void SetExcludedFolders(const std::vector<std::string>& folders) override {
         m_wnd.SetExcludedFolders(folders);
@@ -58,6 +59,7 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_SHOW_JPG, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayJPGFiles>)
     ON_BN_CLICKED(IDC_SHOW_OTHER, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayOtherFiles>)
     ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
+    ON_BN_CLICKED(IDC_PAIR_PORTRAITS, &CSettingsDlg::OnSettingEdited<orv::SettingId::PairPortraits>)
     ON_BN_CLICKED(IDC_ADD_FOLDER, &CSettingsDlg::OnAddFolder)
     ON_BN_CLICKED(IDC_REMOVE_FOLDER, &CSettingsDlg::OnRemoveFolder)
     ON_BN_CLICKED(IDC_ADD_EXCLUDED, &CSettingsDlg::OnAddExcluded)

@@ -34,12 +34,14 @@ public:
     BOOL m_bShowJpg = TRUE;
     BOOL m_bShowOther = TRUE;
     BOOL m_bPanAndZoom = FALSE;
+    BOOL m_bPairPortraits = FALSE;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     // The members for the core's rules, in SettingId order.
     orv::SettingsFields Fields() {
-        return {m_nDelay,   m_bStretch,   m_bRandomOrder, m_bShowCaption, m_bFade,       m_bShowBmp,
-                m_bShowJpg, m_bShowOther, m_bPanAndZoom,  m_strFolder,    m_moreFolders, m_excludedFolders};
+        return {m_nDelay,    m_bStretch,    m_bRandomOrder,   m_bShowCaption, m_bFade,
+                m_bShowBmp,  m_bShowJpg,    m_bShowOther,     m_bPanAndZoom,  m_bPairPortraits,
+                m_strFolder, m_moreFolders, m_excludedFolders};
     }
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window

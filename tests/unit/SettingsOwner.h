@@ -5,7 +5,7 @@
 
 struct SettingsOwner : orv::SettingsRecord {
     orv::SettingsFields Fields() {
-        return {delay,   stretch,   randomOrder, showCaption, fade,        showBmp,
-                showJpg, showOther, panAndZoom,  folder,      moreFolders, excludedFolders};
+        return {delay,     stretch,    randomOrder,   showCaption, fade,        showBmp,        showJpg,
+                showOther, panAndZoom, pairPortraits, folder,      moreFolders, excludedFolders};
     }
 };

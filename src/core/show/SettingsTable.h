@@ -63,6 +63,7 @@ enum class SettingId {
     DisplayJPGFiles,
     DisplayOtherFiles,
     PanAndZoom,
+    PairPortraits,
     Directory,
     MoreFolders,
     ExcludedFolders,
@@ -87,6 +88,7 @@ inline constexpr SettingRow kSettingRows[] = {
     {SettingId::DisplayJPGFiles, "DisplayJPGFiles", SettingKind::Flag, true},
     {SettingId::DisplayOtherFiles, "DisplayOtherFiles", SettingKind::Flag, true},
     {SettingId::PanAndZoom, "PanAndZoom", SettingKind::Flag, false},
+    {SettingId::PairPortraits, "PairPortraits", SettingKind::Flag, false},
     {SettingId::Directory, "Directory", SettingKind::Folder, true},
     {SettingId::MoreFolders, "MoreFolders", SettingKind::FolderList, true},
     {SettingId::ExcludedFolders, "ExcludedFolders", SettingKind::FolderList, true},
@@ -121,6 +123,7 @@ struct SettingsRecord {
     int32_t showJpg = 1;                       // DisplayJPGFiles
     int32_t showOther = 1;                     // DisplayOtherFiles
     int32_t panAndZoom = 0;                    // PanAndZoom
+    int32_t pairPortraits = 0;                 // PairPortraits
     std::string folder;                        // Directory; empty: the Windows directory
     std::vector<std::string> moreFolders;      // MoreFolders, walked after Directory
     std::vector<std::string> excludedFolders;  // ExcludedFolders, never walked
@@ -137,6 +140,7 @@ struct SettingsFields {
     int32_t& showJpg;
     int32_t& showOther;
     int32_t& panAndZoom;
+    int32_t& pairPortraits;
     std::string& folder;
     std::vector<std::string>& moreFolders;
     std::vector<std::string>& excludedFolders;
@@ -162,6 +166,7 @@ void ForEachSetting(Visit&& visit, Settings&... settings) {
     VisitSetting<SettingId::DisplayJPGFiles>(visit, settings.showJpg...);
     VisitSetting<SettingId::DisplayOtherFiles>(visit, settings.showOther...);
     VisitSetting<SettingId::PanAndZoom>(visit, settings.panAndZoom...);
+    VisitSetting<SettingId::PairPortraits>(visit, settings.pairPortraits...);
     VisitSetting<SettingId::Directory>(visit, settings.folder...);
     VisitSetting<SettingId::MoreFolders>(visit, settings.moreFolders...);
     VisitSetting<SettingId::ExcludedFolders>(visit, settings.excludedFolders...);

@@ -36,6 +36,7 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::DisplayJPGFiles, IDC_SHOW_JPG},
     {SettingId::DisplayOtherFiles, IDC_SHOW_OTHER},
     {SettingId::PanAndZoom, IDC_PAN_AND_ZOOM},
+    {SettingId::PairPortraits, IDC_PAIR_PORTRAITS},
     {SettingId::MoreFolders, IDC_MORE_FOLDERS},
     {SettingId::ExcludedFolders, IDC_EXCLUDED_FOLDERS},
 };
@@ -92,6 +93,9 @@ void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& p
         break;
     case SettingId::PanAndZoom:
         preview.SetPanAndZoom(fields.panAndZoom);
+        break;
+    case SettingId::PairPortraits:
+        preview.SetPairPortraits(fields.pairPortraits);
         break;
     case SettingId::Directory:
         break;  // the folder reaches the preview with the rebuild

@@ -39,6 +39,7 @@ public:
     virtual void SetDisplayJPGFiles(int32_t show) = 0;
     virtual void SetDisplayOtherFiles(int32_t show) = 0;
     virtual void SetPanAndZoom(int32_t move) = 0;
+    virtual void SetPairPortraits(int32_t pair) = 0;
     virtual void SetMoreFolders(const std::vector<std::string>& folders) = 0;
     virtual void SetExcludedFolders(const std::vector<std::string>& folders) = 0;
 };
