@@ -256,6 +256,7 @@ void Settings::Write() const {
     dword("DisplayJPGFiles", jpg);
     dword("FadeBetweenPictures", fade.value_or(0));
     dword("PanAndZoom", panAndZoom);
+    dword("PairPortraits", pairPortraits);
     if (folder)
         RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
                        DWORD(folder->size() + 1));

@@ -383,7 +383,7 @@ E2E_CASE_WITH(settings_ok_writes_all_seven, "x86") {
     E2E_EXPECT(ReadDword("FadeBetweenPictures") == 0u, "fades (written off before) not written as 0");
     E2E_EXPECT(ReadDword("PanAndZoom") == 1u, "pan and zoom not written as the DWORD 1");
     // The two folder lists too, empty: every setting exists after OK.
-    E2E_EXPECT(ConfigValueCount() == 12, "%d values in the key, want 12", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 13, "%d values in the key, want 13", ConfigValueCount());
 }
 
 E2E_CASE(settings_cancel_escape_close_write_nothing) {
@@ -778,7 +778,7 @@ E2E_CASE_WITH(settings_palette_display, "depth=8") {
     E2E_EXPECT(!shot.AllOf(RGB(0, 0, 0)), "the preview stayed black");
     E2E_EXPECT(Dialogs(saver.Pid(), nullptr, dlg.hwnd).empty(), "a message box appeared");
     PressOk(saver, dlg);
-    E2E_EXPECT(ConfigValueCount() == 12, "%d values written", ConfigValueCount());
+    E2E_EXPECT(ConfigValueCount() == 13, "%d values written", ConfigValueCount());
 }
 
 namespace {
