@@ -37,8 +37,8 @@ Rect ShowStage::PictureRect(const Rect& area, Size picture, Size primary, bool s
     return PictureRectIn(area, picture, LayoutScreen(area, primary, part), stretch, m_preview);
 }
 
-Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary) const {
-    return CaptionBoxSize(text, m_preview, area.Width(), primary.cx);
+Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary, SlotPart part) const {
+    return CaptionBoxSize(text, m_preview, area.Width(), PartScreen(primary, part).cx);
 }
 
 ShowController::ShowController(bool preview, const SettingsRecord& settings, ShowSequence::DrawFn draw)

@@ -52,8 +52,9 @@ public:
     // decode share.
     Rect PictureRect(const Rect& area, Size picture, Size primary, bool stretch,
                      SlotPart part = SlotPart::Whole) const;
-    // The caption box for text measured at full-screen size; a preview shows it in miniature.
-    Size CaptionBox(Size text, const Rect& area, Size primary) const;
+    // The caption box for text measured at full-screen size; a preview shows it in miniature (a
+    // half's box as the same half of the primary screen would show it).
+    Size CaptionBox(Size text, const Rect& area, Size primary, SlotPart part = SlotPart::Whole) const;
     // Where the desk's corner is in the window's client coordinates, given where the client
     // area's corner is on the virtual screen.
     Point ClientOffset(Point clientOnScreen) const {
