@@ -99,7 +99,7 @@ const Template kSettings = {
     0,
     0,
     364,
-    238,
+    250,
     "Orvanta Screen Saver",
     {
         {65535, "#130", "Picture &Folder:", 10, 5, 167, 11, 0x50020000},
@@ -133,6 +133,7 @@ const Template kSettings = {
         {1033, "#131", "", 187, 147, 167, 61, 0x50B10101},
         {1034, "#128", "Add...", 250, 213, 50, 14, 0x50010000},
         {1035, "#128", "Remove", 304, 213, 50, 14, 0x50010000},
+        {1023, "#128", "&Pair Portrait Pictures", 187, 233, 167, 11, 0x50010003},
     }};
 
 const Template kAbout = {0x80C800C0,
