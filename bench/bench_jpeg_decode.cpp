@@ -14,11 +14,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "core/picture/FileReader.h"
 #include "core/picture/GlobalBlock.h"
 #include "core/picture/JpegLoader.h"
 
@@ -97,6 +100,22 @@ void LoadBlock(benchmark::State& state) {
     state.counters["block_MiB"] = static_cast<double>(bytes) / (1 << 20);
 }
 BENCHMARK(LoadBlock)->Arg(24)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// What pairing pays to learn a picture's upright size before anything is decoded: the header
+// (and its Exif block) alone, the file opened afresh each time as the worker does.
+void ReadSize(benchmark::State& state) {
+    const std::string path = PicturePath();
+    for (auto _ : state) {
+        std::unique_ptr<orv::IFileReader> file = orv::OpenFileForReading(path.c_str());
+        const std::optional<orv::Size> size = file ? orv::ReadJpegSize(*file) : std::nullopt;
+        if (!size || size->cx != kWidth) {
+            state.SkipWithError("no size");
+            break;
+        }
+        benchmark::DoNotOptimize(size->cy);
+    }
+}
+BENCHMARK(ReadSize)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void Djpeg(benchmark::State& state) {
     const std::string command = std::string("djpeg -bmp ") + (state.range(0) == 8 ? "-colors 256 " : "") +

@@ -366,6 +366,34 @@ const std::vector<std::string>& SystemDecoderExtensionLists() {
     return lists;
 }
 
+std::optional<Size> ReadSystemDecodedSize(IFileReader& file) {
+    try {
+        ComScope com;
+        if (!com) return std::nullopt;
+        uint64_t length = 0;
+        if (!file.GetLength(length)) return std::nullopt;
+        ComPtr<IWICImagingFactory> factory = MakeFactory();
+        if (!factory) return std::nullopt;
+        ComPtr<IStream> stream(new ReaderStream(file, length));
+        ComPtr<IWICBitmapDecoder> decoder;
+        if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                    decoder.Put())) ||
+            !decoder)
+            return std::nullopt;
+        ComPtr<IWICBitmapFrameDecode> frame;
+        if (FAILED(decoder->GetFrame(0, frame.Put())) || !frame) return std::nullopt;
+        UINT width = 0;
+        UINT height = 0;
+        if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > INT32_MAX ||
+            height > INT32_MAX)
+            return std::nullopt;
+        return UprightSize(Size{static_cast<int32_t>(width), static_cast<int32_t>(height)},
+                           FrameOrientation(frame.Get()));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 GlobalHandle LoadSystemDecodedBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
                                     Size* pictureSize) {
     try {

@@ -39,6 +39,7 @@
 #define IDC_PAN_AND_ZOOM       1020
 #define IDC_SHOW_INFO          1021   // the date, place and folder line
 #define IDC_BROWSE_KEYS        1022   // check box: the full-screen show's keys browse
+#define IDC_PAIR_PORTRAITS     1023
 #define IDC_MORE_FOLDERS       1030   // list box: the folders walked after Directory
 #define IDC_ADD_FOLDER         1031
 #define IDC_REMOVE_FOLDER      1032

@@ -29,7 +29,7 @@ void CPictureWnd::DrawCaption(CDC& dc, CSlide& slide, const RECT& rcPicture, con
     ::SetRectEmpty(&rcText);
     ::DrawTextW(dc, text.data(), nLength, &rcText, DT_CALCRECT);
     const orv::Size box = stage.CaptionBox({rcText.right - rcText.left, rcText.bottom - rcText.top}, area,
-                                           m_show.GetDesk().primary);
+                                           m_show.GetDesk().primary, slide.m_part);
 
     // Placed once per picture, and kept in desk coordinates like the slide's area; repaints (and
     // the same picture decoded again) keep the place.

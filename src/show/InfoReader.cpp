@@ -167,11 +167,12 @@ std::string CInfoReader::CountryName(const std::string& code) {
 std::string CInfoReader::LineFor(const std::string& path, int width, int height, orv::LibraryIndex* index) {
     orv::TakenAt taken;
     orv::GeoPosition position;
-    // The index's facts, once a decode stored them (the size says so): no second read of the head.
+    // The index's facts, once this reader stored them (a date taken or kNoDateTaken says so; a
+    // size alone may come from a header read for pairing): no second read of the head.
     std::optional<orv::PictureFacts> stored;
     if (index) stored = index->Facts(path);
-    if (stored && stored->width) {
-        if (stored->taken) taken = orv::TakenAtOfSeconds(*stored->taken);
+    if (stored && stored->taken) {
+        if (*stored->taken != orv::kNoDateTaken) taken = orv::TakenAtOfSeconds(*stored->taken);
         if (stored->latitude && stored->longitude &&
             orv::UsablePosition(*stored->latitude, *stored->longitude)) {
             position.known = true;
@@ -190,7 +191,7 @@ std::string CInfoReader::LineFor(const std::string& path, int width, int height,
             orv::PictureFacts facts;
             facts.width = width;
             facts.height = height;
-            if (taken.Known()) facts.taken = orv::SecondsOf(taken);
+            facts.taken = taken.Known() ? orv::SecondsOf(taken) : orv::kNoDateTaken;
             if (position.known) {
                 facts.latitude = position.latitude;
                 facts.longitude = position.longitude;

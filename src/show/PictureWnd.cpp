@@ -288,6 +288,7 @@ std::vector<CPictureWnd::CSlide> CPictureWnd::SlidesOf(orv::ShowCommand& command
     for (size_t i = 0; i < slides.size(); ++i) {
         orv::ShowSlide& from = command.slides[i];
         slides[i].m_rcArea = ToRECT(from.area);
+        slides[i].m_part = from.place.part;
         slides[i].m_pPicture = std::move(from.picture);
         slides[i].m_strCaption = std::move(from.caption);
         slides[i].m_bgra = std::move(from.bgra);
@@ -352,7 +353,7 @@ void CPictureWnd::DrawSlide(CDC& dc, CSlide& slide, bool failureBoxes, POINT off
         const RECT rcSource{0, 0, pPicture->GetWidth(), pPicture->GetHeight()};
         const orv::Rect target =
             m_show.Stage().PictureRect(ToRect(rcArea), orv::Size{rcSource.right, rcSource.bottom},
-                                       m_show.GetDesk().primary, m_bStretch != 0);
+                                       m_show.GetDesk().primary, m_bStretch != 0, slide.m_part);
         rcPicture = ToRECT(target);
 
         // The palette outlives its selection: the guard puts the previous one back (in the

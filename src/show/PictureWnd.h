@@ -47,6 +47,7 @@ public:
     void SetPanAndZoom(BOOL bMove)              { m_bPanAndZoom = bMove;    OnSettingChanged(orv::SettingId::PanAndZoom); }
     void SetDisplayPictureInfo(BOOL bShow)      { m_bShowInfo = bShow;      OnSettingChanged(orv::SettingId::DisplayPictureInfo); }
     void SetBrowseKeys(BOOL bBrowse)            { m_bBrowseKeys = bBrowse;  OnSettingChanged(orv::SettingId::BrowseKeys); }
+    void SetPairPortraits(BOOL bPair)           { m_bPairPortraits = bPair; OnSettingChanged(orv::SettingId::PairPortraits); }
     // clang-format on
     // The folders walked after the folder, and those never walked: plain stores like the above;
     // the owner's SetFolder then walks them.
@@ -77,10 +78,12 @@ public:
     bool BrowseKeyDown(UINT nChar, bool repeat);
 
 protected:
-    // One monitor's slide: the picture on show there and its caption. The full-screen window has
-    // one per monitor, dealt at every tick; a preview has one, over its whole client area.
+    // One monitor's slide, or one half of a monitor's pair (PairPortraits): the picture on show
+    // there and its caption, each drawn inside its own area. The full-screen window has one or
+    // two per monitor, dealt at every tick; a preview has one or two, over its client area.
     struct CSlide {
-        RECT m_rcArea{};  // where it shows, in desk coordinates (orv::Desk)
+        RECT m_rcArea{};                              // where it shows, in desk coordinates (orv::Desk)
+        orv::SlotPart m_part = orv::SlotPart::Whole;  // which part of its monitor the area is
         std::unique_ptr<CDibImage> m_pPicture;
         std::string m_strCaption;  // empty means no caption box
         int m_nCaptionX = -1;      // -1: the box is not yet placed for this picture; desk coordinates
@@ -148,13 +151,14 @@ protected:
     BOOL m_bPanAndZoom = FALSE;
     BOOL m_bShowInfo = FALSE;
     BOOL m_bBrowseKeys = FALSE;
+    BOOL m_bPairPortraits = FALSE;
     std::string m_strFolder;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     orv::SettingsFields Fields() {
-        return {m_nDelay,      m_bStretch,  m_bRandomOrder, m_bShowCaption,   m_bFade,
-                m_bShowBmp,    m_bShowJpg,  m_bShowOther,   m_bPanAndZoom,    m_bShowInfo,
-                m_bBrowseKeys, m_strFolder, m_moreFolders,  m_excludedFolders};
+        return {m_nDelay,      m_bStretch,       m_bRandomOrder, m_bShowCaption, m_bFade,
+                m_bShowBmp,    m_bShowJpg,       m_bShowOther,   m_bPanAndZoom,  m_bShowInfo,
+                m_bBrowseKeys, m_bPairPortraits, m_strFolder,    m_moreFolders,  m_excludedFolders};
     }
     std::vector<CSlide> m_slides;
 

@@ -19,6 +19,7 @@
 #include "core/show/FolderWalk.h"
 #include "core/picture/SystemDecoder.h"
 #include "core/show/Monitors.h"
+#include "core/show/Pairs.h"
 #include "framework/ComPtr.h"
 #include "framework/TextConvert.h"
 #include "framework/TextFile.h"
@@ -96,6 +97,31 @@ bool Vanished(const std::string& path) {
 
 // How many pictures a deal from the index passes over as vanished before it gives up on a slide.
 constexpr int kVanishedTries = 16;
+
+// Worker thread. The upright size of a picture that pairing weighs: given (the index's coming
+// pictures carry it), else the index's facts, else its header's, which the index then keeps.
+// Nullopt when none can tell: such a picture shows alone.
+std::optional<orv::Size> PairingSize(const std::string& path, orv::LibraryIndex* index,
+                                     std::optional<int> width = std::nullopt,
+                                     std::optional<int> height = std::nullopt, bool askIndex = true) {
+    if (width && height && *width > 0 && *height > 0) return orv::Size{*width, *height};
+    if (index && askIndex) {
+        const std::optional<orv::PictureFacts> facts = index->Facts(path);
+        if (facts && facts->width && facts->height && *facts->width > 0 && *facts->height > 0)
+            return orv::Size{*facts->width, *facts->height};
+    }
+    const std::optional<orv::Size> size = CDibImage::ReadSize(path.c_str());
+    if (size && index) index->StoreSize(path, size->cx, size->cy);
+    return size;
+}
+
+// Worker thread. A decoded picture's upright size goes into the index, so that pairing finds it
+// there next time without reading the header.
+void RememberSize(orv::LibraryIndex* index, const std::string& path, const PreparedSlide& slide) {
+    if (index && slide.picture) index->StoreSize(path, slide.picture->GetWidth(), slide.picture->GetHeight());
+}
+
+orv::Size SizeOfRect(const orv::Rect& r) { return orv::Size{r.Width(), r.Height()}; }
 
 }  // namespace
 
@@ -424,10 +450,14 @@ bool CShowWorker::DealSlides(const DealJob& job, State& state, DealResult& resul
     // Worker thread, without the lock. Each slide can take long (a slow open, a large decode):
     // a stop is looked for before each, and stops the deal, whose result is then of no use.
     result.slides.reserve(job.slides.size());
+    if (job.pairs)
+        return job.fromIndex ? DealPairsFromIndex(job, state, result) : DealPairsFromList(job, state, result);
     if (job.fromIndex) return DealFromIndex(job, state, result);
+    orv::LibraryIndex* index = state.indexBroken ? nullptr : state.index.get();
     for (const SlideJob& slide : job.slides) {
         if (state.stop) return false;
         result.slides.push_back(LoadSlide(slide, job));
+        RememberSize(index, slide.path, result.slides.back());
         if (job.showInfo) AddInfo(result.slides.back(), slide.path, state);
     }
     return !state.stop;
@@ -509,6 +539,7 @@ bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& re
             slide.path = next->front();
             prepared = LoadSlide(slide, job);
         }
+        RememberSize(index, slide.path, prepared);
         if (job.showInfo) AddInfo(prepared, slide.path, state);
         result.paths.push_back(std::move(slide.path));
         result.slides.push_back(std::move(prepared));
@@ -526,6 +557,127 @@ void CShowWorker::AddInfo(PreparedSlide& prepared, const std::string& path, Stat
     } catch (const std::bad_alloc&) {
         prepared.info.clear();
     }
+}
+
+bool CShowWorker::DealPairsFromList(const DealJob& job, State& state, DealResult& result) {
+    // Worker thread, without the lock. The index only lends what it knows of the sizes (it may be
+    // recording the walk under way); it does not choose here.
+    orv::LibraryIndex* index = state.indexBroken ? nullptr : state.index.get();
+    const size_t count = job.candidates.size();
+    std::vector<std::optional<orv::Size>> sizes(count);
+    std::vector<bool> asked(count, false);
+    const auto sizeOf = [&](size_t i) -> std::optional<orv::Size> {
+        if (i >= count) return std::nullopt;
+        if (!asked[i]) {
+            asked[i] = true;
+            if (!state.stop) sizes[i] = PairingSize(job.candidates[i], index);
+        }
+        return sizes[i];
+    };
+    std::vector<orv::Size> areas;
+    for (const SlideJob& slot : job.slides)
+        areas.push_back(SizeOfRect(slot.area));
+    const orv::PairDeal deal = orv::DealPairs(areas, count, sizeOf, job.randomOrder);
+    if (state.stop) return false;
+    result.places = orv::PlacesOf(deal, areas);
+    result.taken = deal.taken;
+    for (size_t k = 0; k < deal.taken.size() && k < result.places.size(); ++k) {
+        if (state.stop) return false;
+        const orv::SlidePlace& place = result.places[k];
+        SlideJob slot = job.slides[place.slot];
+        slot.path = job.candidates[deal.taken[k]];
+        PreparedSlide prepared = LoadSlide(orv::PartJob(slot, place.part), job);
+        RememberSize(index, slot.path, prepared);
+        if (job.showInfo) AddInfo(prepared, slot.path, state);
+        result.paths.push_back(std::move(slot.path));
+        result.slides.push_back(std::move(prepared));
+    }
+    return !state.stop;
+}
+
+bool CShowWorker::DealPairsFromIndex(const DealJob& job, State& state, DealResult& result) {
+    // Worker thread, without the lock. Slot by slot: the index deals the slot's picture; when it
+    // pairs there, its partner is the next picture (sorted) or the next that pairs within reach
+    // of the cycle (random), taken from the index in turn. The pictures passed over stay where
+    // they were, to come next.
+    orv::LibraryIndex* index = state.Index();
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    // A picture gone since the index listed it is passed over, as DealFromIndex does.
+    const auto load = [&](SlideJob slide) {
+        PreparedSlide prepared = LoadSlide(slide, job);
+        for (int tries = 0;
+             !prepared.picture && tries < kVanishedTries && !state.stop && Vanished(slide.path); ++tries) {
+            index->Forget(slide.path);
+            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
+            if (!next || next->empty()) break;
+            slide.path = next->front();
+            prepared = LoadSlide(slide, job);
+        }
+        RememberSize(index, slide.path, prepared);
+        if (job.showInfo) AddInfo(prepared, slide.path, state);
+        result.paths.push_back(std::move(slide.path));
+        result.slides.push_back(std::move(prepared));
+    };
+    for (size_t s = 0; s < job.slides.size(); ++s) {
+        if (state.stop) return false;
+        // What went on screen since the last deal is committed with the first slot's picture.
+        std::optional<std::vector<std::string>> dealt;
+        if (index)
+            dealt = index->Deal(job.randomOrder, 1, now, s == 0 ? job.shown : std::vector<std::string>());
+        if (!dealt || dealt->empty()) {
+            if (s > 0 && dealt) break;  // a library smaller than the monitors
+            // Of no use now: the show walks as without an index from here on.
+            state.indexBroken = true;
+            result.indexLost = true;
+            result.slides.clear();
+            result.paths.clear();
+            result.places.clear();
+            return !state.stop;
+        }
+        SlideJob slot = job.slides[s];
+        slot.path = dealt->front();
+        // Hidden in this run after the index failed to take it: passed over, as DealFromIndex does.
+        for (int tries = 0; state.hidden.count(slot.path) != 0 && tries < kVanishedTries; ++tries) {
+            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
+            if (!next || next->empty()) break;
+            slot.path = next->front();
+        }
+        const orv::Size area = SizeOfRect(slot.area);
+        std::optional<std::string> partner;
+        const std::optional<orv::Size> size = PairingSize(slot.path, index);
+        if (size && orv::PairsOn(*size, area)) {
+            const std::optional<std::vector<orv::UpcomingPicture>> coming =
+                index->Upcoming(job.randomOrder, job.randomOrder ? orv::kPartnerReach : 1, now);
+            if (coming && !coming->empty()) {
+                // The slot's picture is candidate 0, the coming ones follow it.
+                const auto sizeOf = [&](size_t i) -> std::optional<orv::Size> {
+                    if (i == 0) return size;
+                    if (i > coming->size() || state.stop) return std::nullopt;
+                    const orv::UpcomingPicture& c = (*coming)[i - 1];
+                    if (state.hidden.count(c.path) != 0) return std::nullopt;  // never a partner
+                    return PairingSize(c.path, index, c.width, c.height, false);
+                };
+                const orv::PairDeal deal =
+                    orv::DealPairs({area}, 1 + coming->size(), sizeOf, job.randomOrder);
+                if (!deal.slots.empty() && deal.slots[0].second) {
+                    const std::string& path = (*coming)[*deal.slots[0].second - 1].path;
+                    if (index->Take(job.randomOrder, path, now)) partner = path;
+                }
+            }
+        }
+        if (!partner) {
+            result.places.push_back(orv::SlidePlace{s, orv::SlotPart::Whole});
+            load(slot);
+            continue;
+        }
+        result.places.push_back(orv::SlidePlace{s, orv::FirstHalf(area)});
+        load(orv::PartJob(slot, orv::FirstHalf(area)));
+        if (state.stop) return false;
+        result.places.push_back(orv::SlidePlace{s, orv::SecondHalf(area)});
+        slot.path = *partner;
+        load(orv::PartJob(slot, orv::SecondHalf(area)));
+    }
+    return !state.stop;
 }
 
 PreparedSlide CShowWorker::LoadSlide(const SlideJob& slide, const DealJob& job) {

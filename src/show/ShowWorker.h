@@ -87,6 +87,10 @@ private:
     static bool DealFromIndex(const DealJob& job, State& state, DealResult& result);
     // Worker thread: the information line of a slide that loaded, read with its decode.
     static void AddInfo(PreparedSlide& prepared, const std::string& path, State& state);
+    // Portrait pairs (DealJob::pairs): the pairing rule (core/show/Pairs.h) carried out on the
+    // list's candidates, or slot by slot on the index's coming pictures.
+    static bool DealPairsFromList(const DealJob& job, State& state, DealResult& result);
+    static bool DealPairsFromIndex(const DealJob& job, State& state, DealResult& result);
 
     std::shared_ptr<State> m_state;  // null while not running; the thread holds its own reference
     UniqueThread m_thread;

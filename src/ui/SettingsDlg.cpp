@@ -34,6 +34,7 @@ public:
     void SetPanAndZoom(BOOL bMove) override { m_wnd.SetPanAndZoom(bMove); }
     void SetDisplayPictureInfo(BOOL bShow) override { m_wnd.SetDisplayPictureInfo(bShow); }
     void SetBrowseKeys(BOOL bBrowse) override { m_wnd.SetBrowseKeys(bBrowse); }
+    void SetPairPortraits(BOOL bPair) override { m_wnd.SetPairPortraits(bPair); }
     void SetMoreFolders(const std::vector<std::string>& folders) override { m_wnd.SetMoreFolders(folders); }
     void SetExcludedFolders(const std::vector<std::string>& folders) override {
         m_wnd.SetExcludedFolders(folders);
@@ -63,6 +64,7 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_BN_CLICKED(IDC_PAN_AND_ZOOM, &CSettingsDlg::OnSettingEdited<orv::SettingId::PanAndZoom>)
     ON_BN_CLICKED(IDC_SHOW_INFO, &CSettingsDlg::OnSettingEdited<orv::SettingId::DisplayPictureInfo>)
     ON_BN_CLICKED(IDC_BROWSE_KEYS, &CSettingsDlg::OnSettingEdited<orv::SettingId::BrowseKeys>)
+    ON_BN_CLICKED(IDC_PAIR_PORTRAITS, &CSettingsDlg::OnSettingEdited<orv::SettingId::PairPortraits>)
     ON_BN_CLICKED(IDC_ADD_FOLDER, &CSettingsDlg::OnAddFolder)
     ON_BN_CLICKED(IDC_REMOVE_FOLDER, &CSettingsDlg::OnRemoveFolder)
     ON_BN_CLICKED(IDC_ADD_EXCLUDED, &CSettingsDlg::OnAddExcluded)

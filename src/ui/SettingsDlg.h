@@ -36,13 +36,14 @@ public:
     BOOL m_bPanAndZoom = FALSE;
     BOOL m_bShowInfo = FALSE;
     BOOL m_bBrowseKeys = FALSE;
+    BOOL m_bPairPortraits = FALSE;
     std::vector<std::string> m_moreFolders;
     std::vector<std::string> m_excludedFolders;
     // The members for the core's rules, in SettingId order.
     orv::SettingsFields Fields() {
-        return {m_nDelay,      m_bStretch,  m_bRandomOrder, m_bShowCaption,   m_bFade,
-                m_bShowBmp,    m_bShowJpg,  m_bShowOther,   m_bPanAndZoom,    m_bShowInfo,
-                m_bBrowseKeys, m_strFolder, m_moreFolders,  m_excludedFolders};
+        return {m_nDelay,      m_bStretch,       m_bRandomOrder, m_bShowCaption, m_bFade,
+                m_bShowBmp,    m_bShowJpg,       m_bShowOther,   m_bPanAndZoom,  m_bShowInfo,
+                m_bBrowseKeys, m_bPairPortraits, m_strFolder,    m_moreFolders,  m_excludedFolders};
     }
     CPictureWnd m_wndPreview{FALSE, TRUE};  // held by value; its window is a child of the dialog
     BOOL m_bPreviewReady = FALSE;           // set once OnInitDialog has created the preview window

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "BmpBuilder.h"
 #include "JpegBuilder.h"
@@ -628,4 +629,37 @@ TEST_F(JpegLoader, ReadsThroughTheFileLayerAndFailsOnItsReadError) {
     }
     MemoryFileReader empty({});
     EXPECT_EQ(LoadJpegBlock(empty, 0, {}, nullptr), nullptr);
+}
+
+// The size pairing reads before anything is decoded: upright, as the decode would give it.
+TEST(JpegHeaderSize, IsUprightAndDamageGivesNone) {
+    JpegParams params;
+    params.width = 32;
+    params.height = 16;
+    const std::vector<uint8_t> plain = EncodeJpeg(params, SolidPixels(params, {10, 20, 30}));
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::optional<orv::Size> size;
+    };
+    ExifFields turned;
+    turned.value = 6;
+    ExifFields mirrored;
+    mirrored.value = 2;
+    const Case cases[] = {
+        {"no orientation", plain, orv::Size{32, 16}},
+        {"to be turned a quarter: a portrait", WithApp1(plain, ExifPayload(turned)), orv::Size{16, 32}},
+        {"mirrored: as stored", WithApp1(plain, ExifPayload(mirrored)), orv::Size{32, 16}},
+        {"cut inside the header", std::vector<uint8_t>(plain.begin(), plain.begin() + 40), std::nullopt},
+        {"not a JPEG", std::vector<uint8_t>(64, 0x42), std::nullopt},
+        {"empty", {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        MemoryFileReader file(c.bytes);
+        const std::optional<orv::Size> got = orv::ReadJpegSize(file);
+        ASSERT_EQ(got.has_value(), c.size.has_value()) << c.what;
+        if (got) {
+            EXPECT_EQ(*got, *c.size) << c.what;
+        }
+    }
 }

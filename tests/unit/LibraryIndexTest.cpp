@@ -388,3 +388,59 @@ TEST(LibraryIndexCycle, ANewCycleNeverOpensWithThePictureOnShow) {
         onShow = *deal;
     }
 }
+
+// A pair's partner is taken out of turn: in random order the pictures it passed over stay next in
+// the cycle, and the cycle still shows each once; in sorted order the coming pictures stop at the
+// end of the order rather than wrap to its start. Sizes stored come back with them.
+TEST(LibraryIndexPairs, APartnerTakenOutOfTurnLeavesThePassedOverNext) {
+    TempFolder dir;
+    auto index = OpenIndex(dir, 5);
+    ASSERT_TRUE(index);
+    Walk(*index, {"R"}, Flat(6));
+    ASSERT_TRUE(index->StoreSize("R\\p03.jpg", 600, 800));
+    EXPECT_TRUE(index->StoreSize("R\\p03.jpg", 600, 800)) << "a size known already";
+    const auto known = index->Facts("R\\p03.jpg");
+    ASSERT_TRUE(known && known->width && known->height);
+    EXPECT_EQ(*known->width, 600);
+
+    // Random: deal one, take the third coming one as its partner.
+    const auto first = index->Deal(true, 1, 1000);
+    ASSERT_TRUE(first && first->size() == 1);
+    const auto coming = index->Upcoming(true, 8, 1000);
+    ASSERT_TRUE(coming && coming->size() == 5u);
+    for (const orv::UpcomingPicture& c : *coming)
+        EXPECT_NE(c.path, first->front()) << "the picture dealt is not to come again";
+    ASSERT_TRUE(index->Take(true, (*coming)[2].path, 1000));
+    ASSERT_TRUE(index->Deal(true, 0, 1000, {first->front(), (*coming)[2].path}));
+    // The two passed over come next, in their order, then the rest.
+    std::vector<std::string> next;
+    for (int i = 0; i < 4; ++i)
+        next.push_back(Single(*index, true));
+    EXPECT_EQ(next, (std::vector<std::string>{(*coming)[0].path, (*coming)[1].path, (*coming)[3].path,
+                                              (*coming)[4].path}));
+
+    // Sorted, in a library of its own: after p04 only p05 is to come (no wrap); after p05 nothing.
+    TempFolder sortedDir;
+    index = OpenIndex(sortedDir, 6);
+    ASSERT_TRUE(index);
+    Walk(*index, {"R"}, Flat(6));
+    ASSERT_TRUE(index->StoreSize("R\\p03.jpg", 600, 800));
+    for (int i = 0; i < 5; ++i)
+        Single(*index, false);
+    const auto last = index->Upcoming(false, 8, 1000);
+    ASSERT_TRUE(last);
+    ASSERT_EQ(last->size(), 1u);
+    EXPECT_EQ(last->front().path, "R\\p05.jpg");
+    ASSERT_TRUE(index->Take(false, "R\\p05.jpg", 1000));
+    const auto none = index->Upcoming(false, 8, 1000);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+    // And the position went on past the partner: the next sorted deal wraps to the first.
+    EXPECT_EQ(Single(*index, false), "R\\p00.jpg");
+    // The coming pictures carry the sizes the index knows.
+    const auto withSize = index->Upcoming(false, 8, 1000);
+    ASSERT_TRUE(withSize && withSize->size() >= 3u);
+    EXPECT_EQ((*withSize)[2].path, "R\\p03.jpg");
+    EXPECT_TRUE((*withSize)[2].width && *(*withSize)[2].width == 600);
+    EXPECT_FALSE((*withSize)[0].width);
+}

@@ -19,7 +19,7 @@ const std::string kRange = "Please enter an integer between 1 and 120.";
 // Sets every flag of the fields to on.
 void SetAllFlags(const orv::SettingsFields& f, int32_t on) {
     for (int32_t* flag : {&f.stretch, &f.randomOrder, &f.showCaption, &f.fade, &f.showBmp, &f.showJpg,
-                          &f.showOther, &f.panAndZoom, &f.showInfo, &f.browseKeys})
+                          &f.showOther, &f.panAndZoom, &f.showInfo, &f.browseKeys, &f.pairPortraits})
         *flag = on;
 }
 
@@ -38,7 +38,7 @@ FakeDialogControls EditedControls(const std::string& delayText) {
     controls.texts[IDC_FOLDER] = "D:\\new";
     controls.texts[IDC_DELAY] = delayText;
     for (int box : {IDC_STRETCH, IDC_RANDOM_ORDER, IDC_SHOW_CAPTION, IDC_FADE, IDC_SHOW_BMP, IDC_SHOW_JPG,
-                    IDC_SHOW_OTHER, IDC_PAN_AND_ZOOM, IDC_SHOW_INFO, IDC_BROWSE_KEYS})
+                    IDC_SHOW_OTHER, IDC_PAN_AND_ZOOM, IDC_SHOW_INFO, IDC_BROWSE_KEYS, IDC_PAIR_PORTRAITS})
         controls.checks[box] = 1;
     return controls;
 }
@@ -152,13 +152,13 @@ TEST(ExchangeSettings, LoadShowsEveryMemberWithoutValidating) {
     orv::DataExchange load(controls, false);
     EXPECT_TRUE(orv::ExchangeSettings(load, m.Fields()));
     // One entry per setting: the long-standing seven in their order, then fade and "Others" where
-    // their boxes were added, pan and zoom, the information line and the browsing keys after
-    // them, and the folder lists last.
-    EXPECT_EQ(controls.log,
-              (std::vector<std::string>{
-                  "text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500", "check 1012 = 0",
-                  "check 1014 = 2", "check 1019 = 0", "check 1016 = 0", "check 1017 = 1", "check 1018 = 1",
-                  "check 1020 = 2", "check 1021 = 0", "check 1022 = 1", "items 1030 = D:\\a|E:\\b"}));
+    // their boxes were added, pan and zoom, the information line, the browsing keys and the
+    // portrait pairs after them, and the folder lists last.
+    EXPECT_EQ(controls.log, (std::vector<std::string>{
+                                "text 1000 = C:\\Windows", "check 1008 = 1", "text 1010 = 500",
+                                "check 1012 = 0", "check 1014 = 2", "check 1019 = 0", "check 1016 = 0",
+                                "check 1017 = 1", "check 1018 = 1", "check 1020 = 2", "check 1021 = 0",
+                                "check 1022 = 1", "check 1023 = 0", "items 1030 = D:\\a|E:\\b"}));
     EXPECT_EQ(m.randomOrder, 0);
     EXPECT_EQ(m.showBmp, 0);
     EXPECT_EQ(m.delay, 500u);
@@ -183,6 +183,7 @@ public:
     void SetPanAndZoom(int32_t v) override { Record("SetPanAndZoom", v); }
     void SetDisplayPictureInfo(int32_t v) override { Record("SetDisplayPictureInfo", v); }
     void SetBrowseKeys(int32_t v) override { Record("SetBrowseKeys", v); }
+    void SetPairPortraits(int32_t v) override { Record("SetPairPortraits", v); }
     void SetMoreFolders(const std::vector<std::string>& v) override { Record("SetMoreFolders", v); }
     void SetExcludedFolders(const std::vector<std::string>& v) override { Record("SetExcludedFolders", v); }
 
@@ -235,6 +236,7 @@ TEST(UpdatePreview, EachChangeReachesThePreviewBetweenStopAndStart) {
         {SettingChange::PanAndZoom, {"SetPanAndZoom 1"}},
         {SettingChange::DisplayPictureInfo, {"SetDisplayPictureInfo 1"}},
         {SettingChange::BrowseKeys, {"SetBrowseKeys 1"}},
+        {SettingChange::PairPortraits, {"SetPairPortraits 1"}},
         {SettingChange::MoreFolders, {"SetMoreFolders E:\\more F:\\most", "SetFolder D:\\new"}},
         {SettingChange::ExcludedFolders, {"SetExcludedFolders D:\\new\\skip", "SetFolder D:\\new"}},
     };

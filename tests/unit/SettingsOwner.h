@@ -5,7 +5,8 @@
 
 struct SettingsOwner : orv::SettingsRecord {
     orv::SettingsFields Fields() {
-        return {delay,     stretch,    randomOrder, showCaption, fade,   showBmp,     showJpg,
-                showOther, panAndZoom, showInfo,    browseKeys,  folder, moreFolders, excludedFolders};
+        return {delay,      stretch,       randomOrder, showCaption, fade,
+                showBmp,    showJpg,       showOther,   panAndZoom,  showInfo,
+                browseKeys, pairPortraits, folder,      moreFolders, excludedFolders};
     }
 };

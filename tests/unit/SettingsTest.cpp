@@ -29,14 +29,15 @@ std::vector<FakeProfileStore::Access> AllInOrder(Op intOp, Op stringOp, Op listO
         {intOp, "Config", "FadeBetweenPictures"},  {intOp, "Config", "DisplayBMPFiles"},
         {intOp, "Config", "DisplayJPGFiles"},      {intOp, "Config", "DisplayOtherFiles"},
         {intOp, "Config", "PanAndZoom"},           {intOp, "Config", "DisplayPictureInfo"},
-        {intOp, "Config", "BrowseKeys"},           {stringOp, "Config", "Directory"},
-        {listOp, "Config", "MoreFolders"},         {listOp, "Config", "ExcludedFolders"},
+        {intOp, "Config", "BrowseKeys"},           {intOp, "Config", "PairPortraits"},
+        {stringOp, "Config", "Directory"},         {listOp, "Config", "MoreFolders"},
+        {listOp, "Config", "ExcludedFolders"},
     };
 }
 
 // Every setting of s against expected, given as {delay, stretch, random order, caption, fade, BMP,
-// JPG, Others, pan and zoom, information line, browse keys, folder, more folders, excluded
-// folders}.
+// JPG, Others, pan and zoom, information line, browse keys, pairs, folder, more folders,
+// excluded folders}.
 void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.delay, expected.delay);
     EXPECT_EQ(s.stretch, expected.stretch);
@@ -49,6 +50,7 @@ void ExpectRecord(const SettingsRecord& s, const SettingsRecord& expected) {
     EXPECT_EQ(s.panAndZoom, expected.panAndZoom);
     EXPECT_EQ(s.showInfo, expected.showInfo);
     EXPECT_EQ(s.browseKeys, expected.browseKeys);
+    EXPECT_EQ(s.pairPortraits, expected.pairPortraits);
     EXPECT_EQ(s.folder, expected.folder);
     EXPECT_EQ(s.moreFolders, expected.moreFolders);
     EXPECT_EQ(s.excludedFolders, expected.excludedFolders);
@@ -97,6 +99,7 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
         {"PanAndZoom", orv::SettingKind::Flag, 0},
         {"DisplayPictureInfo", orv::SettingKind::Flag, 0},
         {"BrowseKeys", orv::SettingKind::Flag, 0},
+        {"PairPortraits", orv::SettingKind::Flag, 0},
         {"Directory", orv::SettingKind::Folder, 0},
         {"MoreFolders", orv::SettingKind::FolderList, 0},
         {"ExcludedFolders", orv::SettingKind::FolderList, 0},
@@ -124,9 +127,9 @@ TEST(SettingsTable, StoredNamesKindsAndDefaultsStay) {
 TEST(SettingsLoad, EmptyStoreGivesDefaultsAndTheWindowsDirectory) {
     FakeProfileStore store;
     ExpectRecord(LoadWindowSettings(store, kWindowsDir),
-                 {10, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, kWindowsDir, {}, {}});
+                 {10, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, kWindowsDir, {}, {}});
     ExpectRecord(LoadDialogSettings(store, kWindowsDir),
-                 {10, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, kWindowsDir, {}, {}});
+                 {10, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, kWindowsDir, {}, {}});
     EXPECT_EQ(store.ValueCount(), 0u) << "reading writes nothing";
 }
 
@@ -171,14 +174,27 @@ TEST(SettingsLoad, StoredFlagsAndFolderPassUnchanged) {
     store.SetInt("Config", "PanAndZoom", 6);
     store.SetInt("Config", "DisplayPictureInfo", 8);
     store.SetInt("Config", "BrowseKeys", 9);
+    store.SetInt("Config", "PairPortraits", 10);
     store.SetString("Config", "Directory", "D:\\Photos\\");
     store.SetStrings("Config", "MoreFolders", {"E:\\b\\", "E:\\a"});
     store.SetString("Config", "ExcludedFolders", "D:\\Photos\\Tmp");  // typed in by hand as text
     for (const SettingsRecord& s :
          {LoadWindowSettings(store, kWindowsDir), LoadDialogSettings(store, kWindowsDir)})
-        ExpectRecord(
-            s,
-            {30, 0, 7, -1, 4, 5, 2, 3, 6, 8, 9, "D:\\Photos\\", {"E:\\b\\", "E:\\a"}, {"D:\\Photos\\Tmp"}});
+        ExpectRecord(s, {30,
+                         0,
+                         7,
+                         -1,
+                         4,
+                         5,
+                         2,
+                         3,
+                         6,
+                         8,
+                         9,
+                         10,
+                         "D:\\Photos\\",
+                         {"E:\\b\\", "E:\\a"},
+                         {"D:\\Photos\\Tmp"}});
 }
 
 TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
@@ -194,8 +210,8 @@ TEST(SettingsLoad, EmptyFolderMeansTheWindowsDirectory) {
 TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     FakeProfileStore store;
     // Each flag its own value, so a setting written under another's name shows.
-    const SettingsRecord s{45,          0, 1, 2, 3, 4, 5, -1, 6, 7, 8, "C:\\My Pictures", {"D:\\x", "E:\\y"},
-                           {"D:\\x\\z"}};
+    const SettingsRecord s{
+        45, 0, 1, 2, 3, 4, 5, -1, 6, 7, 8, 9, "C:\\My Pictures", {"D:\\x", "E:\\y"}, {"D:\\x\\z"}};
     SaveSettings(store, s);
     EXPECT_EQ(store.accesses, AllInOrder(Op::WriteInt, Op::WriteString, Op::WriteStrings));
     EXPECT_EQ(store.Int("Config", "DelayBetweenPictures"), 45u);
@@ -209,10 +225,11 @@ TEST(SettingsSave, WritesTheNumbersThenTheFolder) {
     EXPECT_EQ(store.Int("Config", "PanAndZoom"), 6u);
     EXPECT_EQ(store.Int("Config", "DisplayPictureInfo"), 7u);
     EXPECT_EQ(store.Int("Config", "BrowseKeys"), 8u);
+    EXPECT_EQ(store.Int("Config", "PairPortraits"), 9u);
     EXPECT_EQ(store.String("Config", "Directory"), "C:\\My Pictures");
     EXPECT_EQ(store.Strings("Config", "MoreFolders"), (std::vector<std::string>{"D:\\x", "E:\\y"}));
     EXPECT_EQ(store.Strings("Config", "ExcludedFolders"), std::vector<std::string>{"D:\\x\\z"});
-    EXPECT_EQ(store.ValueCount(), 14u);
+    EXPECT_EQ(store.ValueCount(), 15u);
 }
 
 TEST(SettingsSave, FailedWritesDoNotStopTheRest) {
@@ -233,6 +250,6 @@ TEST(SettingsSave, SavedValuesReadBackAndReplaceEarlierOnes) {
     s.folder = std::string(1000, 'x');  // the store keeps text of any length
     SaveSettings(store, s);
     ExpectRecord(LoadDialogSettings(store, kWindowsDir),
-                 {120, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, std::string(1000, 'x'), {}, {}});
-    EXPECT_EQ(store.ValueCount(), 14u);
+                 {120, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, std::string(1000, 'x'), {}, {}});
+    EXPECT_EQ(store.ValueCount(), 15u);
 }

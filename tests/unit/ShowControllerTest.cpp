@@ -105,6 +105,21 @@ public:
             result.generation = job.generation;
             result.redo = job.redo;
             result.browse = job.browse;
+            if (job.pairs) {
+                // Pairs from the list, as the worker deals them: with the row's flag the first two
+                // candidates share the monitor, else the first shows alone.
+                const size_t take = row.flag && job.candidates.size() > 1 ? 2 : 1;
+                for (size_t i = 0; i < take && i < job.candidates.size(); ++i) {
+                    result.taken.push_back(i);
+                    result.paths.push_back(job.candidates[i]);
+                    result.places.push_back({0, take == 2
+                                                    ? (i == 0 ? orv::SlotPart::Left : orv::SlotPart::Right)
+                                                    : orv::SlotPart::Whole});
+                    result.slides.push_back({nullptr, job.candidates[i], {}, {}});
+                }
+                mail.deals.push_back(std::move(result));
+                return Describe(m_show.Delivered(std::move(mail)));
+            }
             // No pixels: the slide stands for its path by its text.
             for (const orv::SlideJob& slide : job.slides) {
                 std::unique_ptr<CDibImage> picture;
@@ -125,6 +140,7 @@ public:
             if (row.id == orv::SettingId::DelayBetweenPictures) s.delay = 5;
             if (row.id == orv::SettingId::FadeBetweenPictures) s.fade = !s.fade;
             if (row.id == orv::SettingId::PanAndZoom) s.panAndZoom = !s.panAndZoom;
+            if (row.id == orv::SettingId::PairPortraits) s.pairPortraits = !s.pairPortraits;
             return Describe(m_show.SettingChanged(row.id, s));
         }
         case kFolder:
@@ -156,8 +172,11 @@ public:
                 m_asked.push_back(c.deal);
                 m_jobs.push_back(c.deal);
                 text += c.deal.browse ? "browse" : c.deal.redo ? "redo" : "prepare";
+                if (c.deal.pairs) text += " pairs of";
                 for (const orv::SlideJob& slide : c.deal.slides)
-                    text += " " + slide.path;
+                    if (!c.deal.pairs) text += " " + slide.path;
+                for (const std::string& candidate : c.deal.candidates)
+                    text += " " + candidate;
                 break;
             case ShowCommand::Kind::Present:
                 text += "present";
@@ -254,6 +273,57 @@ TEST(ShowController, SortedShowWaitsForItsDealsAndHoldsTheTimerMeanwhile) {
         {"the new list's first entry takes the tick and frees the timer", S::kWalk, "prepare x", {"x"}, true},
         {"shown", S::kAnswer, "present x, prepare x, timer 10000"},
     });
+}
+
+// Pairs from the list: the worker deals from the entries that come next; the list moves past
+// what it took only when that goes on screen, so a deal asked again gets the same entries.
+TEST(ShowController, PairsMovePastWhatTheWorkerTookOnceItShows) {
+    Show show(false, false);
+    show.Play({
+        {"start", S::kStart, "walk 1"},
+        {"pairs on before anything is found",
+         S::kSetting,
+         "forget screens",
+         {},
+         false,
+         0,
+         orv::SettingId::PairPortraits},
+        {"the list: the worker is given what comes next",
+         S::kWalk,
+         "prepare pairs of a b c d e",
+         {"a", "b", "c", "d", "e"},
+         true},
+        {"a and b pair: the next deal starts after both",
+         S::kAnswer,
+         "present a b, prepare pairs of c d e, timer 10000",
+         {},
+         true},
+        {"a setting: the pair again in its halves, then the same next entries",
+         S::kSetting,
+         "forget screens, redo a b, prepare pairs of c d e",
+         {},
+         false,
+         0,
+         orv::SettingId::StretchPictures},
+        {"the stale answer", S::kAnswer, "", {}, true},
+        {"the pair cut in again in place", S::kAnswer, "present a b in place"},
+        {"c shows alone", S::kAnswer, ""},
+        {"the tick: c, and the list goes on at d", S::kTick, "present c, prepare pairs of d e"},
+        {"pairs off: the same place in the list, one a monitor",
+         S::kSetting,
+         "forget screens, redo c, prepare d",
+         {},
+         false,
+         0,
+         orv::SettingId::PairPortraits},
+    });
+    // The redo put each picture of the pair in its half of the monitor.
+    const orv::DealJob& redo = show.Jobs()[2];
+    ASSERT_TRUE(redo.redo);
+    ASSERT_EQ(redo.slides.size(), 2u);
+    EXPECT_EQ(redo.slides[0].area, (orv::Rect{0, 0, 400, 600}));
+    EXPECT_EQ(redo.slides[1].area, (orv::Rect{400, 0, 800, 600}));
+    EXPECT_EQ(redo.slides[1].screen, (orv::Size{400, 600}));
 }
 
 TEST(ShowController, SettingChangeDecodesTheSlidesOnShowAgainInPlace) {

@@ -639,13 +639,7 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
         // Every pending picture is on show elsewhere: a library this small shows one twice.
         if (paths.size() < count && !take(INT64_MAX)) return std::nullopt;
     } else {
-        if (!m_sortedCursor) {
-            Stmt& meta = m_st->metaGet;
-            meta.Bind(1, std::string("sorted"));
-            m_sortedCursor = meta.Step() == SQLITE_ROW ? meta.Int(0) : INT64_MIN;
-            meta.Reset();
-        }
-        int64_t position = *m_sortedCursor;
+        int64_t position = SortedCursor();
         for (int round = 0; round < 2 && paths.size() < count; ++round) {
             Stmt& next = m_st->sortedNext;
             next.Bind(1, round == 0 ? position : INT64_MIN)
@@ -663,6 +657,56 @@ std::optional<std::vector<std::string>> LibraryIndex::Deal(bool random, size_t c
     }
     if (!t.Commit()) return std::nullopt;
     return paths;
+}
+
+int64_t LibraryIndex::SortedCursor() {
+    if (!m_sortedCursor) {
+        Stmt& meta = m_st->metaGet;
+        meta.Bind(1, std::string("sorted"));
+        m_sortedCursor = meta.Step() == SQLITE_ROW ? meta.Int(0) : INT64_MIN;
+        meta.Reset();
+    }
+    return *m_sortedCursor;
+}
+
+std::optional<std::vector<UpcomingPicture>> LibraryIndex::Upcoming(bool random, size_t count, int64_t now) {
+    std::vector<UpcomingPicture> pictures;
+    if (count == 0) return pictures;
+    Stmt next(m_db, random ? "SELECT p.width, p.height, p.name, f.path FROM picture p "
+                             "JOIN folder f ON f.id = p.folder WHERE p.pending = 1 AND p.hidden = 0 "
+                             "AND (p.claim IS NULL OR p.claim < ?2) ORDER BY p.deal LIMIT ?1"
+                           : "SELECT p.width, p.height, p.name, f.path FROM picture p "
+                             "JOIN folder f ON f.id = p.folder WHERE p.ord > ?2 AND p.hidden = 0 "
+                             "ORDER BY p.ord LIMIT ?1");
+    next.Bind(1, static_cast<int64_t>(count)).Bind(2, random ? now - kClaimSeconds : SortedCursor());
+    int rc;
+    while ((rc = next.Step()) == SQLITE_ROW) {
+        UpcomingPicture picture;
+        if (!next.Null(0)) picture.width = static_cast<int>(next.Int(0));
+        if (!next.Null(1)) picture.height = static_cast<int>(next.Int(1));
+        picture.path = next.Text(3) + '\\' + next.Text(2);
+        pictures.push_back(std::move(picture));
+    }
+    if (rc != SQLITE_DONE) return std::nullopt;
+    return pictures;
+}
+
+bool LibraryIndex::Take(bool random, const std::string& path, int64_t now) {
+    std::string folder, name;
+    if (!SplitPath(path, folder, name)) return false;
+    const std::optional<int64_t> id = FolderId(folder, false, 0);
+    if (!id) return false;
+    if (random)
+        return m_st->cycleTake.Bind(1, *id).Bind(2, name).Bind(3, now).Run() && sqlite3_changes(m_db) == 1;
+    Stmt& ord = m_st->pictureOrd;
+    ord.Bind(1, *id).Bind(2, name);
+    const bool found = ord.Step() == SQLITE_ROW;
+    if (found) {
+        m_sortedCursor = ord.Int(0);
+        m_cursorFollowsShown = false;
+    }
+    ord.Reset();
+    return found;
 }
 
 bool LibraryIndex::RecordShown(const std::vector<std::string>& paths, std::optional<int64_t>& last) {
@@ -733,6 +777,18 @@ bool LibraryIndex::StoreFacts(const std::string& path, const PictureFacts& facts
     if (facts.latitude) set.BindReal(6, *facts.latitude);
     if (facts.longitude) set.BindReal(7, *facts.longitude);
     return set.Run() && sqlite3_changes(m_db) == 1;
+}
+
+bool LibraryIndex::StoreSize(const std::string& path, int width, int height) {
+    std::string folder, name;
+    if (!SplitPath(path, folder, name)) return false;
+    const std::optional<int64_t> id = FolderId(folder, false, 0);
+    if (!id) return false;
+    // A size known already writes nothing: most decodes are of pictures shown before.
+    Stmt set(m_db,
+             "UPDATE picture SET width = ?3, height = ?4 WHERE folder = ?1 AND name = ?2 "
+             "AND (width IS NOT ?3 OR height IS NOT ?4)");
+    return set.Bind(1, *id).Bind(2, name).Bind(3, width).Bind(4, height).Run();
 }
 
 std::optional<PictureFacts> LibraryIndex::Facts(const std::string& path) {

@@ -38,12 +38,24 @@ struct sqlite3;
 namespace orv {
 
 // What the header of a picture gives cheaply; each unknown until the decode stores it.
+// The date taken of a picture whose head was read and gave none: far outside any camera's range.
+inline constexpr int64_t kNoDateTaken = INT64_MIN;
+
 struct PictureFacts {
-    std::optional<int> width;      // after the orientation
-    std::optional<int> height;     // after the orientation
-    std::optional<int64_t> taken;  // the date taken, seconds since 1970 in the camera's time
+    std::optional<int> width;   // after the orientation
+    std::optional<int> height;  // after the orientation
+    // The date taken, seconds since 1970 in the camera's time; kNoDateTaken once the picture's
+    // head was read and gave none; none before that (a size alone may be known from a header).
+    std::optional<int64_t> taken;
     std::optional<double> latitude;
     std::optional<double> longitude;
+};
+
+// A picture a coming deal would give, with its size when the index knows it.
+struct UpcomingPicture {
+    std::string path;
+    std::optional<int> width;   // after the orientation
+    std::optional<int> height;  // after the orientation
 };
 
 // How Open went. Only Ready gives an index; every other outcome means the show runs without one.
@@ -96,6 +108,16 @@ public:
     std::optional<std::vector<std::string>> Deal(bool random, size_t count, int64_t now,
                                                  const std::vector<std::string>& shown = {});
 
+    // Portrait pairs. The pictures the next deals would give, up to count, in their order, without
+    // claiming or moving anything: random, the unclaimed pending ones of this cycle (never a new
+    // cycle's); sorted, those after this connection's position, up to the end (never wrapping,
+    // so a round's last picture does not pair with its first). Nothing on an error.
+    std::optional<std::vector<UpcomingPicture>> Upcoming(bool random, size_t count, int64_t now);
+    // Takes one of them for the deal under way, as Deal takes its pictures: random, claims it, so
+    // the pictures it passed over stay pending at their places and come next; sorted, the
+    // position moves to it (the next of Upcoming, or there would be a gap).
+    bool Take(bool random, const std::string& path, int64_t now);
+
     // The sorted order starts again at the first picture (this connection's next sorted deal).
     void RestartSorted() {
         m_sortedCursor = INT64_MIN;
@@ -115,6 +137,10 @@ public:
     std::vector<std::string> HiddenPaths();
     int64_t HiddenCount();
     bool StoreFacts(const std::string& path, const PictureFacts& facts);
+    // The picture's upright size alone, the other facts left as they are: what a decode or a
+    // header read found. True when the statement ran (a picture the index does not hold, or whose
+    // size it knows already, is left as it is).
+    bool StoreSize(const std::string& path, int width, int height);
     std::optional<PictureFacts> Facts(const std::string& path);
 
     // The number of pictures, and of those still to be shown in this cycle (hidden ones left out).
@@ -125,6 +151,8 @@ private:
     struct Statements;
     explicit LibraryIndex(sqlite3* db, OrderDraw draw);
     bool Exec(const char* sql);
+    // The sorted position this connection deals after: its own, else the last one shown.
+    int64_t SortedCursor();
     bool NewCycle(const std::vector<std::string>& recent, size_t count);
     // last: the sorted position of the last of them the index knows.
     bool RecordShown(const std::vector<std::string>& paths, std::optional<int64_t>& last);

@@ -4,6 +4,8 @@
 // Free, GetWidth and GetHeight are portable; MakePalette and Draw are the Win32 side, declared
 // here against forward declarations of HDC, RECT and CPalette so this header stays free of
 // <windows.h> (the project builds with STRICT, where HDC is HDC__*).
+#include <optional>
+
 #include "core/picture/GlobalBlock.h"
 #include "core/picture/JpegLoader.h"
 
@@ -27,6 +29,10 @@ public:
     // needs; BMP files ignore it.
     int Load(const char* fileName, int paletteDisplay, const orv::DrawSizeFn& drawSize = {});
     void Free();
+    // The upright size of the picture in the file, from its header alone (the loader chosen by
+    // the name, as Load chooses it): what pairing asks before it decodes anything. Nullopt when
+    // the file cannot be opened or its header gives no size.
+    static std::optional<orv::Size> ReadSize(const char* fileName);
     // The picture's own (upright) size, whatever the block holds; 0 when empty.
     int GetWidth() const;
     int GetHeight() const;

@@ -390,4 +390,24 @@ GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSize
     return block.release();
 }
 
+std::optional<Size> ReadJpegSize(IFileReader& file) {
+    std::unique_ptr<JpegJob> jobOwner(new (std::nothrow) JpegJob);
+    if (!jobOwner) return std::nullopt;
+    JpegJob& job = *jobOwner;
+    std::memset(&job, 0, sizeof job);
+    job.source.file = &file;
+    job.orientation = 1;
+    job.cinfo.err = jpeg_std_error(&job.error.pub);
+    job.error.pub.error_exit = JpegErrorExit;
+    std::optional<Size> size;
+    if (RunGuarded(job, CreateAndReadHeader) && job.cinfo.image_width > 0 && job.cinfo.image_height > 0 &&
+        job.cinfo.image_width <= INT32_MAX && job.cinfo.image_height <= INT32_MAX) {
+        const Size stored{static_cast<int32_t>(job.cinfo.image_width),
+                          static_cast<int32_t>(job.cinfo.image_height)};
+        size = UprightSize(stored, SavedOrientation(job.cinfo));
+    }
+    jpeg_destroy_decompress(&job.cinfo);
+    return size;
+}
+
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/framework/Geometry.h"
@@ -84,5 +85,9 @@ GlobalHandle LoadJpegBlock(const char* fileName, int paletteDisplay, const DrawS
 // in memory).
 GlobalHandle LoadJpegBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
                            Size* pictureSize);
+
+// The picture's upright size (Exif orientation applied) from its header alone, read from file's
+// current position: nothing is decoded. Nullopt when the header is not a JPEG's or is damaged.
+std::optional<Size> ReadJpegSize(IFileReader& file);
 
 }  // namespace orv

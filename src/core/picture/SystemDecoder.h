@@ -5,6 +5,7 @@
 // none: no extensions, and every load fails.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,5 +49,8 @@ const std::vector<std::string>& SystemOtherExtensions();
 // size on success. Null on any failure.
 GlobalHandle LoadSystemDecodedBlock(IFileReader& file, int paletteDisplay, const DrawSizeFn& drawSize,
                                     Size* pictureSize);
+// Frame 0's upright size as the component reports it, without decoding its pixels; nullopt when it
+// cannot tell (no component, no decoder for the file, a damaged header).
+std::optional<Size> ReadSystemDecodedSize(IFileReader& file);
 
 }  // namespace orv

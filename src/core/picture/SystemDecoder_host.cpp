@@ -10,4 +10,6 @@ const std::vector<std::string>& SystemDecoderExtensionLists() {
 
 GlobalHandle LoadSystemDecodedBlock(IFileReader&, int, const DrawSizeFn&, Size*) { return nullptr; }
 
+std::optional<Size> ReadSystemDecodedSize(IFileReader&) { return std::nullopt; }
+
 }  // namespace orv

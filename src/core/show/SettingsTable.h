@@ -65,6 +65,7 @@ enum class SettingId {
     PanAndZoom,
     DisplayPictureInfo,
     BrowseKeys,
+    PairPortraits,
     Directory,
     MoreFolders,
     ExcludedFolders,
@@ -91,6 +92,7 @@ inline constexpr SettingRow kSettingRows[] = {
     {SettingId::PanAndZoom, "PanAndZoom", SettingKind::Flag, false},
     {SettingId::DisplayPictureInfo, "DisplayPictureInfo", SettingKind::Flag, false},
     {SettingId::BrowseKeys, "BrowseKeys", SettingKind::Flag, false},
+    {SettingId::PairPortraits, "PairPortraits", SettingKind::Flag, false},
     {SettingId::Directory, "Directory", SettingKind::Folder, true},
     {SettingId::MoreFolders, "MoreFolders", SettingKind::FolderList, true},
     {SettingId::ExcludedFolders, "ExcludedFolders", SettingKind::FolderList, true},
@@ -127,6 +129,7 @@ struct SettingsRecord {
     int32_t panAndZoom = 0;                    // PanAndZoom
     int32_t showInfo = 0;                      // DisplayPictureInfo: the date, place and folder line
     int32_t browseKeys = 0;                    // BrowseKeys: the full-screen show's keys browse
+    int32_t pairPortraits = 0;                 // PairPortraits
     std::string folder;                        // Directory; empty: the Windows directory
     std::vector<std::string> moreFolders;      // MoreFolders, walked after Directory
     std::vector<std::string> excludedFolders;  // ExcludedFolders, never walked
@@ -145,6 +148,7 @@ struct SettingsFields {
     int32_t& panAndZoom;
     int32_t& showInfo;
     int32_t& browseKeys;
+    int32_t& pairPortraits;
     std::string& folder;
     std::vector<std::string>& moreFolders;
     std::vector<std::string>& excludedFolders;
@@ -172,6 +176,7 @@ void ForEachSetting(Visit&& visit, Settings&... settings) {
     VisitSetting<SettingId::PanAndZoom>(visit, settings.panAndZoom...);
     VisitSetting<SettingId::DisplayPictureInfo>(visit, settings.showInfo...);
     VisitSetting<SettingId::BrowseKeys>(visit, settings.browseKeys...);
+    VisitSetting<SettingId::PairPortraits>(visit, settings.pairPortraits...);
     VisitSetting<SettingId::Directory>(visit, settings.folder...);
     VisitSetting<SettingId::MoreFolders>(visit, settings.moreFolders...);
     VisitSetting<SettingId::ExcludedFolders>(visit, settings.excludedFolders...);

@@ -30,16 +30,16 @@ std::vector<Rect> ShowStage::SlideAreas(const Desk& desk) const {
     return areas;
 }
 
-Size ShowStage::LayoutScreen(const Rect& area, Size primary) const {
-    return m_preview ? primary : Size{area.Width(), area.Height()};
+Size ShowStage::LayoutScreen(const Rect& area, Size primary, SlotPart part) const {
+    return m_preview ? PartScreen(primary, part) : Size{area.Width(), area.Height()};
 }
 
-Rect ShowStage::PictureRect(const Rect& area, Size picture, Size primary, bool stretch) const {
-    return PictureRectIn(area, picture, LayoutScreen(area, primary), stretch, m_preview);
+Rect ShowStage::PictureRect(const Rect& area, Size picture, Size primary, bool stretch, SlotPart part) const {
+    return PictureRectIn(area, picture, LayoutScreen(area, primary, part), stretch, m_preview);
 }
 
-Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary) const {
-    return CaptionBoxSize(text, m_preview, area.Width(), primary.cx);
+Size ShowStage::CaptionBox(Size text, const Rect& area, Size primary, SlotPart part) const {
+    return CaptionBoxSize(text, m_preview, area.Width(), PartScreen(primary, part).cx);
 }
 
 std::optional<BrowseKey> BrowseKeyOf(uint32_t virtualKey) {
@@ -87,6 +87,9 @@ void ShowController::StartWalk(ShowCommands& out, bool fromFirst) {
     // A deal from the old list is of no use: the next tick shows the new list's first entry.
     m_ahead.Drop();
     m_dealPaths.clear();
+    m_dealPlaces.clear();
+    m_dealCandidates.clear();
+    m_dealTaken.clear();
     m_prepared.clear();
     // A step of the keys asked under the old generation would be dropped on arrival: asked again.
     if (m_browseAsked) AskBrowse(out);
@@ -125,10 +128,16 @@ ShowCommands ShowController::Tick() {
 void ShowController::HandOver(ShowCommands& out, bool cut) {
     if (m_ahead.TakeHandOver()) {
         m_shownPaths = std::move(m_dealPaths);
-        m_history.push_back(m_shownPaths);
+        m_dealPaths.clear();
+        m_shownPlaces = std::move(m_dealPlaces);
+        m_dealPlaces.clear();
+        m_history.push_back(ShownDeal{m_shownPaths, m_shownPlaces});
         if (m_history.size() > kBrowseHistory) m_history.pop_front();
         m_historyAt = m_history.size() - 1;
-        m_dealPaths.clear();
+        // A pair deal from the list: the list moves past what it took, a partner brought forward.
+        if (!m_dealCandidates.empty()) m_sequence.Take(m_dealTaken);
+        m_dealCandidates.clear();
+        m_dealTaken.clear();
         m_shownUnrecorded = true;
         // A redo of the slides that were on show is of no use any more.
         m_redoAsked = false;
@@ -185,7 +194,7 @@ ShowCommands ShowController::StopSlideTimer() {
 }
 
 DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas,
-                                bool redo) const {
+                                bool redo, const std::vector<SlidePlace>& places) const {
     DealJob job;
     job.generation = m_ahead.Generation();
     job.redo = redo;
@@ -195,6 +204,16 @@ DealJob ShowController::MakeJob(const std::vector<std::string>& paths, const std
     job.showInfo = m_settings.showInfo != 0;
     job.paletteDisplay = m_desk.paletteDisplay;
     job.zoom = MotionWanted() ? kLargestZoom : 1.0;
+    if (!places.empty()) {
+        // The slides of pairs again: each in its part of its slot.
+        for (size_t i = 0; i < paths.size() && i < places.size(); ++i) {
+            if (places[i].slot >= areas.size()) continue;
+            const Rect& slot = areas[places[i].slot];
+            job.slides.push_back(PartJob(SlideJob{paths[i], slot, m_stage.LayoutScreen(slot, m_desk.primary)},
+                                         places[i].part));
+        }
+        return job;
+    }
     for (size_t i = 0; i < paths.size() && i < areas.size(); ++i)
         job.slides.push_back(SlideJob{paths[i], areas[i], m_stage.LayoutScreen(areas[i], m_desk.primary)});
     return job;
@@ -206,8 +225,22 @@ void ShowController::RequestNextDeal(ShowCommands& out) {
     // Monitors that came or went since the deal: the entries dealt no longer fit them.
     if (!m_dealPaths.empty() && m_dealPaths.size() != areas.size()) m_dealPaths.clear();
     const bool fromIndex = m_sequence.Indexed();
-    if (fromIndex) {
-        // The worker's index chooses: one empty path a monitor, filled in by its answer.
+    // Pairs from the list: the worker deals from the entries that come next, which the list moves
+    // past only once the deal goes on screen; asked again, it gets the same ones. The paths such
+    // a deal came back with are not the list's to deal again (it has not moved past them).
+    if (!m_dealCandidates.empty()) m_dealPaths.clear();
+    if (!PairsWanted() || fromIndex) m_dealCandidates.clear();
+    if (!fromIndex && PairsWanted() && m_dealCandidates.empty() && m_dealPaths.empty()) {
+        const std::vector<size_t> upcoming =
+            m_sequence.Upcoming(2 * areas.size() + kPartnerReach, areas.size());
+        // Fewer than a monitor each (early in a walk): dealt one a monitor, as without pairs.
+        if (upcoming.size() >= areas.size())
+            for (size_t index : upcoming)
+                m_dealCandidates.push_back(m_sequence.Entries()[index]);
+    }
+    const bool pairs = PairsWanted() && (fromIndex || !m_dealCandidates.empty());
+    if (fromIndex || pairs) {
+        // The worker chooses: one empty path a monitor, filled in by its answer.
         m_dealPaths.assign(areas.size(), std::string());
     } else if (m_dealPaths.empty()) {
         for (size_t index : m_sequence.NextDeal(areas.size()))
@@ -218,7 +251,9 @@ void ShowController::RequestNextDeal(ShowCommands& out) {
     ShowCommand prepare(ShowCommand::Kind::Prepare);
     prepare.deal = MakeJob(m_dealPaths, areas, false);
     prepare.deal.fromIndex = fromIndex;
-    prepare.deal.randomOrder = fromIndex && m_settings.randomOrder != 0;
+    prepare.deal.pairs = pairs;
+    prepare.deal.candidates = m_dealCandidates;
+    prepare.deal.randomOrder = (fromIndex || pairs) && m_settings.randomOrder != 0;
     // The index commits what went on screen with the next deal's request.
     // (A deal on show from the list before the index took over counts too: the sorted order goes
     // on after it.)
@@ -244,9 +279,14 @@ void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
     } else if (redoShown && !m_shownPaths.empty()) {
         // Asked first, so the worker decodes the slides on show before the next deal.
         m_redoAreas = m_stage.SlideAreas(m_desk);
-        if (m_redoAreas.size() == m_shownPaths.size()) {
+        m_redoPlaces = m_shownPlaces;
+        bool fits = m_redoPlaces.empty() ? m_redoAreas.size() == m_shownPaths.size()
+                                         : m_redoPlaces.size() == m_shownPaths.size();
+        for (const SlidePlace& place : m_redoPlaces)
+            fits = fits && place.slot < m_redoAreas.size();
+        if (fits) {
             ShowCommand prepare(ShowCommand::Kind::Prepare);
-            prepare.deal = MakeJob(m_shownPaths, m_redoAreas, true);
+            prepare.deal = MakeJob(m_shownPaths, m_redoAreas, true, m_redoPlaces);
             out.push_back(std::move(prepare));
             m_redoAsked = true;
         }
@@ -254,12 +294,16 @@ void ShowController::PrepareAgain(bool redoShown, ShowCommands& out) {
     RequestNextDeal(out);
 }
 
-std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const {
+std::vector<ShowSlide> ShowController::SlidesFrom(DealResult& result, const std::vector<Rect>& areas,
+                                                  const std::vector<SlidePlace>& places) const {
     std::vector<ShowSlide> slides;
-    for (size_t i = 0; i < result.slides.size() && i < areas.size(); ++i)
-        slides.push_back(ShowSlide{areas[i], std::move(result.slides[i].picture),
+    for (size_t i = 0; i < result.slides.size(); ++i) {
+        const SlidePlace place = i < places.size() ? places[i] : SlidePlace{i, SlotPart::Whole};
+        if (place.slot >= areas.size()) break;
+        slides.push_back(ShowSlide{PartOf(areas[place.slot], place.part), std::move(result.slides[i].picture),
                                    std::move(result.slides[i].caption), std::move(result.slides[i].bgra),
-                                   std::move(result.slides[i].info)});
+                                   std::move(result.slides[i].info), place});
+    }
     return slides;
 }
 
@@ -280,7 +324,7 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             // caption box where it stood.
             EndFade(out);
             ShowCommand present(ShowCommand::Kind::Present);
-            present.slides = SlidesFrom(deal, m_redoAreas);
+            present.slides = SlidesFrom(deal, m_redoAreas, m_redoPlaces);
             present.keepScreens = FadeLength() > 0;
             present.keepCaptionPlaces = true;
             PlanMotions(present.slides, false, true);
@@ -292,12 +336,15 @@ ShowCommands ShowController::Delivered(WorkerMail mail) {
             // What the index chose: the paths the slides on show are decoded again from.
             // (A deal the list chose before the index took over keeps its own.)
             if (!deal.paths.empty()) m_dealPaths = std::move(deal.paths);
+            // Dealt in pairs: where each picture goes, and which of the candidates it took.
+            m_dealPlaces = std::move(deal.places);
+            m_dealTaken = std::move(deal.taken);
             if (HoldsHidden(m_dealPaths)) {
                 // Chosen before the picture was hidden: asked for again, which passes it over.
                 DropDealAhead(out);
                 continue;
             }
-            m_prepared = SlidesFrom(deal, m_dealAreas);
+            m_prepared = SlidesFrom(deal, m_dealAreas, m_dealPlaces);
             HandOver(out);
         }
     }
@@ -355,7 +402,14 @@ ShowCommands ShowController::DeskChanged(const Desk& desk) {
     m_desk = desk;
     if (m_stage.SlidesFollowClient()) {
         ShowCommand move(ShowCommand::Kind::MoveSlides);
-        move.areas = m_stage.SlideAreas(desk);
+        const std::vector<Rect> slots = m_stage.SlideAreas(desk);
+        move.areas = slots;
+        // Slides on show in pairs: one area a slide, its part of its slot.
+        if (!m_onShow.places.empty()) {
+            move.areas.clear();
+            for (const SlidePlace& place : m_onShow.places)
+                if (place.slot < slots.size()) move.areas.push_back(PartOf(slots[place.slot], place.part));
+        }
         // The drifts go on in the new areas: a framing is in the picture's own pixels.
         for (size_t i = 0; i < m_onShow.areas.size() && i < move.areas.size(); ++i)
             m_onShow.areas[i] = move.areas[i];
@@ -445,6 +499,7 @@ void ShowController::PlanMotions(const std::vector<ShowSlide>& slides, bool fadi
     ScreenMotion next;
     for (const ShowSlide& slide : slides) {
         next.areas.push_back(slide.area);
+        next.places.push_back(slide.place);
         next.pictures.push_back(slide.picture ? Size{slide.picture->GetWidth(), slide.picture->GetHeight()}
                                               : Size{0, 0});
     }
@@ -463,7 +518,7 @@ void ShowController::PlanMotions(const std::vector<ShowSlide>& slides, bool fadi
     for (size_t i = 0; i < slides.size(); ++i) {
         const Rect target = next.pictures[i].cx > 0
                                 ? m_stage.PictureRect(next.areas[i], next.pictures[i], m_desk.primary,
-                                                      m_settings.stretch != 0)
+                                                      m_settings.stretch != 0, next.places[i].part)
                                 : Rect{};
         next.drifts.push_back(PlanMotion(m_motionRandom, next.pictures[i], target, next.areas[i], lengthMs));
     }
@@ -478,8 +533,8 @@ std::vector<SlideFraming> ShowController::FramingsAt(const ScreenMotion& screen,
         SlideFraming f;
         const Size picture = screen.pictures[i];
         if (picture.cx > 0 && picture.cy > 0) {
-            const Rect target =
-                m_stage.PictureRect(screen.areas[i], picture, m_desk.primary, m_settings.stretch != 0);
+            const Rect target = m_stage.PictureRect(screen.areas[i], picture, m_desk.primary,
+                                                    m_settings.stretch != 0, screen.places[i].part);
             f.target = RectF{static_cast<double>(target.left), static_cast<double>(target.top),
                              static_cast<double>(target.right), static_cast<double>(target.bottom)};
             f.source = moving ? FramingAt(screen.drifts[i], nowMs - screen.shownAtMs) : WholePicture(picture);
@@ -581,7 +636,7 @@ std::optional<size_t> ShowController::HistoryStep(int direction) const {
     for (;;) {
         if (direction < 0 ? at == 0 : at + 1 >= m_history.size()) return std::nullopt;
         at = direction < 0 ? at - 1 : at + 1;
-        if (!HoldsHidden(m_history[at])) return at;
+        if (!HoldsHidden(m_history[at].paths)) return at;
     }
 }
 
@@ -599,7 +654,8 @@ void ShowController::BrowseTo(size_t target, bool cut, ShowCommands& out) {
     m_browseAsked = true;
     m_browseTarget = target;
     m_browseCut = cut;
-    m_browsePaths = m_history[target];
+    m_browsePaths = m_history[target].paths;
+    m_browsePlaces = m_history[target].places;
     m_browseAreas = m_stage.SlideAreas(m_desk);
     // The slides on show are about to go: a redo of them is of no use.
     m_redoAsked = false;
@@ -610,7 +666,7 @@ void ShowController::BrowseTo(size_t target, bool cut, ShowCommands& out) {
 
 void ShowController::AskBrowse(ShowCommands& out) {
     ShowCommand prepare(ShowCommand::Kind::Prepare);
-    prepare.deal = MakeJob(m_browsePaths, m_browseAreas, true);
+    prepare.deal = MakeJob(m_browsePaths, m_browseAreas, true, m_browsePlaces);
     prepare.deal.browse = true;
     out.push_back(std::move(prepare));
 }
@@ -619,9 +675,10 @@ void ShowController::PresentBrowse(DealResult& deal, ShowCommands& out) {
     m_browseAsked = false;
     m_historyAt = m_browseTarget;
     m_shownPaths = m_browsePaths;
+    m_shownPlaces = m_browsePlaces;
     EndFade(out);
     ShowCommand present(ShowCommand::Kind::Present);
-    present.slides = SlidesFrom(deal, m_browseAreas);
+    present.slides = SlidesFrom(deal, m_browseAreas, m_browsePlaces);
     present.keepScreens = FadeLength() > 0;
     present.fade = present.keepScreens && !m_browseCut;
     PlanMotions(present.slides, present.fade, false);
@@ -650,12 +707,15 @@ void ShowController::Hide(ShowCommands& out) {
         // folder).
         EndFade(out);
         ShowCommand black(ShowCommand::Kind::Present);
-        for (const Rect& area : m_stage.SlideAreas(m_desk))
-            black.slides.push_back(ShowSlide{area, nullptr, std::string(), BgraPixels(), std::string()});
+        const std::vector<Rect> areas = m_stage.SlideAreas(m_desk);
+        for (size_t i = 0; i < areas.size(); ++i)
+            black.slides.push_back(ShowSlide{areas[i], nullptr, std::string(), BgraPixels(), std::string(),
+                                             SlidePlace{i, SlotPart::Whole}});
         black.keepScreens = FadeLength() > 0;
         PlanMotions(black.slides, false, false);
         out.push_back(std::move(black));
         m_shownPaths.clear();
+        m_shownPlaces.clear();
     }
     StepToNewDeal(true, out);
 }

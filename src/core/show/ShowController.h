@@ -18,6 +18,7 @@
 #include "core/framework/Geometry.h"
 #include "core/show/Monitors.h"
 #include "core/show/Motion.h"
+#include "core/show/Pairs.h"
 #include "core/show/SettingsTable.h"
 #include "core/show/ShowJobs.h"
 #include "core/show/ShowSequence.h"
@@ -46,13 +47,17 @@ public:
     // The areas a tick deals slides to: the monitors in showing order (primary first), or the
     // window itself when the system lists none; a preview has its client area alone.
     std::vector<Rect> SlideAreas(const Desk& desk) const;
-    // The screen a slide's layout scales against: its monitor, or for a preview (a miniature of
-    // the primary screen) the primary screen.
-    Size LayoutScreen(const Rect& area, Size primary) const;
-    // Where a picture of this size goes in the area: the layout the paint and the decode share.
-    Rect PictureRect(const Rect& area, Size picture, Size primary, bool stretch) const;
-    // The caption box for text measured at full-screen size; a preview shows it in miniature.
-    Size CaptionBox(Size text, const Rect& area, Size primary) const;
+    // The screen a slide's layout scales against: its monitor (or its half of it, which is then
+    // the area), or for a preview (a miniature of the primary screen) the primary screen, or the
+    // same half of it.
+    Size LayoutScreen(const Rect& area, Size primary, SlotPart part = SlotPart::Whole) const;
+    // Where a picture of this size goes in the area (a slot's part): the layout the paint and the
+    // decode share.
+    Rect PictureRect(const Rect& area, Size picture, Size primary, bool stretch,
+                     SlotPart part = SlotPart::Whole) const;
+    // The caption box for text measured at full-screen size; a preview shows it in miniature (a
+    // half's box as the same half of the primary screen would show it).
+    Size CaptionBox(Size text, const Rect& area, Size primary, SlotPart part = SlotPart::Whole) const;
     // Where the desk's corner is in the window's client coordinates, given where the client
     // area's corner is on the virtual screen.
     Point ClientOffset(Point clientOnScreen) const {
@@ -87,13 +92,14 @@ inline constexpr size_t kBrowseHistory = 256;
 // enough to read on any monitor, small enough to leave the picture alone.
 Rect PauseMarkRect(const Rect& area);
 
-// One monitor's slide as it goes on screen.
+// One slide as it goes on screen: a monitor's, or one half of a monitor's pair.
 struct ShowSlide {
-    Rect area;                           // desk coordinates
+    Rect area;                           // desk coordinates: the slot's part
     std::unique_ptr<CDibImage> picture;  // null: the load failed, the caption is the failure text
     std::string caption;                 // UTF-8; empty means no box
     BgraPixels bgra;                     // the picture as the worker prepared it for pan and zoom
     std::string info;                    // UTF-8: the information line; empty: none
+    SlidePlace place;                    // its slot (the monitor, in showing order) and part
 };
 
 // Where one slide's picture goes in a frame: the part of it shown (its own pixels) and where on
@@ -211,13 +217,18 @@ private:
     void StartWalk(ShowCommands& out, bool fromFirst = false);
     void EndFade(ShowCommands& out);
     void ArmSlideTimer(ShowCommands& out);
-    DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo) const;
-    std::vector<ShowSlide> SlidesFrom(DealResult& result, const std::vector<Rect>& areas) const;
+    // places: where each path goes among the slots' areas; empty: one path a slot, whole.
+    DealJob MakeJob(const std::vector<std::string>& paths, const std::vector<Rect>& areas, bool redo,
+                    const std::vector<SlidePlace>& places = {}) const;
+    std::vector<ShowSlide> SlidesFrom(DealResult& result, const std::vector<Rect>& areas,
+                                      const std::vector<SlidePlace>& places) const;
+    bool PairsWanted() const { return m_settings.pairPortraits != 0; }
     uint32_t FadeLength() const;
 
     // Pan and zoom, apart from the deals: one drift per slide of a screen, on the window's clock.
     struct ScreenMotion {
         std::vector<Rect> areas;  // desk coordinates
+        std::vector<SlidePlace> places;
         std::vector<Size> pictures;
         std::vector<SlideMotion> drifts;
         double shownAtMs = 0;
@@ -254,13 +265,20 @@ private:
 
     ShowSequence m_sequence;
     DealAhead m_ahead;
-    uint64_t m_walk = 0;                    // the walk whose entries the list holds
-    std::vector<std::string> m_dealPaths;   // the next deal, asked for or ready
-    std::vector<Rect> m_dealAreas;          // the areas it is decoded for
-    std::vector<ShowSlide> m_prepared;      // the next deal, once ready
+    uint64_t m_walk = 0;                   // the walk whose entries the list holds
+    std::vector<std::string> m_dealPaths;  // the next deal, asked for or ready
+    std::vector<SlidePlace> m_dealPlaces;  // ready, dealt in pairs: each path's slot and part
+    std::vector<Rect> m_dealAreas;         // the areas it is decoded for
+    std::vector<ShowSlide> m_prepared;     // the next deal, once ready
+    // Pairs dealt from the list: the entries that come next (not yet moved past), asked for again
+    // as they are until the deal goes on screen; then the list moves past those taken.
+    std::vector<std::string> m_dealCandidates;
+    std::vector<std::size_t> m_dealTaken;
     std::vector<std::string> m_shownPaths;  // the deal on show
+    std::vector<SlidePlace> m_shownPlaces;  // and where each of them is
     bool m_shownUnrecorded = false;         // and the index has yet to hear of it
     std::vector<Rect> m_redoAreas;
+    std::vector<SlidePlace> m_redoPlaces;
     bool m_redoAsked = false;  // the slides on show are being decoded again
     bool m_timerHeld = false;  // timer 1 is off while a tick waits for its deal
 
@@ -274,15 +292,20 @@ private:
     ScreenMotion m_onShow;   // the slides on show
     ScreenMotion m_leaving;  // the running fade's old screen
 
-    // What the keys steer: the deals shown in this run (paths per monitor, oldest first) and the
-    // one on show; a step back (or forward again) decodes its deal anew in the redo's place,
-    // leaving the next deal prepared ahead where it is.
-    std::deque<std::vector<std::string>> m_history;
+    // What the keys steer: the deals shown in this run (paths per slide and, for pairs, where
+    // each went; oldest first) and the one on show; a step back (or forward again) decodes its
+    // deal anew in the redo's place, leaving the next deal prepared ahead where it is.
+    struct ShownDeal {
+        std::vector<std::string> paths;
+        std::vector<SlidePlace> places;  // empty: a slide a monitor
+    };
+    std::deque<ShownDeal> m_history;
     size_t m_historyAt = 0;
     bool m_browseAsked = false;  // a step into the history waits for its decode
     size_t m_browseTarget = 0;
     bool m_browseCut = false;
     std::vector<std::string> m_browsePaths;
+    std::vector<SlidePlace> m_browsePlaces;
     std::vector<Rect> m_browseAreas;
     double m_lastStepMs = 0;
     bool m_stepped = false;  // m_lastStepMs is set

@@ -3,6 +3,7 @@
 // decoded picture blocks, UTF-8 text), so that a request or a result can cross from one thread to
 // the other without carrying a window, a GDI object or a COM interface. The show's controller
 // writes the requests; the Win32 worker (show/ShowWorker.h) carries them out.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "core/framework/Geometry.h"
 #include "core/picture/DibImage.h"
+#include "core/show/Pairs.h"
 
 namespace orv {
 
@@ -19,6 +21,12 @@ struct SlideJob {
     Rect area;    // the slide's area in the window
     Size screen;  // the screen the layout scales against
 };
+
+// The slide job for one part of a slot's job (the whole, or a pair's half): its half of the area
+// and of the screen the layout scales against.
+inline SlideJob PartJob(const SlideJob& slot, SlotPart part) {
+    return SlideJob{slot.path, PartOf(slot.area, part), PartScreen(slot.screen, part)};
+}
 
 struct DealJob {
     uint64_t generation = 0;  // of the settings, monitors and palette mode it was made under
@@ -36,8 +44,13 @@ struct DealJob {
     // The worker's library index chooses the pictures (the slides' paths are empty): the next of
     // its cycle in random order, of its sorted position otherwise.
     bool fromIndex = false;
-    bool randomOrder = false;
+    bool randomOrder = false;        // with fromIndex or pairs: how the next pictures are chosen
     std::vector<std::string> shown;  // with fromIndex: the pictures put on screen since the last deal
+    // Portrait pairs: the slides are the slots (one a monitor, their paths empty) and the worker
+    // deals them (DealPairs) from the index, or from candidates: the list's entries that come
+    // next (ShowSequence::Upcoming), of which it reports those it took.
+    bool pairs = false;
+    std::vector<std::string> candidates;
 };
 
 // A walk of the picture folders under the type boxes. The extensions "Others" stands for are asked
@@ -82,7 +95,12 @@ struct DealResult {
     bool browse = false;
     std::vector<PreparedSlide> slides;
     std::vector<std::string> paths;  // a deal from the index: the pictures it chose, one a slide
-    bool indexLost = false;          // the index failed this deal: the show goes on without it
+    // A deal in pairs: where each slide goes (its slot and half), one a slide; and, dealt from
+    // candidates, the offsets of those taken, in the order the slides show them. Empty
+    // otherwise: one slide a slot, each whole.
+    std::vector<SlidePlace> places;
+    std::vector<std::size_t> taken;
+    bool indexLost = false;  // the index failed this deal: the show goes on without it
 };
 
 // What the walk has delivered since the last drain.

@@ -1,9 +1,11 @@
 #include "core/show/ShowSequence.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
 #include "core/show/Monitors.h"
+#include "core/show/Pairs.h"
 #include "core/show/PictureList.h"
 
 namespace orv {
@@ -102,6 +104,41 @@ std::vector<std::size_t> ShowSequence::NextDeal(std::size_t monitors) {
     }
     m_lastDeal = deal;
     return deal;
+}
+
+std::vector<std::size_t> ShowSequence::Upcoming(std::size_t count, std::size_t atLeast) const {
+    std::vector<std::size_t> upcoming;
+    const size_t size = m_entries.size();
+    if (size == 0 || (m_randomOrder && !m_walkEnded)) return upcoming;
+    if (!m_walkEnded) {
+        for (size_t i = m_next; i < size && upcoming.size() < count; ++i)
+            upcoming.push_back(i);
+        return upcoming;
+    }
+    const size_t start = m_next % size;
+    const size_t round = std::max(size - start, std::min(atLeast, size));
+    for (size_t k = 0; k < round && k < count; ++k)
+        upcoming.push_back((start + k) % size);
+    return upcoming;
+}
+
+void ShowSequence::Take(const std::vector<std::size_t>& taken) {
+    size_t window = 0;
+    for (size_t offset : taken)
+        window = std::max(window, offset + 1);
+    const std::vector<size_t> positions = Upcoming(window, window);
+    if (taken.empty() || positions.size() < window) return;  // not what Upcoming gave
+    const std::vector<size_t> order = BroughtForward(window, taken);
+    std::vector<std::string> values;
+    values.reserve(window);
+    for (size_t offset : order)
+        values.push_back(std::move(m_entries[positions[offset]]));
+    for (size_t k = 0; k < window; ++k)
+        m_entries[positions[k]] = std::move(values[k]);
+    std::vector<size_t> distinct = taken;
+    std::sort(distinct.begin(), distinct.end());
+    m_next += static_cast<size_t>(std::unique(distinct.begin(), distinct.end()) - distinct.begin());
+    if (m_walkEnded) m_next %= m_entries.size();
 }
 
 void DealAhead::Requested() { m_state = State::Pending; }

@@ -49,6 +49,19 @@ public:
     // the last one dealt, or (random, during the walk) none but the one just shown.
     std::vector<std::size_t> NextDeal(std::size_t monitors);
 
+    // Portrait pairs: up to `count` entries that come next, in their order, without moving past
+    // them; the worker deals from them (DealPairs) and Take then moves past what it took. Sorted,
+    // during the walk: what is known past the last one dealt. After the walk (either order): the
+    // rest of the round (the list, or the cycle), and past its end only as far as atLeast needs
+    // (one a monitor), none twice: a round's last picture is not paired with the next round's
+    // first, which would then show twice in a row of rounds. Random during the walk: none (the
+    // draws have no order to bring a partner forward in; those deals go unpaired).
+    std::vector<std::size_t> Upcoming(std::size_t count, std::size_t atLeast = 0) const;
+    // The show moves past the entries taken from the last Upcoming (offsets into it, in the order
+    // they showed): they come first, the others after them in their order (BroughtForward), so a
+    // partner brought forward leaves the pictures it passed over to come next.
+    void Take(const std::vector<std::size_t>& taken);
+
 private:
     size_t DrawIndex(size_t count);
 

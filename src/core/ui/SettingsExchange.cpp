@@ -38,6 +38,7 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::PanAndZoom, IDC_PAN_AND_ZOOM},
     {SettingId::DisplayPictureInfo, IDC_SHOW_INFO},
     {SettingId::BrowseKeys, IDC_BROWSE_KEYS},
+    {SettingId::PairPortraits, IDC_PAIR_PORTRAITS},
     {SettingId::MoreFolders, IDC_MORE_FOLDERS},
     {SettingId::ExcludedFolders, IDC_EXCLUDED_FOLDERS},
 };
@@ -100,6 +101,9 @@ void PassToPreview(SettingId id, const SettingsFields& fields, IPreviewWindow& p
         break;
     case SettingId::BrowseKeys:
         preview.SetBrowseKeys(fields.browseKeys);
+        break;
+    case SettingId::PairPortraits:
+        preview.SetPairPortraits(fields.pairPortraits);
         break;
     case SettingId::Directory:
         break;  // the folder reaches the preview with the rebuild

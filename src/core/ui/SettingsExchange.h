@@ -41,6 +41,7 @@ public:
     virtual void SetPanAndZoom(int32_t move) = 0;
     virtual void SetDisplayPictureInfo(int32_t show) = 0;
     virtual void SetBrowseKeys(int32_t browse) = 0;
+    virtual void SetPairPortraits(int32_t pair) = 0;
     virtual void SetMoreFolders(const std::vector<std::string>& folders) = 0;
     virtual void SetExcludedFolders(const std::vector<std::string>& folders) = 0;
 };

@@ -258,6 +258,7 @@ void Settings::Write() const {
     dword("PanAndZoom", panAndZoom);
     dword("DisplayPictureInfo", info);
     dword("BrowseKeys", browseKeys);
+    dword("PairPortraits", pairPortraits);
     if (folder)
         RegSetValueExA(key, "Directory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
                        DWORD(folder->size() + 1));

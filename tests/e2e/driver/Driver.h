@@ -97,7 +97,8 @@ constexpr COLORREF kBlueJpegColour = RGB(40, 90, 200);
 // and FadeBetweenPictures, which is 0 unless the case sets it: cases that check a picture's pixels
 // see it whole at once, as with fades off.
 struct Settings {
-    std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg, fade, panAndZoom, info, browseKeys;
+    std::optional<DWORD> delay, stretch, randomOrder, caption, bmp, jpg, fade, panAndZoom, info, browseKeys,
+        pairPortraits;
     std::optional<std::string> folder;
     void Write() const;
     // Each picture 1:1, centred, no caption, in name order, one slide a posted tick (delay 120).
