@@ -119,7 +119,10 @@ struct CShowWorker::Walk {
             if (job.fromFirst) index->RestartSorted();
             const std::string key = orv::FilterKey(filter);
             indexed = index->Covers(roots, key);
-            if (index->BeginWalk(roots, key)) {
+            std::string excludedKey;
+            for (const std::string& folder : job.excluded)
+                excludedKey += folder + '\n';
+            if (index->BeginWalk(roots, key, excludedKey)) {
                 recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
                 lister = recorder.get();
             } else {
@@ -293,7 +296,13 @@ void CShowWorker::Run(State& state) {
     for (;;) {
         while (!state.stop && !state.redo && !state.next && !(state.walk && !state.walk->Ended()))
             lock.Wait(state.wake);
-        if (state.stop) return;
+        if (state.stop) {
+            // What the walk recorded since its last batch: written here, on the worker, whose
+            // state the window's thread may be the last to let go of.
+            SrwLockGuard::Unlocked outside(lock);
+            if (state.index) state.index->Flush();
+            return;
+        }
 
         if (std::unique_ptr<DealJob> job = state.redo ? std::move(state.redo) : std::move(state.next)) {
             DealResult result;
