@@ -117,17 +117,16 @@ struct CShowWorker::Walk {
         orv::IDirectoryEnumerator* lister = &dir;
         if (index) {
             if (job.fromFirst) index->RestartSorted();
-            const std::string key = orv::FilterKey(filter);
-            indexed = index->Covers(roots, key);
-            std::string excludedKey;
+            filterKey = orv::FilterKey(filter);
+            indexed = index->Covers(roots, filterKey);
             for (const std::string& folder : job.excluded)
                 excludedKey += folder + '\n';
-            if (index->BeginWalk(roots, key, excludedKey)) {
-                recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
-                lister = recorder.get();
-            } else {
-                indexed = false;
-            }
+            // The walk's own start in the index (BeginWalk, which drops what the settings no
+            // longer show) waits for the first step: the window hears that the index covers the
+            // folders now, and its first deal goes ahead of it.
+            recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
+            lister = recorder.get();
+            beginPending = true;
         }
         walk = std::make_unique<orv::FolderWalk>(*lister, roots, job.excluded, filter, AnsiLeadByteTest(),
                                                  &cancel);
@@ -135,6 +134,10 @@ struct CShowWorker::Walk {
     // Worker thread. The walk's next folder; the entries are recorded in the index, which at the
     // walk's end drops what was not found.
     bool Step(std::vector<std::string>& entries, orv::LibraryIndex* index) {
+        if (beginPending) {
+            beginPending = false;
+            if (!index || !index->BeginWalk(job.roots, filterKey, excludedKey)) recorder->StopRecording();
+        }
         walk->Step(entries);
         if (recorder && recorder->Recording() && index && !cancel) {
             if (!index->Delivered(entries)) recorder->StopRecording();
@@ -153,6 +156,8 @@ struct CShowWorker::Walk {
     std::atomic<bool> cancel{false};  // any thread
     bool failed = false;              // a step ran out of memory: the walk ends where it is
     bool indexed = false;             // the index covered the folders when the walk began
+    bool beginPending = false;        // the index has yet to hear of this walk (BeginWalk)
+    std::string filterKey, excludedKey;
     Win32DirectoryEnumerator dir;
     std::unique_ptr<orv::RecordingDirectory> recorder;  // with an index
     std::unique_ptr<orv::FolderWalk> walk;

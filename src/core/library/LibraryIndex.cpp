@@ -428,7 +428,12 @@ bool LibraryIndex::BeginWalkSteps(const std::vector<std::string>& roots, const s
         !Exec("UPDATE root SET complete = 0"))
         return false;
     // Nothing left of the old folders: their sorted position means nothing in the new ones.
-    if (Count() == 0 && !Exec("DELETE FROM meta WHERE key = 'sorted'")) return false;
+    // (EXISTS, not a count: counting reads the whole table, a second on a large library.)
+    Stmt any(m_db, "SELECT EXISTS(SELECT 1 FROM picture)");
+    if (any.Step() != SQLITE_ROW) return false;
+    const bool empty = any.Int(0) == 0;
+    any.Reset();
+    if (empty && !Exec("DELETE FROM meta WHERE key = 'sorted'")) return false;
     return t.Commit();
 }
 
