@@ -350,14 +350,16 @@ E2E_CASE_WITH(index_two_savers_at_once_never_show_the_same_picture, "timeout=180
     Saver saver("/s");
     const HWND full = saver.WaitFullScreen();
     E2E_REQUIRE(full, "no full-screen saver");
-    // The dialog above the saver, its preview in the screen's right half; the saver keeps the
-    // focus. Raised again until its frame shows, and before each look at the preview: the saver
-    // puts itself back on top as it settles.
+    // The dialog above the saver (the saver put at the bottom, the dialog on top), its preview in
+    // the screen's right half; neither takes the focus, so the saver stays. Done again until the
+    // dialog's frame shows, and before each look at the preview: a window just made may come up
+    // above both once the X server maps it.
     const auto raise = [&] {
         RECT frame;
         GetWindowRect(dialog, &frame);
         return WaitUntil(
             [&] {
+                SetWindowPos(full, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
                 SetWindowPos(dialog, HWND_TOPMOST, ScreenWidth() / 2, ScreenHeight() / 3, 0, 0,
                              SWP_NOSIZE | SWP_NOACTIVATE);
                 GetWindowRect(dialog, &frame);
