@@ -148,14 +148,16 @@ struct CShowWorker::Walk {
             for (std::string& path : index->HiddenPaths())
                 hidden.insert(std::move(path));
             if (job.fromFirst) index->RestartSorted();
-            const std::string key = orv::FilterKey(filter);
-            indexed = index->Covers(roots, key);
-            if (index->BeginWalk(roots, key)) {
-                recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
-                lister = recorder.get();
-            } else {
-                indexed = false;
-            }
+            filterKey = orv::FilterKey(filter);
+            indexed = index->Covers(roots, filterKey);
+            for (const std::string& folder : job.excluded)
+                excludedKey += folder + '\n';
+            // The walk's own start in the index (BeginWalk, which drops what the settings no
+            // longer show) waits for the first step: the window hears that the index covers the
+            // folders now, and its first deal goes ahead of it.
+            recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
+            lister = recorder.get();
+            beginPending = true;
         }
         walk = std::make_unique<orv::FolderWalk>(*lister, roots, job.excluded, filter, AnsiLeadByteTest(),
                                                  &cancel);
@@ -163,6 +165,10 @@ struct CShowWorker::Walk {
     // Worker thread. The walk's next folder; the entries are recorded in the index, which at the
     // walk's end drops what was not found.
     bool Step(std::vector<std::string>& entries, orv::LibraryIndex* index) {
+        if (beginPending) {
+            beginPending = false;
+            if (!index || !index->BeginWalk(job.roots, filterKey, excludedKey)) recorder->StopRecording();
+        }
         walk->Step(entries);
         if (recorder && recorder->Recording() && index && !cancel) {
             if (!index->Delivered(entries)) recorder->StopRecording();
@@ -182,6 +188,8 @@ struct CShowWorker::Walk {
     bool failed = false;                     // a step ran out of memory: the walk ends where it is
     bool indexed = false;                    // the index covered the folders when the walk began
     std::unordered_set<std::string> hidden;  // the index's hidden pictures when the walk began
+    bool beginPending = false;               // the index has yet to hear of this walk (BeginWalk)
+    std::string filterKey, excludedKey;
     Win32DirectoryEnumerator dir;
     std::unique_ptr<orv::RecordingDirectory> recorder;  // with an index
     std::unique_ptr<orv::FolderWalk> walk;
@@ -343,7 +351,13 @@ void CShowWorker::Run(State& state) {
         while (!state.stop && state.hide.empty() && !state.redo && !state.next &&
                !(state.walk && !state.walk->Ended()))
             lock.Wait(state.wake);
-        if (state.stop) return;
+        if (state.stop) {
+            // What the walk recorded since its last batch: written here, on the worker, whose
+            // state the window's thread may be the last to let go of.
+            SrwLockGuard::Unlocked outside(lock);
+            if (state.index) state.index->Flush();
+            return;
+        }
 
         if (!state.hide.empty()) {
             // Before any deal: the next one must not bring the picture back.

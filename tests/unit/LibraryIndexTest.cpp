@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -443,4 +444,142 @@ TEST(LibraryIndexPairs, APartnerTakenOutOfTurnLeavesThePassedOverNext) {
     EXPECT_EQ((*withSize)[2].path, "R\\p03.jpg");
     EXPECT_TRUE((*withSize)[2].width && *(*withSize)[2].width == 600);
     EXPECT_FALSE((*withSize)[0].width);
+}
+
+namespace {
+
+std::vector<DirEntry> Listing(const std::vector<std::string>& names) {
+    std::vector<DirEntry> entries;
+    for (std::string name : names) {
+        DirEntry entry;
+        entry.isDirectory = !name.empty() && name.back() == '\\';
+        if (entry.isDirectory) name.pop_back();
+        entry.name = name;
+        entry.size = 10;
+        entry.writeTime = 3;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// R (written at 100) holds a.jpg and the subfolders S (written at 200), which holds b.jpg, and T,
+// empty. Without deliverS the walk stops once it has listed S.
+void WalkTimed(LibraryIndex& index, const std::string& excludedKey, bool deliverS = true) {
+    const PictureFilter filter;
+    ASSERT_TRUE(index.BeginWalk({"R"}, orv::FilterKey(filter), excludedKey));
+    ASSERT_TRUE(index.FolderListed("R", Listing({"a.jpg", "S\\", "T\\", "notes.txt"}), filter, 100));
+    ASSERT_TRUE(index.Delivered({"R\\a.jpg"}));
+    ASSERT_TRUE(index.FolderListed("R\\S", Listing({"b.jpg"}), filter, 200));
+    if (!deliverS) return;  // the walk stops here
+    ASSERT_TRUE(index.Delivered({"R\\S\\b.jpg"}));
+    ASSERT_TRUE(index.FolderListed("R\\T", {}, filter, 300));
+    ASSERT_TRUE(index.EndWalk());
+}
+
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+    std::vector<std::string> names;
+    for (const DirEntry& entry : entries)
+        names.push_back(entry.name + (entry.isDirectory ? "\\" : ""));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(LibraryIndexFolders, AFolderIsTakenFromTheIndexOnlyAtTheWriteTimeItWasListedWholeAt) {
+    struct Case {
+        const char* what;
+        std::function<void(LibraryIndex&)> after;  // what happens after the timed walk
+        std::string folder;
+        int64_t writeTime;
+        std::vector<std::string> expected;  // empty: it must be listed
+    };
+    const auto nothing = [](LibraryIndex&) {};
+    const std::vector<Case> cases = {
+        {"unchanged: its pictures and the subfolders entered", nothing, "R", 100, {"S\\", "T\\", "a.jpg"}},
+        {"unchanged subfolder", nothing, "R\\S", 200, {"b.jpg"}},
+        {"written since", nothing, "R", 101, {}},
+        {"never listed", nothing, "R\\T", 200, {}},
+        {"other exclusions since",
+         [](LibraryIndex& i) { i.BeginWalk({"R"}, orv::FilterKey({}), "R\\X\n"); },
+         "R",
+         100,
+         {}},
+        {"a subfolder could not be listed",
+         [](LibraryIndex& i) {
+             i.FolderUnlisted("R\\S");
+             i.Flush();
+         },
+         "R",
+         100,
+         {}},
+    };
+    for (const Case& c : cases) {
+        TempFolder dir;
+        auto index = OpenIndex(dir, 1);
+        WalkTimed(*index, "");
+        c.after(*index);
+        std::vector<DirEntry> out;
+        const bool unchanged = index->UnchangedListing(c.folder, c.writeTime, out);
+        EXPECT_EQ(unchanged, !c.expected.empty()) << c.what;
+        EXPECT_EQ(Names(out), c.expected) << c.what;
+    }
+    // A walk that stopped before it delivered a folder's new pictures leaves that folder to be
+    // listed again, whatever its time.
+    TempFolder dir;
+    {
+        auto index = OpenIndex(dir, 1);
+        WalkTimed(*index, "", false);
+        ASSERT_TRUE(index->Flush());
+    }
+    auto index = OpenIndex(dir, 1);
+    std::vector<DirEntry> out;
+    EXPECT_FALSE(index->UnchangedListing("R\\S", 200, out)) << "b.jpg never reached the index";
+    EXPECT_TRUE(index->UnchangedListing("R", 100, out)) << "a.jpg did";
+    EXPECT_EQ(Names(out), (std::vector<std::string>{"S\\", "T\\", "a.jpg"}))
+        << "T, never reached, still comes";
+}
+
+TEST(LibraryIndexFolders, AWalkUnderWayNeverKeepsAnotherConnectionFromWriting) {
+    TempFolder dir;
+    auto walker = OpenIndex(dir, 1);
+    auto other = OpenIndex(dir, 2);
+    Walk(*other, {"R"}, Flat(3));
+    const PictureFilter filter;
+    ASSERT_TRUE(walker->BeginWalk({"R"}, orv::FilterKey(filter)));
+    ASSERT_TRUE(walker->FolderListed("R", Listing({"p00.jpg", "p01.jpg", "p02.jpg", "new.jpg"}), filter));
+    // The walk's records wait in memory, holding no lock: the other deals and records at once.
+    const auto dealt = other->Deal(true, 1, 1000);
+    ASSERT_TRUE(dealt && dealt->size() == 1);
+    EXPECT_TRUE(other->Deal(true, 0, 1000, *dealt));
+    ASSERT_TRUE(walker->Delivered({"R\\new.jpg", "R\\p00.jpg", "R\\p01.jpg", "R\\p02.jpg"}));
+    ASSERT_TRUE(walker->EndWalk());
+    EXPECT_EQ(other->Count(), 4) << "the walk's batch is in once it ended";
+}
+
+// Damage within the pages is not looked for at the open (that reads every page, seconds on a large
+// library): the first step that meets it fails, the show goes on without the index, and the file
+// is set aside when the index goes, for the next start to make anew.
+TEST(LibraryIndexOpen, DamageMetInUseSetsTheFileAsideWhenTheIndexGoes) {
+    TempFolder dir;
+    const std::string file = dir.File("Library.db");
+    {
+        auto index = OpenIndex(dir, 1);
+        Walk(*index, {"R"}, Flat(99));
+    }
+    {
+        // Every page after the first two overwritten, the length kept.
+        std::fstream bytes(file, std::ios::in | std::ios::out | std::ios::binary);
+        bytes.seekg(0, std::ios::end);
+        const std::streamoff length = bytes.tellg();
+        ASSERT_GT(length, 3 * 4096);
+        bytes.seekp(2 * 4096);
+        bytes << std::string(static_cast<size_t>(length - 2 * 4096), '\x5a');
+    }
+    auto index = OpenIndex(dir, 1);
+    ASSERT_TRUE(index);
+    EXPECT_FALSE(index->Deal(false, 1, 1000)) << "the picture pages are gone";
+    index.reset();
+    EXPECT_TRUE(dir.Exists("Library.db.damaged-123"));
+    EXPECT_FALSE(dir.Exists("Library.db"));
 }

@@ -23,6 +23,19 @@
 // What a crash loses: what was shown is committed as it is shown (with the next deal's request);
 // a crash loses at most the last picture's record, which then shows again. A deal prepared but
 // never shown keeps its place, free again once its claim runs out.
+//
+// A walk's records are batched: the listings and deliveries queue in memory and are written
+// together, in one short transaction, once the oldest has waited kBatchMs or the queue holds
+// kBatchEntries entries. The write lock is held only while the batch is written, never while a
+// folder is read, so the other process waits no longer than one batch's writing; a crash loses
+// at most the last half second of the walk, which the next walk lists again. Every other call
+// writes the queue first, so it always sees the whole walk so far.
+//
+// Folder write times: each folder keeps the write time it had when it was last listed whole (read
+// before the listing, so a change during it shows as a newer time next time). Where the file
+// system keeps folder times (TrustedWriteTime), a folder whose time is unchanged is not listed
+// again: its pictures and subfolders come from here (UnchangedListing).
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -84,12 +97,24 @@ public:
 
     // A walk of these roots begins. Roots no longer configured lose their folders and pictures now;
     // the ones kept are incomplete until EndWalk.
-    bool BeginWalk(const std::vector<std::string>& roots, const std::string& filterKey);
+    // excludedKey: the excluded folders, as one string; a change of it or of the filter means the
+    // folders' stored listings no longer tell what a listing would give, so none is trusted.
+    bool BeginWalk(const std::vector<std::string>& roots, const std::string& filterKey,
+                   const std::string& excludedKey = {});
     // The walk read this folder whole: its pictures (the entries the filter keeps) and subfolders.
     // Pictures and subfolders no longer there are dropped; new pictures are remembered until the
-    // walk delivers them in order (Delivered).
-    bool FolderListed(const std::string& folder, const std::vector<DirEntry>& entries,
-                      const PictureFilter& filter);
+    // walk delivers them in order (Delivered). writeTime: the folder's own write time read before
+    // the listing, where the file system keeps it (TrustedWriteTime); 0 when unknown.
+    bool FolderListed(const std::string& folder, std::vector<DirEntry> entries, const PictureFilter& filter,
+                      int64_t writeTime = 0);
+    // When the folder was listed whole under this walk's filter and exclusions at exactly this
+    // write time: its pictures (name, size, write time) and the subfolders the walk entered, as a
+    // listing would give them, into out, and the folder counts as seen by this walk. False
+    // otherwise (then it must be listed).
+    bool UnchangedListing(const std::string& folder, int64_t writeTime, std::vector<DirEntry>& out);
+    // The walk could not list this folder: its parent's stored listing no longer stands, since
+    // the parent's write time does not change when the folder becomes readable again.
+    bool FolderUnlisted(const std::string& folder);
     // The walk's entries in their final order: new ones get their sorted position and a place in
     // the cycle.
     bool Delivered(const std::vector<std::string>& paths);
@@ -147,8 +172,36 @@ public:
     int64_t Count();
     int64_t Pending();
 
+    // Writes the walk's queued records now; false when they could not be (the walk's records from
+    // the last written batch on are lost, and its later ones refused until the next BeginWalk).
+    // The owner calls it before it lets the index go: the destructor writes nothing, since it may
+    // run on a thread that must not wait for the file.
+    bool Flush();
+
+    static constexpr int kBatchMs = 500;
+    static constexpr size_t kBatchEntries = 20000;
+
 private:
     struct Statements;
+    // A walk's record waiting for its batch.
+    struct Queued {
+        enum Kind { Listed, Delivered, Kept, Unlisted } kind;
+        std::string folder;              // Listed, Kept, Unlisted
+        int64_t writeTime = 0;           // Listed
+        std::vector<DirEntry> entries;   // Listed
+        std::vector<std::string> paths;  // Delivered
+    };
+    bool Queue(Queued&& record, size_t entries);
+    // ok, noting whether the step that failed met a damaged file.
+    bool Watch(bool ok);
+    bool BeginWalkSteps(const std::vector<std::string>& roots, const std::string& filterKey,
+                        const std::string& excludedKey);
+    bool EndWalkSteps();
+    std::optional<std::vector<std::string>> DealSteps(bool random, size_t count, int64_t now,
+                                                      const std::vector<std::string>& shown);
+    bool ApplyListed(const Queued& record);
+    bool StoredListing(const std::string& folder, int64_t writeTime, std::vector<DirEntry>& out);
+    bool ApplyDelivered(const std::vector<std::string>& paths);
     explicit LibraryIndex(sqlite3* db, OrderDraw draw);
     bool Exec(const char* sql);
     // The sorted position this connection deals after: its own, else the last one shown.
@@ -164,12 +217,27 @@ private:
     int64_t m_mark = 0;  // the walk under way
     // New pictures a listing found, waiting for their place in the walk's order.
     std::unordered_map<std::string, DirEntry> m_fresh;
+    // Folders with such pictures: their write time is stored once the last of them is in, so that
+    // a walk cut short never leaves a folder looking listed whole without them.
+    struct FreshFolder {
+        int64_t writeTime = 0;
+        size_t left = 0;
+    };
+    std::unordered_map<std::string, FreshFolder> m_freshFolders;
     int64_t m_lastOrd = 0;                  // the sorted position of the walk's last delivered entry
     std::optional<int64_t> m_sortedCursor;  // the sorted position this connection dealt last
     // Restarted and not yet dealt from: the show may have gone on from its own list meanwhile (a
     // walk that completes the index under a running show), so the first pictures it records as
     // shown move the cursor to the last of them, and the index goes on after it.
     bool m_cursorFollowsShown = false;
+    std::vector<Queued> m_queue;
+    size_t m_queuedEntries = 0;
+    std::chrono::steady_clock::time_point m_queuedSince;
+    PictureFilter m_walkFilter;  // the filter of the queued listings
+    bool m_batchFailed = false;  // a batch of this walk could not be written
+    std::string m_file;          // where it was opened
+    int64_t m_openedAt = 0;      // the open's time, for the name a damaged file is set aside under
+    bool m_damaged = false;      // a step met a damaged page: set aside when the index goes
 };
 
 // The index's file under a local application-data folder: <folder>\Orvanta\Library.db.

@@ -36,6 +36,16 @@ public:
     // The volume's serial number, asked only when a folder's index equals that of a folder on the
     // path: the same index on another volume is another folder.
     virtual bool FolderVolume(const std::string& folder, uint64_t& volume) = 0;
+    // The folder's last write time (FILETIME ticks), asked just before it is listed, and only
+    // where its file system changes a folder's time whenever an entry is added to it, removed from
+    // it or renamed in it, and the folder is on this machine. False anywhere else (FAT and exFAT
+    // keep no such time, a share's may lag or lie, and so may an unknown file system): an
+    // unchanged time then tells nothing, and the folder is listed.
+    virtual bool TrustedWriteTime(const std::string& folder, int64_t& writeTime) {
+        (void)folder;
+        (void)writeTime;
+        return false;
+    }
 };
 
 // Tells whether a byte is the lead byte of a double-byte character in the ANSI code page.

@@ -5,6 +5,8 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <set>
 
 #include "Driver.h"
@@ -51,6 +53,24 @@ bool RecordedShown(int picture) {
     }
     sqlite3_close(db);
     return recorded;
+}
+
+// Whether the index's last walk has ended: every root complete, and pictures in it.
+bool IndexCovers() {
+    sqlite3* db = nullptr;
+    bool covers = false;
+    if (sqlite3_open_v2((IndexFolder() + "\\Library.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(
+                db, "SELECT (SELECT min(complete) FROM root) = 1 AND EXISTS(SELECT 1 FROM picture)", -1,
+                &stmt, nullptr) == SQLITE_OK)
+            covers = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 1;
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return covers;
 }
 
 // n pictures of distinct colours, p00.bmp .. , in one folder.
@@ -205,4 +225,175 @@ E2E_CASE_WITH(index_held_open_without_sharing_shows_as_without_one, "timeout=120
         previous = *got;
     }
     CloseHandle(held);
+}
+
+// A slow share: the second start deals from the index of the whole library at once, where a walk
+// would give the first folders' pictures first. Twelve top folders of one picture each (its colour
+// tells the folder); the second start lists each folder in 3 s, so its walk alone would take 36 s.
+E2E_CASE_WITH(index_second_start_on_a_slow_share_draws_from_the_whole_library, "timeout=180") {
+    ForgetIndex();
+    const std::string root = MakeFolder("share");
+    constexpr int kFolders = 12;
+    std::vector<COLORREF> colours;
+    for (int f = 0; f < kFolders; ++f) {
+        char name[32];
+        std::snprintf(name, sizeof name, "share\\F%02d", f);
+        const std::string folder = MakeFolder(name);
+        const COLORREF c = RGB(20 + 18 * f, 220 - 15 * f, (f % 2) ? 60 : 180);
+        std::snprintf(name, sizeof name, "\\p%02d.bmp", f);
+        WriteFileBytes(folder + name, SolidBmp24(64, 48, c));
+        colours.push_back(c);
+    }
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 1;
+    s.caption = 0;
+    s.folder = root;
+    s.Write();
+    {
+        // The first start, at the disk's own speed, builds the index.
+        Saver first("/s");
+        first.WaitFullScreen();
+        E2E_REQUIRE(WaitPixelChange(400, 300, RGB(0, 0, 0)), "the first start shows nothing");
+        E2E_REQUIRE(WaitUntil(IndexCovers, 30000), "the first start's walk did not complete the index");
+        first.Kill();
+    }
+    UseSlowSaver(3000, 0);
+    Saver saver("/s");
+    saver.WaitFullScreen();
+    std::set<int> folders;
+    COLORREF previous = RGB(0, 0, 0);
+    for (int i = 0; i < 8; ++i) {
+        if (i > 0) saver.Tick();
+        const auto got = WaitPixelChange(400, 300, previous);
+        E2E_REQUIRE(got, "step %d: no new picture after %s", i, Describe(previous).c_str());
+        const int folder = IndexOf(*got, colours);
+        E2E_REQUIRE(folder >= 0, "step %d: %s is no picture of the library", i, Describe(*got).c_str());
+        Note("step %d after %.0f ms: F%02d", i, NowMs() - saver.StartedAtMs(), folder);
+        folders.insert(folder);
+        previous = *got;
+    }
+    E2E_EXPECT(folders.size() == 8, "the first 8 pictures came from %zu folders, want 8", folders.size());
+    saver.Kill();
+}
+
+namespace {
+
+// The settings dialog's live preview: its child of the program's own class.
+HWND PreviewOf(HWND dialog) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND h, LPARAM p) -> BOOL {
+            char name[64] = "";
+            GetClassNameA(h, name, sizeof name);
+            if (std::strncmp(name, "Orv:", 4) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The library picture at (x, y) once it differs from `previous`: a cut, so any other colour is a
+// repaint in progress, waited out.
+std::optional<int> NextPictureAt(int x, int y, const std::vector<COLORREF>& colours, int previous) {
+    int found = -1;
+    WaitUntil(
+        [&] {
+            const int at = IndexOf(ScreenPixel(x, y), colours);
+            if (at < 0 || at == previous) return false;
+            found = at;
+            return true;
+        },
+        10000);
+    return found < 0 ? std::nullopt : std::optional<int>(found);
+}
+
+}  // namespace
+
+// Two savers at once on one cycle: the settings dialog's live preview (raised above the saver
+// without taking the focus, so the saver stays) and the full-screen saver, each advanced by its
+// own timer's tick. Forty pictures, so no cycle ends within the steps: the two never show the same
+// picture, and each tick of either gives a new picture in time (neither holds the other up).
+E2E_CASE_WITH(index_two_savers_at_once_never_show_the_same_picture, "timeout=180") {
+    ForgetIndex();
+    const std::string folder = MakeFolder("pics");
+    std::vector<COLORREF> colours;
+    for (int i = 0; i < 40; ++i) {
+        const COLORREF c = RGB(30 + 5 * i, 230 - 4 * i, (i % 3) * 90);
+        char name[32];
+        std::snprintf(name, sizeof name, "\\p%02d.bmp", i);
+        WriteFileBytes(folder + name, SolidBmp24(80, 60, c));
+        colours.push_back(c);
+    }
+    Settings s;
+    s.delay = 120;
+    s.randomOrder = 1;
+    s.caption = 0;
+    s.fade = 0;
+    s.stretch = 1;
+    s.folder = folder;
+    s.Write();
+    {
+        // The index first, so that both deal from the cycle from their first picture on.
+        Saver first("/s");
+        first.WaitFullScreen();
+        E2E_REQUIRE(WaitUntil(IndexCovers, 30000), "the walk did not complete the index");
+        first.Kill();
+    }
+    Saver dialogSaver("/c");
+    const HWND dialog = dialogSaver.WaitWindow("#32770", 15000);
+    E2E_REQUIRE(dialog, "no settings dialog");
+    const HWND preview = PreviewOf(dialog);
+    E2E_REQUIRE(preview, "the settings dialog has no preview");
+    Saver saver("/s");
+    const HWND full = saver.WaitFullScreen();
+    E2E_REQUIRE(full, "no full-screen saver");
+    // The dialog above the saver (the saver put at the bottom, the dialog on top), its preview in
+    // the screen's right half; neither takes the focus, so the saver stays. Done again until the
+    // dialog's frame shows, and before each look at the preview: a window just made may come up
+    // above both once the X server maps it.
+    const auto raise = [&] {
+        RECT frame;
+        GetWindowRect(dialog, &frame);
+        return WaitUntil(
+            [&] {
+                SetWindowPos(full, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                SetWindowPos(dialog, HWND_TOPMOST, ScreenWidth() / 2, ScreenHeight() / 3, 0, 0,
+                             SWP_NOSIZE | SWP_NOACTIVATE);
+                GetWindowRect(dialog, &frame);
+                return IndexOf(WaitStill(RECT{frame.left + 2, frame.top + 2, frame.left + 6, frame.top + 6})
+                                   .At(frame.left + 4, frame.top + 4),
+                               colours) < 0;
+            },
+            5000);
+    };
+    if (!raise()) CaptureScreen().Save(CaseRoot() + "\\two-savers.bmp");
+    E2E_REQUIRE(raise(), "the dialog does not show above the saver");
+    RECT r;
+    GetClientRect(preview, &r);
+    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const POINT inPreview{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const POINT inSaver{10, 10};
+    E2E_REQUIRE(inPreview.x > ScreenWidth() / 2, "the preview is at %s", Describe(r).c_str());
+    int shownFull = -1, shownPreview = -1;
+    for (int step = 0; step < 12; ++step) {
+        if (step > 0) {
+            saver.Tick();
+            PostMessageA(preview, WM_TIMER, 1, 0);
+        }
+        const auto atFull = NextPictureAt(inSaver.x, inSaver.y, colours, shownFull);
+        E2E_REQUIRE(atFull, "step %d: the saver shows no new picture (still p%02d)", step, shownFull);
+        E2E_REQUIRE(raise(), "step %d: the dialog does not show above the saver", step);
+        const auto atPreview = NextPictureAt(inPreview.x, inPreview.y, colours, shownPreview);
+        E2E_REQUIRE(atPreview, "step %d: the preview shows no new picture (still p%02d)", step, shownPreview);
+        shownFull = *atFull;
+        shownPreview = *atPreview;
+        Note("step %d: saver p%02d, preview p%02d", step, shownFull, shownPreview);
+        E2E_EXPECT(shownFull != shownPreview, "step %d: both show p%02d", step, shownFull);
+        E2E_EXPECT(saver.Running() && dialogSaver.Running(), "step %d: a saver ended", step);
+    }
+    saver.Kill();
+    dialogSaver.Kill();
 }

@@ -1,0 +1,124 @@
+// Not a test: the driver half of bench/index_start.sh, run by name ("bench_index") and left out of
+// the ctest suite (its registration does not start a line with the case macro). With the library
+// index of a large picture library:
+//  1. builds the index: the saver (ORVANTA_SCR) started full screen on an empty index, until its
+//     first walk has ended ("built MS ms", the saver's peak working set, the index's bytes);
+//  2. starts the test-only OrvantaSlowIo.scr, whose every folder listing waits
+//     ORVANTA_SLOW_FOLDER_MS (a cold share), in sorted and then in random order: how long after
+//     its start the first picture came ("first picture ORDER MS ms"), then waits for its
+//     revalidation walk to end ("revalidated ORDER MS ms", the peak working set).
+//
+// Environment: ORVANTA_BENCH_FOLDER (the library, a Windows path), ORVANTA_SLOW_FOLDER_MS (20
+// unless given), ORVANTA_BENCH_LIMIT_MS (how long to wait for each event, 600000 unless given).
+#include "Bench.h"
+
+#include <psapi.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace e2e;
+
+namespace {
+
+std::string IndexFile() {
+    char local[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
+    return std::string(local) + "\\Orvanta\\Library.db";
+}
+
+// The number of the last walk begun, and whether every root is complete: a walk begun after
+// `walk` has ended. Read beside the saver, as a second process would.
+bool WalkEndedAfter(long long walk, long long* last = nullptr) {
+    sqlite3* db = nullptr;
+    bool ended = false;
+    if (sqlite3_open_v2(IndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db,
+                               "SELECT (SELECT value FROM meta WHERE key = 'walk'), "
+                               "(SELECT min(complete) FROM root)",
+                               -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            const long long begun = sqlite3_column_int64(stmt, 0);
+            if (last) *last = begun;
+            ended = begun > walk && sqlite3_column_type(stmt, 1) != SQLITE_NULL &&
+                    sqlite3_column_int(stmt, 1) == 1;
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return ended;
+}
+
+double PeakMb(const Saver& saver) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(saver.Process(), &counters, sizeof counters)) return -1;
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+long long Bytes(const std::string& file) {
+    long long total = 0;
+    for (const char* suffix : {"", "-wal"}) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA((file + suffix).c_str(), GetFileExInfoStandard, &data))
+            total += (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return total;
+}
+
+bool WaitPicture(DWORD limit) {
+    const int x = ScreenWidth() / 2;
+    const int y = ScreenHeight() / 2;
+    return WaitUntil([&] { return ScreenPixel(x, y) != RGB(0, 0, 0); }, limit);
+}
+
+void BenchIndex() {
+    const std::string folder = Env("ORVANTA_BENCH_FOLDER", "");
+    const DWORD limit = static_cast<DWORD>(std::atol(Env("ORVANTA_BENCH_LIMIT_MS", "600000").c_str()));
+    const int slowMs = std::atoi(Env("ORVANTA_SLOW_FOLDER_MS", "20").c_str());
+    E2E_REQUIRE(!folder.empty(), "ORVANTA_BENCH_FOLDER must be set");
+    Settings s;
+    s.delay = 120;  // no tick of its own while it is timed
+    s.caption = 0;
+    s.randomOrder = 0;
+    s.folder = folder;
+    s.Write();
+    ForgetLibraryIndex();
+    KeepLibraryIndexAcrossStarts();
+
+    long long walk = 0;
+    {
+        Saver saver("/s");
+        E2E_REQUIRE(saver.WaitFullScreen(limit), "no window within %lu ms", limit);
+        E2E_REQUIRE(WaitUntil([&] { return WalkEndedAfter(0, &walk); }, limit), "the first walk did not end");
+        Note("built %.0f ms, peak working set %.1f MB", NowMs() - saver.StartedAtMs(), PeakMb(saver));
+        saver.Kill();
+    }
+    Note("index %lld bytes", Bytes(IndexFile()));
+
+    UseSlowSaver(slowMs, 0);
+    for (const int random : {0, 1}) {
+        s.randomOrder = random;
+        s.Write();
+        const char* order = random ? "random" : "sorted";
+        Saver saver("/s");
+        E2E_REQUIRE(saver.WaitFullScreen(limit), "no window within %lu ms", limit);
+        E2E_REQUIRE(WaitPicture(limit), "no picture within %lu ms", limit);
+        Note("first picture %s %.0f ms", order, NowMs() - saver.StartedAtMs());
+        const long long before = walk;
+        E2E_REQUIRE(WaitUntil([&] { return WalkEndedAfter(before, &walk); }, limit),
+                    "the revalidation did not end");
+        Note("revalidated %s %.0f ms, peak working set %.1f MB", order, NowMs() - saver.StartedAtMs(),
+             PeakMb(saver));
+        saver.Kill();
+    }
+}
+
+const Registrar benchRegistrar("bench_index", BenchIndex);
+
+}  // namespace
