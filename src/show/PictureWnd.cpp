@@ -577,20 +577,23 @@ void CPictureWnd::PresentMoving(orv::ShowCommand& command) {
     // The still presenter's screens no longer show what is on the window.
     m_pPresenter->Forget();
     m_bStillFrames = false;
+    // The slides on show go on moving under a fade, as its old screen.
+    TakeRendererSlides(command);
+    PrepareRenderer();
+    Run(m_show.FadeBegan(command.fade, NowMs()));
+}
+
+void CPictureWnd::TakeRendererSlides(orv::ShowCommand& command) {
+    // A fade's old screen is the slides on show; without a fade they go, textures and all.
     ReleaseTextures(m_oldSlides);
     m_oldSlides.clear();
     std::vector<CSlide> slides = SlidesOf(command);
-    if (command.fade) {
-        // The slides on show go on moving under the fade, as its old screen.
+    if (command.fade)
         m_oldSlides = std::move(m_slides);
-        m_bMotionFade = true;
-    } else {
+    else
         ReleaseTextures(m_slides);
-        m_bMotionFade = false;
-    }
+    m_bMotionFade = command.fade;
     m_slides = std::move(slides);
-    PrepareRenderer();
-    Run(m_show.FadeBegan(command.fade, NowMs()));
 }
 
 bool CPictureWnd::StillsOnRenderer() {
@@ -609,19 +612,9 @@ void CPictureWnd::PresentStill(orv::ShowCommand& command) {
     // The GDI presenter's screens go: the renderer keeps its own.
     m_pPresenter->BeginChange(false, false, [](CDC&, bool) {});
     m_bStillFrames = true;
-    ReleaseTextures(m_oldSlides);
-    m_oldSlides.clear();
-    std::vector<CSlide> slides = SlidesOf(command);
-    if (command.fade) {
-        // The slides on show, as they stand, are the fade's old screen (none: black).
-        m_oldSlides = std::move(m_slides);
-        m_bMotionFade = true;
-        m_renderers.FramesResumed();
-    } else {
-        ReleaseTextures(m_slides);
-        m_bMotionFade = false;
-    }
-    m_slides = std::move(slides);
+    // The slides on show, as they stand, are a fade's old screen (none: black).
+    TakeRendererSlides(command);
+    if (command.fade) m_renderers.FramesResumed();
     // The cut: one frame, now; it stays on show until the next change.
     if (!command.fade) DrawStillFrame();
     Run(m_show.FadeBegan(command.fade, NowMs()));

@@ -181,6 +181,9 @@ private:
     // Pan and zoom: the slides as textures of the frame renderer, moved by the controller's
     // framings; the caption boxes stand still over them.
     void PresentMoving(orv::ShowCommand& command);
+    // The command's slides go on show in the frame renderer; the slides on show become the
+    // fade's old screen, or go.
+    void TakeRendererSlides(orv::ShowCommand& command);
     // Still slides on the GPU: each one a texture drawn once, a fade the renderer's blend of two
     // screens of them, a cut one frame.
     bool StillsOnRenderer();

@@ -535,30 +535,40 @@ bool CShowWorker::DealFromIndex(const DealJob& job, State& state, DealResult& re
     for (size_t i = 0; i < paths.size() && i < job.slides.size(); ++i) {
         if (state.stop) return false;
         SlideJob slide = job.slides[i];
-        slide.path = paths[i];
-        // Hidden in this run after the index failed to take it: passed over like a vanished one.
-        for (int tries = 0; state.hidden.count(slide.path) != 0 && tries < kVanishedTries; ++tries) {
-            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
-            if (!next || next->empty()) break;
-            slide.path = next->front();
-        }
-        PreparedSlide prepared = LoadSlide(slide, job);
-        // A picture gone since the index listed it is passed over: dropped, and the next one
-        // taken in its place.
-        for (int tries = 0;
-             !prepared.picture && tries < kVanishedTries && !state.stop && Vanished(slide.path); ++tries) {
-            index->Forget(slide.path);
-            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
-            if (!next || next->empty()) break;
-            slide.path = next->front();
-            prepared = LoadSlide(slide, job);
-        }
-        RememberSize(index, slide.path, prepared);
-        if (job.showInfo) AddInfo(prepared, slide.path, state);
-        result.paths.push_back(std::move(slide.path));
-        result.slides.push_back(std::move(prepared));
+        slide.path = NotHidden(paths[i], job, state, *index, now);
+        LoadDealt(std::move(slide), job, state, *index, now, result);
     }
     return !state.stop;
+}
+
+std::string CShowWorker::NotHidden(std::string path, const DealJob& job, State& state,
+                                   orv::LibraryIndex& index, int64_t now) {
+    // Hidden in this run after the index failed to take it: passed over like a vanished one.
+    for (int tries = 0; state.hidden.count(path) != 0 && tries < kVanishedTries; ++tries) {
+        const std::optional<std::vector<std::string>> next = index.Deal(job.randomOrder, 1, now);
+        if (!next || next->empty()) break;
+        path = next->front();
+    }
+    return path;
+}
+
+void CShowWorker::LoadDealt(SlideJob slide, const DealJob& job, State& state, orv::LibraryIndex& index,
+                            int64_t now, DealResult& result) {
+    PreparedSlide prepared = LoadSlide(slide, job);
+    // A picture gone since the index listed it is passed over: dropped, and the next one taken
+    // in its place.
+    for (int tries = 0; !prepared.picture && tries < kVanishedTries && !state.stop && Vanished(slide.path);
+         ++tries) {
+        index.Forget(slide.path);
+        const std::optional<std::vector<std::string>> next = index.Deal(job.randomOrder, 1, now);
+        if (!next || next->empty()) break;
+        slide.path = next->front();
+        prepared = LoadSlide(slide, job);
+    }
+    RememberSize(&index, slide.path, prepared);
+    if (job.showInfo) AddInfo(prepared, slide.path, state);
+    result.paths.push_back(std::move(slide.path));
+    result.slides.push_back(std::move(prepared));
 }
 
 void CShowWorker::AddInfo(PreparedSlide& prepared, const std::string& path, State& state) {
@@ -616,22 +626,7 @@ bool CShowWorker::DealPairsFromIndex(const DealJob& job, State& state, DealResul
     // they were, to come next.
     orv::LibraryIndex* index = state.Index();
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
-    // A picture gone since the index listed it is passed over, as DealFromIndex does.
-    const auto load = [&](SlideJob slide) {
-        PreparedSlide prepared = LoadSlide(slide, job);
-        for (int tries = 0;
-             !prepared.picture && tries < kVanishedTries && !state.stop && Vanished(slide.path); ++tries) {
-            index->Forget(slide.path);
-            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
-            if (!next || next->empty()) break;
-            slide.path = next->front();
-            prepared = LoadSlide(slide, job);
-        }
-        RememberSize(index, slide.path, prepared);
-        if (job.showInfo) AddInfo(prepared, slide.path, state);
-        result.paths.push_back(std::move(slide.path));
-        result.slides.push_back(std::move(prepared));
-    };
+    const auto load = [&](SlideJob slide) { LoadDealt(std::move(slide), job, state, *index, now, result); };
     for (size_t s = 0; s < job.slides.size(); ++s) {
         if (state.stop) return false;
         // What went on screen since the last deal is committed with the first slot's picture.
@@ -649,13 +644,7 @@ bool CShowWorker::DealPairsFromIndex(const DealJob& job, State& state, DealResul
             return !state.stop;
         }
         SlideJob slot = job.slides[s];
-        slot.path = dealt->front();
-        // Hidden in this run after the index failed to take it: passed over, as DealFromIndex does.
-        for (int tries = 0; state.hidden.count(slot.path) != 0 && tries < kVanishedTries; ++tries) {
-            const std::optional<std::vector<std::string>> next = index->Deal(job.randomOrder, 1, now);
-            if (!next || next->empty()) break;
-            slot.path = next->front();
-        }
+        slot.path = NotHidden(dealt->front(), job, state, *index, now);
         const orv::Size area = SizeOfRect(slot.area);
         std::optional<std::string> partner;
         const std::optional<orv::Size> size = PairingSize(slot.path, index);

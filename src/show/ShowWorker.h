@@ -31,6 +31,10 @@
 #include "framework/Thread.h"
 #include "framework/Win32.h"
 
+namespace orv {
+class LibraryIndex;
+}
+
 using orv::DealJob;
 using orv::DealResult;
 using orv::PreparedSlide;
@@ -85,6 +89,14 @@ private:
     static void Run(State& state);
     static bool DealSlides(const DealJob& job, State& state, DealResult& result);
     static bool DealFromIndex(const DealJob& job, State& state, DealResult& result);
+    // Worker thread, without the lock: a path the index dealt, or its next when the picture was
+    // hidden in this run (the index may have failed to take the hide).
+    static std::string NotHidden(std::string path, const DealJob& job, State& state, orv::LibraryIndex& index,
+                                 int64_t now);
+    // Worker thread, without the lock: a picture the index dealt loaded into the result (one gone
+    // since the index listed it passed over for the index's next), its size and line recorded.
+    static void LoadDealt(SlideJob slide, const DealJob& job, State& state, orv::LibraryIndex& index,
+                          int64_t now, DealResult& result);
     // Worker thread: the information line of a slide that loaded, read with its decode.
     static void AddInfo(PreparedSlide& prepared, const std::string& path, State& state);
     // Portrait pairs (DealJob::pairs): the pairing rule (core/show/Pairs.h) carried out on the

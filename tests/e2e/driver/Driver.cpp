@@ -1041,6 +1041,28 @@ std::string PreviewArgs(HWND parent) {
     return args;
 }
 
+HWND FindPreview(HWND dialog) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND h, LPARAM p) -> BOOL {
+            char name[64] = "";
+            GetClassNameA(h, name, sizeof name);
+            if (std::strncmp(name, "Orv:", 4) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+RECT ClientOnScreen(HWND window) {
+    RECT r{0, 0, 0, 0};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs) {
     HWND child = nullptr;
     WaitUntil(

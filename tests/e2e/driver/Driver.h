@@ -290,6 +290,10 @@ std::string PreviewArgs(HWND parent);
 // effect only once WM_CREATE has returned, and the child exists, hidden, before that. The child,
 // or null.
 HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs = 10000);
+// The settings dialog's live preview: its child of the program's own window class; or null.
+HWND FindPreview(HWND dialog);
+// A window's client area in screen coordinates.
+RECT ClientOnScreen(HWND window);
 // The rest of the case starts the test-only twin of the saver beside the one under test, whose
 // directory layer waits folderMs on every folder and whose file layer waits openMs on every open.
 void UseSlowSaver(int folderMs, int openMs);

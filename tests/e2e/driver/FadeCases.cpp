@@ -309,21 +309,9 @@ E2E_CASE(fade_dialog_box_and_preview) {
                static_cast<unsigned long>(checked));
 
     // The preview fades too: its centre passes through blends of red and blue after a tick.
-    HWND preview = nullptr;
-    EnumChildWindows(
-        dlg,
-        [](HWND h, LPARAM p) -> BOOL {
-            char cls[64] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&preview));
+    const HWND preview = FindPreview(dlg);
     E2E_REQUIRE(preview, "the dialog has no preview window");
-    RECT r;
-    GetClientRect(preview, &r);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = ClientOnScreen(preview);
     const POINT centre = Centre(r);
     E2E_REQUIRE(WaitPixel(centre.x, centre.y, kRed), "the preview shows %s, want red",
                 Describe(ScreenPixel(centre.x, centre.y)).c_str());

@@ -5,7 +5,6 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <set>
 
@@ -279,22 +278,6 @@ E2E_CASE_WITH(index_second_start_on_a_slow_share_draws_from_the_whole_library, "
 
 namespace {
 
-// The settings dialog's live preview: its child of the program's own class.
-HWND PreviewOf(HWND dialog) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND h, LPARAM p) -> BOOL {
-            char name[64] = "";
-            GetClassNameA(h, name, sizeof name);
-            if (std::strncmp(name, "Orv:", 4) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // The library picture at (x, y) once it differs from `previous`: a cut, so any other colour is a
 // repaint in progress, waited out.
 std::optional<int> NextPictureAt(int x, int y, const std::vector<COLORREF>& colours, int previous) {
@@ -345,7 +328,7 @@ E2E_CASE_WITH(index_two_savers_at_once_never_show_the_same_picture, "timeout=180
     Saver dialogSaver("/c");
     const HWND dialog = dialogSaver.WaitWindow("#32770", 15000);
     E2E_REQUIRE(dialog, "no settings dialog");
-    const HWND preview = PreviewOf(dialog);
+    const HWND preview = FindPreview(dialog);
     E2E_REQUIRE(preview, "the settings dialog has no preview");
     Saver saver("/s");
     const HWND full = saver.WaitFullScreen();
@@ -371,9 +354,7 @@ E2E_CASE_WITH(index_two_savers_at_once_never_show_the_same_picture, "timeout=180
     };
     if (!raise()) CaptureScreen().Save(CaseRoot() + "\\two-savers.bmp");
     E2E_REQUIRE(raise(), "the dialog does not show above the saver");
-    RECT r;
-    GetClientRect(preview, &r);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = ClientOnScreen(preview);
     const POINT inPreview{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     const POINT inSaver{10, 10};
     E2E_REQUIRE(inPreview.x > ScreenWidth() / 2, "the preview is at %s", Describe(r).c_str());

@@ -222,21 +222,9 @@ E2E_CASE(info_box_shows_the_line_in_the_preview) {
     Saver saver("/c");
     HWND dlg = saver.WaitWindow("#32770");
     E2E_REQUIRE(dlg, "the settings dialog did not show");
-    HWND preview = nullptr;
-    EnumChildWindows(
-        dlg,
-        [](HWND h, LPARAM p) -> BOOL {
-            char cls[64] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&preview));
+    const HWND preview = FindPreview(dlg);
     E2E_REQUIRE(preview, "the dialog has no preview window");
-    RECT r;
-    GetClientRect(preview, &r);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = ClientOnScreen(preview);
     const COLORREF kBar = RGB(192, 192, 192);  // the stock light grey brush
     const RECT lowerLeft{r.left, (r.top + r.bottom) / 2, (r.left + r.right) / 2, r.bottom};
     E2E_REQUIRE(

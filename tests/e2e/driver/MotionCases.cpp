@@ -156,21 +156,9 @@ E2E_CASE(motion_dialog_box_starts_the_preview_moving) {
     Saver saver("/c");
     HWND dlg = saver.WaitWindow("#32770");
     E2E_REQUIRE(dlg, "the settings dialog did not show");
-    HWND preview = nullptr;
-    EnumChildWindows(
-        dlg,
-        [](HWND h, LPARAM p) -> BOOL {
-            char cls[64] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&preview));
+    const HWND preview = FindPreview(dlg);
     E2E_REQUIRE(preview, "the dialog has no preview window");
-    RECT r;
-    GetClientRect(preview, &r);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = ClientOnScreen(preview);
     const POINT probes[] = {{r.left + 4, r.top + 4},
                             {(r.left + r.right) / 2, (r.top + r.bottom) / 2},
                             {r.right - 5, r.bottom - 5}};

@@ -215,21 +215,9 @@ E2E_CASE(pairs_dialog_box_stores_and_the_preview_follows) {
     E2E_EXPECT(std::string(text) == "&Pair Portrait Pictures", "box 1023 reads '%s'", text);
     E2E_EXPECT(SendMessageA(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED,
                "box 1023 shows checked for a fresh user");
-    HWND preview = nullptr;
-    EnumChildWindows(
-        dlg,
-        [](HWND h, LPARAM p) -> BOOL {
-            char cls[64] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (std::string(cls).rfind("Orv:", 0) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&preview));
+    const HWND preview = FindPreview(dlg);
     E2E_REQUIRE(preview, "the dialog has no preview window");
-    RECT r;
-    GetClientRect(preview, &r);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = ClientOnScreen(preview);
     const RECT leftHalf{r.left, r.top, (r.left + r.right) / 2, r.bottom};
     const RECT rightHalf{(r.left + r.right) / 2, r.top, r.right, r.bottom};
     const auto has = [](const Shot& shot, COLORREF c) { return shot.Count(c) > 0; };

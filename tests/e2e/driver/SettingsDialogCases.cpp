@@ -93,12 +93,7 @@ struct SettingsDialog {
     }
     void Tick() const { PostMessageA(preview, WM_TIMER, 1, 0); }
     // The preview's client area in screen coordinates.
-    RECT PreviewRect() const {
-        RECT r;
-        GetClientRect(preview, &r);
-        MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
+    RECT PreviewRect() const { return ClientOnScreen(preview); }
     POINT PreviewCentre() const {
         RECT r = PreviewRect();
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -110,21 +105,6 @@ struct SettingsDialog {
         return info.hwndFocus;
     }
 };
-
-HWND FindPreview(HWND dialog) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND h, LPARAM p) -> BOOL {
-            if (ClassOf(h).rfind("Orv:", 0) == 0) {
-                *reinterpret_cast<HWND*>(p) = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 SettingsDialog WaitSettingsDialog(const Saver& saver, DWORD timeoutMs = 15000) {
     SettingsDialog dlg;

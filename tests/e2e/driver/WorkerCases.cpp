@@ -101,21 +101,6 @@ double EmptyFolderWindowTime() {
     return ms;
 }
 
-HWND FindPreview(HWND dialog) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND h, LPARAM p) -> BOOL {
-            char name[64] = "";
-            GetClassNameA(h, name, sizeof name);
-            if (std::string(name).rfind("Orv:", 0) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // A grey picture of black and white stripes two pixels wide, in the phase where each 8-pixel row of
 // a block is one cosine of the DCT's fourth frequency: a decode at a quarter of the size (two
 // pixels from a block, from its even and odd-frequency halves) leaves an even grey; a decode at
@@ -149,10 +134,7 @@ int Spread(const Shot& shot) {
 RECT PreviewOnScreen(HWND dlg) {
     HWND preview = FindPreview(dlg);
     E2E_REQUIRE(preview, "the settings dialog has no preview");
-    RECT area;
-    GetClientRect(preview, &area);
-    MapWindowPoints(preview, nullptr, reinterpret_cast<POINT*>(&area), 2);
-    return area;
+    return ClientOnScreen(preview);
 }
 
 }  // namespace
