@@ -13,17 +13,6 @@
 
 namespace {
 
-// The index's file; empty without a local application-data folder.
-std::string IndexFile() {
-    // The folder is not made here: without it there is no index, and nothing is hidden.
-    PWSTR wide = nullptr;
-    std::string folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &wide)) && wide)
-        folder = AnsiFromWide(wide);
-    ::CoTaskMemFree(wide);
-    return folder.empty() ? std::string() : orv::LibraryFileIn(folder);
-}
-
 bool Exists(const std::string& file) {
     return ::GetFileAttributesW(LongWidePath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -34,8 +23,27 @@ std::unique_ptr<orv::LibraryIndex> OpenIndex(const std::string& file) {
 
 }  // namespace
 
+std::string LibraryIndexFile(bool makeFolder) {
+    PWSTR wide = nullptr;
+    std::string file;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, makeFolder ? DWORD{KF_FLAG_CREATE} : DWORD{0},
+                                         nullptr, &wide)) &&
+        wide) {
+        const std::string folder = AnsiFromWide(wide);
+        if (!folder.empty()) {
+            file = orv::LibraryFileIn(folder);
+            // Made once; already there is the usual answer. Should it fail (a read-only profile),
+            // the open fails too and the show runs without an index.
+            if (makeFolder) ::CreateDirectoryW((std::wstring(wide) + L"\\Orvanta").c_str(), nullptr);
+        }
+    }
+    ::CoTaskMemFree(wide);
+    return file;
+}
+
 std::optional<int64_t> HiddenPictureCount() {
-    const std::string file = IndexFile();
+    // The folder is not made here: without it there is no index, and nothing is hidden.
+    const std::string file = LibraryIndexFile(false);
     if (file.empty()) return std::nullopt;
     if (!Exists(file)) return 0;
     const std::unique_ptr<orv::LibraryIndex> index = OpenIndex(file);
@@ -44,7 +52,7 @@ std::optional<int64_t> HiddenPictureCount() {
 }
 
 bool ShowHiddenPicturesAgain() {
-    const std::string file = IndexFile();
+    const std::string file = LibraryIndexFile(false);
     if (file.empty()) return false;
     if (!Exists(file)) return true;
     const std::unique_ptr<orv::LibraryIndex> index = OpenIndex(file);

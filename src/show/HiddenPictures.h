@@ -6,6 +6,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+
+// The index's file, %LOCALAPPDATA%\Orvanta\Library.db; empty when the profile has no such folder.
+// makeFolder: the show's worker, which may be the first to write it, makes its folder if need be.
+std::string LibraryIndexFile(bool makeFolder);
 
 // How many pictures are hidden: 0 without an index; nothing when it cannot be read now.
 std::optional<int64_t> HiddenPictureCount();

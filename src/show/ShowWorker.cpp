@@ -9,8 +9,6 @@
 #include <unordered_set>
 #include <utility>
 
-#include <shlobj.h>
-
 #include <ctime>
 
 #include "core/library/LibraryIndex.h"
@@ -26,6 +24,7 @@
 #include "framework/WidePath.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
+#include "show/HiddenPictures.h"
 #include "show/InfoReader.h"
 #include "show/Win32Directory.h"
 
@@ -67,25 +66,6 @@ std::string ReadCaptionText(const std::string& picturePath) {
 // exit (WinApp.cpp). Short enough that the display settings, whose thread sends a preview its
 // WM_DESTROY, never notice it.
 constexpr DWORD kStopWaitMs = 20;
-
-// Worker thread. The index's file, %LOCALAPPDATA%\Orvanta\Library.db, its folder made if need be;
-// empty when the profile has no such folder.
-std::string LibraryFile() {
-    PWSTR wide = nullptr;
-    std::string file;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &wide)) && wide) {
-        const std::string folder = AnsiFromWide(wide);
-        if (!folder.empty()) {
-            file = orv::LibraryFileIn(folder);
-            const std::wstring own = std::wstring(wide) + L"\\Orvanta";
-            // Made once; already there is the usual answer. Should it fail (a read-only profile),
-            // the open below fails too and the show runs without an index.
-            ::CreateDirectoryW(own.c_str(), nullptr);
-        }
-    }
-    ::CoTaskMemFree(wide);
-    return file;
-}
 
 // Worker thread. Whether a picture whose load failed is no longer there at all: such a picture
 // the index listed is passed over without the failure box; one that is there but damaged gets it.
@@ -239,7 +219,7 @@ struct CShowWorker::State {
     orv::LibraryIndex* Index() {
         if (!indexTried) {
             indexTried = true;
-            const std::string file = LibraryFile();
+            const std::string file = LibraryIndexFile(true);
             // A damaged or foreign file is set aside inside Open; any other failure (a read-only
             // profile, a full disk, the file held open without sharing, a newer release's index)
             // leaves the show as it is without an index, and nothing is said.
