@@ -583,3 +583,58 @@ TEST(LibraryIndexOpen, DamageMetInUseSetsTheFileAsideWhenTheIndexGoes) {
     EXPECT_TRUE(dir.Exists("Library.db.damaged-123"));
     EXPECT_FALSE(dir.Exists("Library.db"));
 }
+
+// The cycle's index is left out while a walk fills an empty index and made at the walk's end; a
+// walk cut short leaves it to the next one, and an index made before the hidden pictures had an
+// index of their own gets one when it opens. Either way the file ends up with both.
+TEST(LibraryIndexOpen, TheIndexesAWalkLeavesOutComeBack) {
+    auto indexes = [](const std::string& file) {
+        sqlite3* db = nullptr;
+        std::set<std::string> names;
+        if (sqlite3_open(file.c_str(), &db) == SQLITE_OK)
+            sqlite3_exec(
+                db, "SELECT name FROM sqlite_schema WHERE type = 'index' AND name LIKE 'picture_%'",
+                [](void* out, int, char** values, char**) {
+                    static_cast<std::set<std::string>*>(out)->insert(values[0]);
+                    return 0;
+                },
+                &names, nullptr);
+        sqlite3_close(db);
+        return names;
+    };
+    const std::set<std::string> all{"picture_cycle", "picture_hidden", "picture_sorted"};
+    enum class Before { CutShort, NoHiddenIndex };
+    for (const Before before : {Before::CutShort, Before::NoHiddenIndex}) {
+        TempFolder dir;
+        const std::string file = dir.File("Library.db");
+        {
+            auto index = OpenIndex(dir, 1);
+            ASSERT_TRUE(index);
+            if (before == Before::CutShort) {
+                ASSERT_TRUE(index->BeginWalk({"R"}, orv::FilterKey(PictureFilter{})));
+                ASSERT_TRUE(index->FolderListed("R", Listing({"p00.jpg", "p01.jpg"}), PictureFilter{}));
+                ASSERT_TRUE(index->Delivered({"R\\p00.jpg", "R\\p01.jpg"}));
+                ASSERT_TRUE(index->Flush());
+                EXPECT_EQ(indexes(file).count("picture_cycle"), 0u) << "left out while the walk fills it";
+            } else {
+                Walk(*index, {"R"}, Flat(3));
+            }
+        }
+        if (before == Before::NoHiddenIndex) {
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+            sqlite3_exec(db, "DROP INDEX picture_hidden", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        auto index = OpenIndex(dir, 2);
+        ASSERT_TRUE(index);
+        Walk(*index, {"R"}, Flat(3));
+        index->SetHidden("R\\p01.jpg", true);
+        EXPECT_EQ(indexes(file), all);
+        EXPECT_EQ(index->HiddenPaths(), std::vector<std::string>{"R\\p01.jpg"});
+        std::set<std::string> dealt;
+        for (int i = 0; i < 2; ++i)
+            dealt.insert(Single(*index, true));
+        EXPECT_EQ(dealt, (std::set<std::string>{"R\\p00.jpg", "R\\p02.jpg"}));
+    }
+}

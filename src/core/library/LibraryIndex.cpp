@@ -37,7 +37,14 @@ CREATE TABLE picture(folder INTEGER NOT NULL, name TEXT NOT NULL, ord INTEGER NO
                      PRIMARY KEY(folder, name)) WITHOUT ROWID;
 CREATE INDEX picture_cycle ON picture(pending, deal);
 CREATE INDEX picture_sorted ON picture(ord);
+CREATE INDEX picture_hidden ON picture(hidden) WHERE hidden <> 0;
 )";
+
+// The cycle's index takes every new picture at a random place. A walk that fills an empty index
+// goes without it and makes it whole at its end: one sort of the finished table, its pages packed,
+// instead of a million writes to pages spread over the whole index (which, once the index outgrows
+// the page cache, cost a read and a WAL page each, and slowed the build as it went).
+constexpr const char* kCycleIndex = "CREATE INDEX IF NOT EXISTS picture_cycle ON picture(pending, deal)";
 
 // The folder part and the name of a path as the walk builds it (folder + "\" + name).
 bool SplitPath(const std::string& path, std::string& folder, std::string& name) {
@@ -216,6 +223,17 @@ Check Inspect(sqlite3* db) {
     return CutShort(db) ? Check::Damaged : Check::Ours;
 }
 
+bool HasIndex(sqlite3* db, const char* name) {
+    sqlite3_stmt* stmt = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_schema WHERE type = 'index' AND name = ?1", -1, &stmt,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC) == SQLITE_OK)
+        found = sqlite3_step(stmt) == SQLITE_ROW;
+    sqlite3_finalize(stmt);
+    return found;
+}
+
 sqlite3* OpenFile(const std::string& file) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &db,
@@ -310,13 +328,18 @@ std::unique_ptr<LibraryIndex> LibraryIndex::Open(const std::string& file, OrderD
         // WAL: readers and the one writer of two processes go on side by side. Normal sync: a
         // commit reaches the disk at the next checkpoint, enough for an index that a power cut
         // may cost a few seconds of.
-        // A page cache of 16 MB: the cycle's index takes each new picture at a random place, and a
-        // building walk with the default 2 MB reads most of its pages back from the file again.
-        // A checkpoint every 16 MB of WAL rather than 4: fewer flushes to the disk while it builds.
-        bool ok = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK &&
-                  sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) == SQLITE_OK &&
-                  sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr) == SQLITE_OK &&
-                  sqlite3_exec(db, "PRAGMA wal_autocheckpoint=4000", nullptr, nullptr, nullptr) == SQLITE_OK;
+        // A page cache of 16 MB: the cycle's index takes each picture a revalidation adds at a
+        // random place, and with the default 2 MB most of its pages would be read back from the
+        // file again; the sort that makes the index after a first walk uses it too.
+        // A checkpoint every 16 MB of WAL rather than 4: fewer flushes to the disk while it builds;
+        // and a WAL that a large transaction grew (the cycle's index made after a first walk) cut
+        // back to those 16 MB once it starts over, rather than kept at its largest on the disk.
+        bool ok =
+            sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA cache_size=-16384", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA wal_autocheckpoint=4000", nullptr, nullptr, nullptr) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA journal_size_limit=16777216", nullptr, nullptr, nullptr) == SQLITE_OK;
         if (ok && check == Check::Empty) {
             Transaction made(db);
             ok = made.Open() && sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK &&
@@ -331,6 +354,11 @@ std::unique_ptr<LibraryIndex> LibraryIndex::Open(const std::string& file, OrderD
             sqlite3_close(db);
             return nullptr;
         }
+        // The hidden pictures are read at every start: an index made before they had one of
+        // their own gets it now, once (a full read of the table). Without it, only slower.
+        if (check == Check::Ours && !HasIndex(db, "picture_hidden"))
+            sqlite3_exec(db, "CREATE INDEX IF NOT EXISTS picture_hidden ON picture(hidden) WHERE hidden <> 0",
+                         nullptr, nullptr, nullptr);
         std::unique_ptr<LibraryIndex> index(new LibraryIndex(db, std::move(draw)));
         index->m_file = file;
         index->m_openedAt = now;
@@ -433,7 +461,9 @@ bool LibraryIndex::BeginWalkSteps(const std::vector<std::string>& roots, const s
     if (any.Step() != SQLITE_ROW) return false;
     const bool empty = any.Int(0) == 0;
     any.Reset();
-    if (empty && !Exec("DELETE FROM meta WHERE key = 'sorted'")) return false;
+    if (empty &&
+        (!Exec("DELETE FROM meta WHERE key = 'sorted'") || !Exec("DROP INDEX IF EXISTS picture_cycle")))
+        return false;
     return t.Commit();
 }
 
@@ -743,7 +773,7 @@ bool LibraryIndex::EndWalkSteps() {
     Stmt dropPictures(m_db, "DELETE FROM picture WHERE folder IN (SELECT id FROM folder WHERE seen <> ?1)");
     Stmt dropFolders(m_db, "DELETE FROM folder WHERE seen <> ?1");
     if (!dropPictures.Bind(1, m_mark).Run() || !dropFolders.Bind(1, m_mark).Run() ||
-        !Exec("UPDATE root SET complete = 1"))
+        !Exec("UPDATE root SET complete = 1") || !Exec(kCycleIndex))
         return false;
     m_fresh.clear();
     m_freshFolders.clear();
