@@ -54,6 +54,40 @@ bool WalkEndedAfter(long long walk, long long* last = nullptr) {
     return ended;
 }
 
+// How many pictures the index holds now (a full count: only every few seconds).
+long long IndexedPictures() {
+    sqlite3* db = nullptr;
+    long long count = -1;
+    if (sqlite3_open_v2(IndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM picture", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            count = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+// Waits for the walk begun after `walk` to end, looking a few times a second, and notes how far
+// the index has got every half minute: a long build shows where it slows or stops.
+bool WaitWalkEnded(const Saver& saver, long long walk, long long* last, DWORD limit) {
+    double noted = NowMs();
+    return WaitUntil(
+        [&] {
+            if (WalkEndedAfter(walk, last)) return true;
+            if (NowMs() - noted >= 30000) {
+                noted = NowMs();
+                Note("walking: %lld pictures in the index at %.0f ms", IndexedPictures(),
+                     noted - saver.StartedAtMs());
+            }
+            Pump(250);
+            return false;
+        },
+        limit);
+}
+
 double PeakMb(const Saver& saver) {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
@@ -95,7 +129,7 @@ void BenchIndex() {
     {
         Saver saver("/s");
         E2E_REQUIRE(saver.WaitFullScreen(limit), "no window within %lu ms", limit);
-        E2E_REQUIRE(WaitUntil([&] { return WalkEndedAfter(0, &walk); }, limit), "the first walk did not end");
+        E2E_REQUIRE(WaitWalkEnded(saver, 0, &walk, limit), "the first walk did not end");
         Note("built %.0f ms, peak working set %.1f MB", NowMs() - saver.StartedAtMs(), PeakMb(saver));
         saver.Kill();
     }
@@ -111,8 +145,7 @@ void BenchIndex() {
         E2E_REQUIRE(WaitPicture(limit), "no picture within %lu ms", limit);
         Note("first picture %s %.0f ms", order, NowMs() - saver.StartedAtMs());
         const long long before = walk;
-        E2E_REQUIRE(WaitUntil([&] { return WalkEndedAfter(before, &walk); }, limit),
-                    "the revalidation did not end");
+        E2E_REQUIRE(WaitWalkEnded(saver, before, &walk, limit), "the revalidation did not end");
         Note("revalidated %s %.0f ms, peak working set %.1f MB", order, NowMs() - saver.StartedAtMs(),
              PeakMb(saver));
         saver.Kill();
