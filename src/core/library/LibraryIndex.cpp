@@ -764,7 +764,20 @@ bool LibraryIndex::ApplyDelivered(const std::vector<std::string>& paths) {
     return true;
 }
 
-bool LibraryIndex::EndWalk() { return Watch(EndWalkSteps()); }
+bool LibraryIndex::EndWalk() {
+    if (!Watch(EndWalkSteps())) return false;
+    // What the walk wrote (after a first walk, the whole cycle's index in one transaction) goes
+    // into the file now, behind the show, and the WAL is emptied: else a start after this process
+    // is killed rebuilds the WAL's index from every frame and then copies them all again at its
+    // first write, seconds on a large library before its first picture. The passive pass takes
+    // no lock another process waits on; the truncating one then has little left to do, and gives
+    // up after the busy time-out should a reader hold on (nothing is lost: the WAL stays).
+    sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    // Only now do the roots count as covered: a process stopped before this line leaves the
+    // next start to walk again, which finds the index whole.
+    return Watch(Exec("UPDATE root SET complete = 1"));
+}
 
 bool LibraryIndex::EndWalkSteps() {
     if (!Flush()) return false;
@@ -772,8 +785,7 @@ bool LibraryIndex::EndWalkSteps() {
     if (!t.Open()) return false;
     Stmt dropPictures(m_db, "DELETE FROM picture WHERE folder IN (SELECT id FROM folder WHERE seen <> ?1)");
     Stmt dropFolders(m_db, "DELETE FROM folder WHERE seen <> ?1");
-    if (!dropPictures.Bind(1, m_mark).Run() || !dropFolders.Bind(1, m_mark).Run() ||
-        !Exec("UPDATE root SET complete = 1") || !Exec(kCycleIndex))
+    if (!dropPictures.Bind(1, m_mark).Run() || !dropFolders.Bind(1, m_mark).Run() || !Exec(kCycleIndex))
         return false;
     m_fresh.clear();
     m_freshFolders.clear();
