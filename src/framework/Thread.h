@@ -51,6 +51,10 @@ public:
     // Sleeps until wake is signalled, with the lock released meanwhile and held again on return.
     // Wake-ups can be spurious: the caller tests its condition in a loop.
     void Wait(CONDITION_VARIABLE& wake) { ::SleepConditionVariableSRW(&wake, &m_lock, INFINITE, 0); }
+    // As Wait, for at most the given time (a wake-up may also come early, for nothing).
+    void WaitFor(CONDITION_VARIABLE& wake, DWORD milliseconds) {
+        ::SleepConditionVariableSRW(&wake, &m_lock, milliseconds, 0);
+    }
 
     // The lock released for this scope's lifetime, and held again when it ends (also when an
     // exception leaves it).

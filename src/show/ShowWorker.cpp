@@ -103,6 +103,13 @@ void RememberSize(orv::LibraryIndex* index, const std::string& path, const Prepa
 
 orv::Size SizeOfRect(const orv::Rect& r) { return orv::Size{r.Width(), r.Height()}; }
 
+// How many of a walk's entries wake the window as each folder brings them, and how often the
+// rest do (CShowWorker::Run).
+constexpr size_t kWalkPostAtOnce = 1000;
+constexpr ULONGLONG kWalkPostMs = 100;
+// How long a walk behind a covering index waits for the show's first deal before its first step.
+constexpr ULONGLONG kFirstDealMs = 1000;
+
 }  // namespace
 
 // One walk of the picture folders: a step reads one folder and hands over the entries that now
@@ -134,7 +141,7 @@ struct CShowWorker::Walk {
                 excludedKey += folder + '\n';
             // The walk's own start in the index (BeginWalk, which drops what the settings no
             // longer show) waits for the first step: the window hears that the index covers the
-            // folders now, and its first deal goes ahead of it.
+            // folders now, and its first deal goes ahead of it (Run holds the step for it).
             recorder = std::make_unique<orv::RecordingDirectory>(dir, *index, filter);
             lister = recorder.get();
             beginPending = true;
@@ -173,6 +180,9 @@ struct CShowWorker::Walk {
     Win32DirectoryEnumerator dir;
     std::unique_ptr<orv::RecordingDirectory> recorder;  // with an index
     std::unique_ptr<orv::FolderWalk> walk;
+    size_t delivered = 0;     // entries handed to the window so far (worker thread)
+    ULONGLONG postedAt = 0;   // when the last of them woke the window (GetTickCount64)
+    ULONGLONG holdUntil = 0;  // under the lock: no step before this time unless a deal came first
 };
 
 // What the owner and the thread share. The owner makes it and drops its reference when it stops;
@@ -328,9 +338,19 @@ void CShowWorker::Run(State& state) {
     // Worker thread. Every piece of work runs outside the lock and is handed over under it.
     SrwLockGuard lock(state.lock);
     for (;;) {
-        while (!state.stop && state.hide.empty() && !state.redo && !state.next &&
-               !(state.walk && !state.walk->Ended()))
-            lock.Wait(state.wake);
+        while (!state.stop && state.hide.empty() && !state.redo && !state.next) {
+            const Walk* walk = state.walk.get();
+            if (!walk || walk->Ended()) {
+                lock.Wait(state.wake);
+                continue;
+            }
+            // A walk behind an index that covers the folders lets the show's first deal go ahead
+            // of its first step (which begins it in the index, a write of its own), for at most
+            // kFirstDealMs should the window ask for none.
+            const ULONGLONG now = ::GetTickCount64();
+            if (walk->holdUntil == 0 || now >= walk->holdUntil) break;
+            lock.WaitFor(state.wake, static_cast<DWORD>(walk->holdUntil - now));
+        }
         if (state.stop) {
             // What the walk recorded since its last batch: written here, on the worker, whose
             // state the window's thread may be the last to let go of.
@@ -358,6 +378,7 @@ void CShowWorker::Run(State& state) {
         }
 
         if (std::unique_ptr<DealJob> job = state.redo ? std::move(state.redo) : std::move(state.next)) {
+            if (state.walk) state.walk->holdUntil = 0;
             DealResult result;
             result.generation = job->generation;
             result.redo = job->redo;
@@ -392,7 +413,8 @@ void CShowWorker::Run(State& state) {
         try {
             SrwLockGuard::Unlocked outside(lock);
             if (!walk->walk) {
-                walk->Begin(state.Index());
+                orv::LibraryIndex* ix = state.Index();
+                walk->Begin(ix);
                 begun = true;
             } else {
                 ended = walk->Step(entries, state.indexBroken ? nullptr : state.index.get());
@@ -416,6 +438,7 @@ void CShowWorker::Run(State& state) {
             if (begun) {
                 state.mail.walk = WalkResult{walk->id, {}, false, true};
                 state.Post();
+                walk->holdUntil = ::GetTickCount64() + kFirstDealMs;
             }
             continue;
         }
@@ -436,7 +459,17 @@ void CShowWorker::Run(State& state) {
         mail.ended = ended;
         // The walk has just completed the index: the show deals from it from here on.
         if (ended && !walk->failed && walk->Covered() && !state.indexBroken) mail.indexed = true;
-        state.Post();
+        // Every wake-up costs the window's thread a round of its message loop (and under Wine a
+        // few server calls), and a large tree hands over hundreds of folders a second. So once
+        // the list holds enough to deal from, the walk's entries wake the window at most every
+        // kWalkPostMs; they wait in the mail meanwhile, where a deal's wake-up takes them too.
+        // The first ones and the end go at once: the show may be waiting for them.
+        walk->delivered += entries.size();
+        const ULONGLONG now = ::GetTickCount64();
+        if (ended || walk->delivered < kWalkPostAtOnce || now - walk->postedAt >= kWalkPostMs) {
+            walk->postedAt = now;
+            state.Post();
+        }
     }
 }
 
