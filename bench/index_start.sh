@@ -45,4 +45,5 @@ ORVANTA_SCR=$(winpath "$win/Orvanta.scr") ORVANTA_BENCH_FOLDER=$(winpath "$libra
 tr -d '\r' <"$work/driver.log" | grep -E "walking|built|index [0-9]|first picture|revalidated"
 files=$(find "$library" -name '*.bmp' | wc -l)
 bytes=$(tr -d '\r' <"$work/driver.log" | sed -nE 's/.*index ([0-9]+) bytes.*/\1/p')
-echo "pictures: $files; index: $((bytes / files)) bytes a picture"
+file_bytes=$(tr -d '\r' <"$work/driver.log" | sed -nE 's/.*the file ([0-9]+),.*/\1/p')
+echo "pictures: $files; index: $((bytes / files)) bytes a picture with its WAL, $((file_bytes / files)) the file alone"
