@@ -413,8 +413,7 @@ void CShowWorker::Run(State& state) {
         try {
             SrwLockGuard::Unlocked outside(lock);
             if (!walk->walk) {
-                orv::LibraryIndex* ix = state.Index();
-                walk->Begin(ix);
+                walk->Begin(state.Index());
                 begun = true;
             } else {
                 ended = walk->Step(entries, state.indexBroken ? nullptr : state.index.get());
