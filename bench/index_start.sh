@@ -28,14 +28,10 @@ python3 "$root/bench/make_library.py" "$library" ${ORVANTA_BENCH_SHAPE:-}
 work=$(mktemp -d /tmp/orvanta-index-start.XXXXXX)
 ORV_BENCH_WORK=$work
 trap orv_bench_end EXIT
-orv_wine_env
-orv_ensure_template "$template" "$work" || exit 1
-cp -a "$template" "$work/prefix"
-export WINEPREFIX=$work/prefix
+orv_bench_prefix "$template" || exit 1
 orv_bench_start 800x600x24 || exit 1
 
-winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
-ORVANTA_SCR=$(winpath "$win/Orvanta.scr") ORVANTA_BENCH_FOLDER=$(winpath "$library") \
+ORVANTA_SCR=$(orv_winpath "$win/Orvanta.scr") ORVANTA_BENCH_FOLDER=$(orv_winpath "$library") \
   ORVANTA_SLOW_FOLDER_MS=${ORVANTA_SLOW_FOLDER_MS:-20} \
   wine "$win/tests/e2e/e2e_driver.exe" bench_index </dev/null >"$work/driver.log" 2>&1 || {
   echo "the driver failed:" >&2

@@ -30,15 +30,10 @@ python3 "$root/bench/make_library.py" "$library" ${ORVANTA_BENCH_SHAPE:-}
 work=$(mktemp -d /tmp/orvanta-index-bench.XXXXXX)
 ORV_BENCH_WORK=$work
 trap orv_bench_end EXIT
-orv_wine_env
-orv_ensure_template "$template" "$work" || exit 1
-cp -a "$template" "$work/prefix"
-export WINEPREFIX=$work/prefix
+orv_bench_prefix "$template" || exit 1
 orv_bench_start 640x480x24 || exit 1
 
-winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-lib_win=$(winpath "$library")
+lib_win=$(orv_winpath "$library")
 run() { wine "$walker" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 ms() { sed -E 's/^files [0-9]+, ([0-9]+) ms.*/\1/'; }
 
@@ -47,8 +42,8 @@ run "$lib_win" >/dev/null  # warm-up: the tree in the page cache
 for i in $(seq "$runs"); do
   rm -f "$work/index.db" "$work/index.db-wal" "$work/index.db-shm"
   alone=$(run "$lib_win")
-  first=$(run "$lib_win" index "$(winpath "$work")\\index.db")
-  again=$(run "$lib_win" index "$(winpath "$work")\\index.db")
+  first=$(run "$lib_win" index "$(orv_winpath "$work")\\index.db")
+  again=$(run "$lib_win" index "$(orv_winpath "$work")\\index.db")
   echo "round $i: alone: $alone"
   echo "round $i: first: $first"
   echo "round $i: again: $again"
@@ -57,9 +52,9 @@ done
 files=$(sed -E 's/^files ([0-9]+).*/\1/' <<<"$alone")
 bytes=$(cat "$work"/index.db* | wc -c)
 printf "\n%-48s %10s %s\n" "walk of $files pictures" "median ms" "runs"
-printf "%-48s %10s %s\n" "the walk alone (no index)" "$(median <"$work/alone")" "$(tr '\n' ' ' <"$work/alone")"
-printf "%-48s %10s %s\n" "the first walk, building the index" "$(median <"$work/first")" "$(tr '\n' ' ' <"$work/first")"
-printf "%-48s %10s %s\n" "revalidation of the unchanged tree" "$(median <"$work/again")" "$(tr '\n' ' ' <"$work/again")"
-awk -v a="$(median <"$work/alone")" -v f="$(median <"$work/first")" -v r="$(median <"$work/again")" \
+printf "%-48s %10s %s\n" "the walk alone (no index)" "$(orv_median <"$work/alone")" "$(tr '\n' ' ' <"$work/alone")"
+printf "%-48s %10s %s\n" "the first walk, building the index" "$(orv_median <"$work/first")" "$(tr '\n' ' ' <"$work/first")"
+printf "%-48s %10s %s\n" "revalidation of the unchanged tree" "$(orv_median <"$work/again")" "$(tr '\n' ' ' <"$work/again")"
+awk -v a="$(orv_median <"$work/alone")" -v f="$(orv_median <"$work/first")" -v r="$(orv_median <"$work/again")" \
   'BEGIN { printf "first walk / walk alone: %.2fx; revalidation / walk alone: %.2fx\n", f / a, r / a }'
 echo "index on disk: $bytes bytes, $((bytes / files)) bytes a picture"

@@ -53,7 +53,6 @@ orv_ensure_template "$template" "$work" || exit 1
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$ticks" '{ print ($14 + $15) / t }' "/proc/$1/stat"; }  # utime + stime, seconds
 
@@ -101,7 +100,7 @@ djpeg_run() {  # djpeg_run [djpeg options]
     echo "$user $sys" | awk -v n="$slides" '{ print ($1 + $2) / n }' >>"$work/dj-cpu"
     echo "$rss" >>"$work/dj-rss"
   done
-  echo "$(median <"$work/dj-cpu") $(median <"$work/dj-rss")"
+  echo "$(orv_median <"$work/dj-cpu") $(orv_median <"$work/dj-rss")"
 }
 
 printf "%-26s %6s %11s %11s %11s %9s %9s %10s\n" "case" "scale" "saver cpu" "djpeg full" "djpeg M/8" \
@@ -116,7 +115,7 @@ for setup in "1920x1080 full 3" "1366x768 full 2" "1920x1080 preview 1"; do
   done
   read -r full _ < <(djpeg_run)
   read -r scaled _ < <(djpeg_run -scale "$m/8")
-  cpu=$(median <"$work/cpu"); peak=$(median <"$work/peak")
+  cpu=$(orv_median <"$work/cpu"); peak=$(orv_median <"$work/peak")
   label="$size $mode"; [ "$mode" = preview ] && label="152x112 preview of $size"
   awk -v l="$label" -v m="$m" -v c="$cpu" -v f="$full" -v s="$scaled" -v p="$peak" 'BEGIN {
     printf "%-26s %6s %10.3fs %10.3fs %10.3fs %9.2f %9.2f %10.1f\n", l, m "/8", c, f, s, c / f, c / s, p / 1024 }'

@@ -41,7 +41,6 @@ cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix
 orv_bench_start 1920x1080x24 || exit 1
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk -v t="$ticks" '{ print ($14 + $15) / t }' "/proc/$1/stat"; }  # utime + stime, seconds
 
@@ -97,7 +96,7 @@ for what in saver wic pnm; do
     wic) label="bare WIC decode, same Wine" ;;
     pnm) label="pngtopnm, native" ;;
   esac
-  cpu=$(median <"$work/$what-cpu"); peak=$(median <"$work/$what-peak")
+  cpu=$(orv_median <"$work/$what-cpu"); peak=$(orv_median <"$work/$what-peak")
   awk -v l="$label" -v c="$cpu" -v p="$peak" 'BEGIN { printf "%-40s %11.3fs %10.1f\n", l, c, p / 1024 }'
   eval "${what}_cpu=$cpu"
 done

@@ -40,17 +40,12 @@ work=$(mktemp -d /tmp/orvanta-walk-bench.XXXXXX)
 mkdir -p "$work/empty"
 ORV_BENCH_WORK=$work
 trap orv_bench_end EXIT
-orv_wine_env
-orv_ensure_template "$template" "$work" || exit 1
-cp -a "$template" "$work/prefix"
-export WINEPREFIX=$work/prefix
+orv_bench_prefix "$template" || exit 1
 orv_bench_start 800x600x24 || exit 1
 
-winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # Walks: "files N, M ms" from each program; a first walk warms the caches for all three.
-lib_win=$(winpath "$library")
+lib_win=$(orv_winpath "$library")
 wine "$win/bench/win/walk_bare.exe" "$lib_win" </dev/null >/dev/null 2>&1
 # Round by round, each walker once a round, so a change in the machine's load falls on all three.
 walkers="walk_bare walk_large_fetch walk_saver"
@@ -69,7 +64,7 @@ for walker in $walkers; do
     walk_large_fetch) label="FindFirstFileExW, basic, large fetch" ;;
     *) label="the saver's walk (guard, sort, long paths)" ;;
   esac
-  printf "%-44s %10s %12s %s\n" "$label" "$(cat "$work/files")" "$(median <"$work/$walker.ms")" \
+  printf "%-44s %10s %12s %s\n" "$label" "$(cat "$work/files")" "$(orv_median <"$work/$walker.ms")" \
     "$(tr '\n' ' ' <"$work/$walker.ms")"
 done
 
@@ -79,7 +74,7 @@ done
 saver_run() {  # saver_run SCR FOLDER full|dialog RANDOM SLOW_MS
   local scr=$1 folder=$2 mode=$3 random=$4 slow=$5 picture=1
   [ -n "$(ls -A "$folder")" ] || picture=0
-  ORVANTA_BENCH_PICTURE=$picture ORVANTA_SCR=$(winpath "$scr") ORVANTA_BENCH_FOLDER=$(winpath "$folder") ORVANTA_BENCH_MODE=$mode \
+  ORVANTA_BENCH_PICTURE=$picture ORVANTA_SCR=$(orv_winpath "$scr") ORVANTA_BENCH_FOLDER=$(orv_winpath "$folder") ORVANTA_BENCH_MODE=$mode \
     ORVANTA_BENCH_RANDOM=$random ORVANTA_SLOW_FOLDER_MS=$slow ORVANTA_BENCH_LIMIT_MS=${ORVANTA_BENCH_LIMIT_MS:-240000} \
     wine "$win/tests/e2e/e2e_driver.exe" bench_library </dev/null >"$work/driver.log" 2>&1 || {
     echo "the driver failed:" >&2
@@ -100,7 +95,7 @@ saver_case() {  # saver_case LABEL SCR FOLDER RANDOM SLOW_MS
     read -r dialog < <(saver_run "$scr" "$folder" dialog "$random" "$slow")
     echo "$dialog" >>"$work/d"
   done
-  printf "%-44s %10s %12s %10s\n" "$label" "$(median <"$work/w")" "$(median <"$work/f")" "$(median <"$work/d")"
+  printf "%-44s %10s %12s %10s\n" "$label" "$(orv_median <"$work/w")" "$(orv_median <"$work/f")" "$(orv_median <"$work/d")"
 }
 
 scr=${ORVANTA_BENCH_SCR:-$win/Orvanta.scr}

@@ -151,6 +151,19 @@ orv_bench_start() {
   setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
   ORV_BENCH_SERVER=$!
 }
+# orv_winpath <path>: the path as a Windows program under Wine names it (Z: is the Unix root).
+orv_winpath() { local p; p=$(readlink -f "$1"); echo "Z:${p//\//\\}"; }
+# orv_median: the median of the numbers on standard input, one a line (the lower of two middles).
+orv_median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# orv_bench_prefix <template>: the benchmark's own Wine prefix, $ORV_BENCH_WORK/prefix, copied from
+# the end-to-end suite's template (made first when it is missing), and exported as WINEPREFIX.
+orv_bench_prefix() {
+  orv_wine_env
+  orv_ensure_template "$1" "$ORV_BENCH_WORK" || return 1
+  cp -a "$1" "$ORV_BENCH_WORK/prefix"
+  export WINEPREFIX=$ORV_BENCH_WORK/prefix
+}
 orv_bench_end() {
   if [ -n "$ORV_BENCH_SERVER" ]; then
     orv_stop_wineserver

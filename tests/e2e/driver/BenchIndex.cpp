@@ -13,7 +13,6 @@
 #include "Bench.h"
 
 #include <psapi.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,55 +22,18 @@ using namespace e2e;
 
 namespace {
 
-std::string IndexFile() {
-    char local[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
-    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
-    return std::string(local) + "\\Orvanta\\Library.db";
-}
-
 // The number of the last walk begun, and whether every root is complete: a walk begun after
-// `walk` has ended. Read beside the saver, as a second process would.
+// `walk` has ended. The walk's number first: it changes together with the roots' completion,
+// which a later read then sees at least as new.
 bool WalkEndedAfter(long long walk, long long* last = nullptr) {
-    sqlite3* db = nullptr;
-    bool ended = false;
-    if (sqlite3_open_v2(IndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 200);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "SELECT (SELECT value FROM meta WHERE key = 'walk'), "
-                               "(SELECT min(complete) FROM root)",
-                               -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            const long long begun = sqlite3_column_int64(stmt, 0);
-            if (last) *last = begun;
-            ended = begun > walk && sqlite3_column_type(stmt, 1) != SQLITE_NULL &&
-                    sqlite3_column_int(stmt, 1) == 1;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return ended;
-}
-
-// How many pictures the index holds now (a full count: only every few seconds).
-long long IndexedPictures() {
-    sqlite3* db = nullptr;
-    long long count = -1;
-    if (sqlite3_open_v2(IndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 200);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM picture", -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW)
-            count = sqlite3_column_int64(stmt, 0);
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return count;
+    const std::optional<long long> begun = IndexValue("SELECT value FROM meta WHERE key = 'walk'");
+    if (!begun) return false;
+    if (last) *last = *begun;
+    return *begun > walk && IndexValue("SELECT min(complete) FROM root").value_or(0) == 1;
 }
 
 // Waits for the walk begun after `walk` to end, looking a few times a second, and notes how far
-// the index has got every half minute: a long build shows where it slows or stops.
+// the index has got every half minute (a full count): a long build shows where it slows or stops.
 bool WaitWalkEnded(const Saver& saver, long long walk, long long* last, DWORD limit) {
     double noted = NowMs();
     return WaitUntil(
@@ -79,8 +41,8 @@ bool WaitWalkEnded(const Saver& saver, long long walk, long long* last, DWORD li
             if (WalkEndedAfter(walk, last)) return true;
             if (NowMs() - noted >= 30000) {
                 noted = NowMs();
-                Note("walking: %lld pictures in the index at %.0f ms", IndexedPictures(),
-                     noted - saver.StartedAtMs());
+                Note("walking: %lld pictures in the index at %.0f ms",
+                     IndexValue("SELECT count(*) FROM picture").value_or(-1), noted - saver.StartedAtMs());
             }
             Pump(250);
             return false;
@@ -130,8 +92,8 @@ void BenchIndex() {
         saver.Kill();
     }
     // The saver was killed: its WAL is left as it stood, not checkpointed into the file.
-    const long long file = Bytes(IndexFile());
-    const long long wal = Bytes(IndexFile() + "-wal");
+    const long long file = Bytes(LibraryIndexFile());
+    const long long wal = Bytes(LibraryIndexFile() + "-wal");
     Note("index %lld bytes (the file %lld, its WAL %lld)", file + wal, file, wal);
 
     UseSlowSaver(slowMs, 0);

@@ -2,6 +2,7 @@
 #include "Driver.h"
 
 #include <psapi.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -1076,12 +1077,46 @@ HWND WaitPreviewChild(HWND parent, Saver& saver, DWORD timeoutMs) {
 
 void KeepLibraryIndexAcrossStarts() { g_keepLibraryIndex = true; }
 
-void ForgetLibraryIndex() {
+namespace {
+
+// %LOCALAPPDATA%, or empty when it is not set.
+std::string LocalAppData() {
     char local[MAX_PATH] = "";
     const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
-    if (n == 0 || n >= sizeof local) return;
+    return n > 0 && n < sizeof local ? std::string(local) : std::string();
+}
+
+}  // namespace
+
+void ForgetLibraryIndex() {
+    const std::string local = LocalAppData();
+    if (local.empty()) return;
     for (const char* suffix : {"", "-wal", "-shm"})
-        DeleteFileA((std::string(local) + "\\Orvanta\\Library.db" + suffix).c_str());
+        DeleteFileA((local + "\\Orvanta\\Library.db" + suffix).c_str());
+}
+
+std::string LibraryIndexFolder() {
+    const std::string local = LocalAppData();
+    E2E_REQUIRE(!local.empty(), "LOCALAPPDATA is not set");
+    return local + "\\Orvanta";
+}
+
+std::string LibraryIndexFile() { return LibraryIndexFolder() + "\\Library.db"; }
+
+std::optional<long long> IndexValue(const char* sql, const char* text) {
+    sqlite3* db = nullptr;
+    std::optional<long long> value;
+    if (sqlite3_open_v2(LibraryIndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 200);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
+            (!text || sqlite3_bind_text(stmt, 1, text, -1, SQLITE_TRANSIENT) == SQLITE_OK) &&
+            sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+            value = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return value;
 }
 
 void UseSlowSaver(int folderMs, int openMs) {

@@ -303,6 +303,14 @@ void UseSlowSaver(int folderMs, int openMs);
 // carries over from run to run keeps it between its starts.
 void KeepLibraryIndexAcrossStarts();
 void ForgetLibraryIndex();
+// The library index's folder in the suite's profile (the case fails without LOCALAPPDATA), and
+// its file in it.
+std::string LibraryIndexFolder();
+std::string LibraryIndexFile();
+// Column 0 of the first row that `sql` gives (?1 bound to `text` when given), read from the index
+// beside the saver, as a second process would, with a 200 ms busy time-out; nothing when the
+// index, the row or a value (not NULL) cannot be had.
+std::optional<long long> IndexValue(const char* sql, const char* text = nullptr);
 // Waits up to 5 s for the saver to end, and expects code 0 with no second visible window on the
 // way (a message box).
 void ExpectEndsOnce(Saver& saver, const char* what);

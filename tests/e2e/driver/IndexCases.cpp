@@ -2,7 +2,6 @@
 // library has shown, the sorted order resumes after the last picture shown, a picture gone since
 // the last run is passed over without the failure box, and an index that cannot be had (damaged,
 // held open by another program) leaves the show as it is without one.
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <optional>
@@ -14,14 +13,6 @@ using namespace e2e;
 
 namespace {
 
-// The index's folder in this case's profile: %LOCALAPPDATA%\Orvanta.
-std::string IndexFolder() {
-    char local[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
-    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
-    return std::string(local) + "\\Orvanta";
-}
-
 // No index from an earlier case (the profile is the suite's), and this case's own kept from one
 // start to the next.
 void ForgetIndex() {
@@ -32,44 +23,19 @@ void ForgetIndex() {
 // Whether the index has recorded picture pNN.bmp as shown: it left the cycle's pending ones, and
 // the sorted position is its own. Read beside the saver, as a second process would.
 bool RecordedShown(int picture) {
-    sqlite3* db = nullptr;
-    bool recorded = false;
-    if (sqlite3_open_v2((IndexFolder() + "\\Library.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_busy_timeout(db, 200);
-        char name[32];
-        std::snprintf(name, sizeof name, "p%02d.bmp", picture);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(
-                db,
-                "SELECT p.pending = 0 OR p.ord = (SELECT value FROM meta WHERE key = 'sorted') "
-                "FROM picture p WHERE p.name = ?1",
-                -1, &stmt, nullptr) == SQLITE_OK) {
-            sqlite3_bind_text(stmt, 1, name, -1, SQLITE_TRANSIENT);
-            recorded = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) != 0;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return recorded;
+    char name[32];
+    std::snprintf(name, sizeof name, "p%02d.bmp", picture);
+    return IndexValue(
+               "SELECT p.pending = 0 OR p.ord = (SELECT value FROM meta WHERE key = 'sorted') "
+               "FROM picture p WHERE p.name = ?1",
+               name)
+               .value_or(0) != 0;
 }
 
 // Whether the index's last walk has ended: every root complete, and pictures in it.
 bool IndexCovers() {
-    sqlite3* db = nullptr;
-    bool covers = false;
-    if (sqlite3_open_v2((IndexFolder() + "\\Library.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_busy_timeout(db, 200);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(
-                db, "SELECT (SELECT min(complete) FROM root) = 1 AND EXISTS(SELECT 1 FROM picture)", -1,
-                &stmt, nullptr) == SQLITE_OK)
-            covers = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 1;
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return covers;
+    return IndexValue("SELECT (SELECT min(complete) FROM root) = 1 AND EXISTS(SELECT 1 FROM picture)")
+               .value_or(0) == 1;
 }
 
 // n pictures of distinct colours, p00.bmp .. , in one folder.
@@ -182,8 +148,8 @@ E2E_CASE_WITH(index_damaged_is_set_aside_and_made_again, "timeout=120") {
     ForgetIndex();
     const std::string folder = MakeFolder("pics");
     const std::vector<COLORREF> colours = MakeLibrary(folder, 3);
-    CreateDirectoryA(IndexFolder().c_str(), nullptr);
-    WriteFileBytes(IndexFolder() + "\\Library.db", std::vector<uint8_t>(8192, 0x5A));
+    CreateDirectoryA(LibraryIndexFolder().c_str(), nullptr);
+    WriteFileBytes(LibraryIndexFolder() + "\\Library.db", std::vector<uint8_t>(8192, 0x5A));
     Settings s;
     s.delay = 120;
     s.randomOrder = 0;
@@ -192,7 +158,7 @@ E2E_CASE_WITH(index_damaged_is_set_aside_and_made_again, "timeout=120") {
     s.Write();
     E2E_REQUIRE(ShowRun(colours, 2) == (std::vector<int>{0, 1}), "the show runs in order");
     WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((IndexFolder() + "\\Library.db.damaged-*").c_str(), &data);
+    const HANDLE find = FindFirstFileA((LibraryIndexFolder() + "\\Library.db.damaged-*").c_str(), &data);
     E2E_EXPECT(find != INVALID_HANDLE_VALUE, "the damaged file was not set aside");
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
     // The index made again carries the sorted position over.
@@ -203,9 +169,10 @@ E2E_CASE_WITH(index_held_open_without_sharing_shows_as_without_one, "timeout=120
     ForgetIndex();
     const std::string folder = MakeFolder("pics");
     const std::vector<COLORREF> colours = MakeLibrary(folder, 3);
-    CreateDirectoryA(IndexFolder().c_str(), nullptr);
-    const HANDLE held = CreateFileA((IndexFolder() + "\\Library.db").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CreateDirectoryA(LibraryIndexFolder().c_str(), nullptr);
+    const HANDLE held =
+        CreateFileA((LibraryIndexFolder() + "\\Library.db").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     E2E_REQUIRE(held != INVALID_HANDLE_VALUE, "the index could not be held open");
     Settings s;
     s.delay = 120;

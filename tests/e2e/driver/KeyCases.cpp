@@ -3,7 +3,6 @@
 // H hides a picture for good (kept in the library index, brought back by the dialog's button),
 // and every other key still closes the saver. With the box off every key closes it, as the input
 // cases check.
-#include <sqlite3.h>
 
 #include "../../../src/resources/resource.h"
 #include "Driver.h"
@@ -60,30 +59,11 @@ POINT MarkPoint() {
     return POINT{ScreenWidth() - 36, 30};
 }
 
-std::string IndexFile() {
-    char local[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
-    E2E_REQUIRE(n > 0 && n < sizeof local, "LOCALAPPDATA is not set");
-    return std::string(local) + "\\Orvanta\\Library.db";
-}
-
 // How many pictures the index keeps hidden, and whether `name` is one; -1 when it cannot be read.
 int HiddenCount(const char* name = nullptr) {
-    sqlite3* db = nullptr;
-    int count = -1;
-    if (sqlite3_open_v2(IndexFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 200);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "SELECT count(*) FROM picture WHERE hidden <> 0 AND (?1 IS NULL OR name = ?1)",
-                               -1, &stmt, nullptr) == SQLITE_OK) {
-            if (name) sqlite3_bind_text(stmt, 1, name, -1, SQLITE_TRANSIENT);
-            if (sqlite3_step(stmt) == SQLITE_ROW) count = sqlite3_column_int(stmt, 0);
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return count;
+    const std::optional<long long> count =
+        IndexValue("SELECT count(*) FROM picture WHERE hidden <> 0 AND (?1 IS NULL OR name = ?1)", name);
+    return count ? static_cast<int>(*count) : -1;
 }
 
 // Steps with Right `steps` times, each time waiting for the picture to change; whether `colour`
