@@ -43,7 +43,6 @@ trap orv_bench_end EXIT
 orv_bench_prefix "$template" || exit 1
 orv_bench_start 800x600x24 || exit 1
 
-
 # Walks: "files N, M ms" from each program; a first walk warms the caches for all three.
 lib_win=$(orv_winpath "$library")
 wine "$win/bench/win/walk_bare.exe" "$lib_win" </dev/null >/dev/null 2>&1
